@@ -1,0 +1,59 @@
+#pragma once
+// Lookup tables built once at start-up and the fixed-point primitives that read them.
+//
+// Phases are 16-bit turns (65536 = one turn). The constant 3.1415926535 is used exactly as
+// written, not full-precision pi, so that every table entry matches the reference values.
+
+#include <array>
+#include <cstdint>
+
+namespace tarnvel::modem {
+
+inline constexpr double kTablePi = 3.1415926535;
+inline constexpr int kSineTableSize = 16385;      // a quarter wave, index 0..16384
+inline constexpr int kPhaseAngleTableSize = 257;  // atan over 0..45 degrees
+inline constexpr int kWindowTableSize = 2049;
+
+using SineTable = std::array<int32_t, kSineTableSize>;
+using RaisedCosineTable = std::array<double, kSineTableSize>;
+using WindowTable = std::array<double, kWindowTableSize>;
+using PhaseAngleTable = std::array<uint16_t, kPhaseAngleTableSize>;
+
+// The tables, built on first use (thread-safe) and never changed afterwards.
+const SineTable& sineTable();
+const RaisedCosineTable& raisedCosineTable();  // Hann weights of the spectrum analyser
+const WindowTable& windowTable();              // Blackman-Nuttall weights
+const PhaseAngleTable& phaseAngleTable();
+
+namespace detail {
+// Raw pointer to the sine table, for the per-sample paths.
+inline const int32_t* sineData() {
+    static const int32_t* data = sineTable().data();
+    return data;
+}
+}  // namespace detail
+
+// Sine of a 16-bit phase, -32767..32767.
+inline int32_t sin16(uint32_t phase) {
+    const int32_t* t = detail::sineData();
+    const uint32_t p = phase & 0xFFFFu;
+    if (p <= 16384) return t[p];
+    if (p <= 32768) return t[32768 - p];
+    if (p <= 49152) return -t[p - 32768];
+    return -t[65536 - p];
+}
+
+// Cosine of a 16-bit phase, -32767..32767.
+inline int32_t cos16(uint32_t phase) {
+    const int32_t* t = detail::sineData();
+    const uint32_t p = phase & 0xFFFFu;
+    if (p <= 16384) return t[16384 - p];
+    if (p <= 32768) return -t[p - 16384];
+    if (p <= 49152) return -t[49152 - p];
+    return t[p - 49152];
+}
+
+// Angle of the vector (x, y) in 16-bit turns: 0 = +x axis, 16384 = +y axis.
+uint16_t phaseAngle(int32_t x, int32_t y);
+
+}  // namespace tarnvel::modem
