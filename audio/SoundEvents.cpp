@@ -1,0 +1,118 @@
+#include "audio/SoundEvents.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tarnvel::audio {
+
+namespace {
+// Stream number 0 is never current: events of a closed direction carry it or an old number.
+constexpr uint32_t kNoStream = 0;
+std::size_t directionIndex(SoundDirection d) {
+    return d == SoundDirection::Input ? 0 : 1;
+}
+}  // namespace
+
+// The queue is a bounded multi-producer queue in which every cell carries a sequence number
+// telling producers and the consumer whose turn it is, so no thread ever waits for another.
+SoundEvents::SoundEvents() {
+    for (std::size_t i = 0; i < kCapacity; ++i) cells_[i].sequence.store(i);
+    for (auto& s : currentStream_) s.store(kNoStream);
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+SoundEvents::~SoundEvents() {
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+bool SoundEvents::post(const SoundEvent& event) noexcept {
+    std::size_t pos = enqueuePos_.load(std::memory_order_relaxed);
+    for (;;) {
+        Cell& cell = cells_[pos % kCapacity];
+        const std::size_t seq = cell.sequence.load(std::memory_order_acquire);
+        const auto diff = static_cast<std::ptrdiff_t>(seq) - static_cast<std::ptrdiff_t>(pos);
+        if (diff == 0) {
+            if (enqueuePos_.compare_exchange_weak(pos, pos + 1, std::memory_order_relaxed)) {
+                cell.event = event;
+                cell.sequence.store(pos + 1, std::memory_order_release);
+                break;
+            }
+        } else if (diff < 0) {
+            dropped_.fetch_add(1, std::memory_order_relaxed);
+            wake();
+            return false;
+        } else {
+            pos = enqueuePos_.load(std::memory_order_relaxed);
+        }
+    }
+    wake();
+    return true;
+}
+
+void SoundEvents::wake() noexcept {
+    if (wakeFd_ < 0) return;
+    const uint64_t one = 1;
+    // A full counter (never reached in practice) still leaves the descriptor readable.
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+}
+
+void SoundEvents::acknowledgeWake() {
+    if (wakeFd_ < 0) return;
+    uint64_t value = 0;
+    [[maybe_unused]] const ssize_t got = ::read(wakeFd_, &value, sizeof value);
+}
+
+bool SoundEvents::pending() const {
+    const std::size_t pos = dequeuePos_.load(std::memory_order_relaxed);
+    const Cell& cell = cells_[pos % kCapacity];
+    return cell.sequence.load(std::memory_order_acquire) == pos + 1;
+}
+
+bool SoundEvents::isCurrent(const SoundEvent& event) const {
+    const uint32_t current =
+        currentStream_[directionIndex(event.direction)].load(std::memory_order_acquire);
+    return current != kNoStream && event.stream == current;
+}
+
+std::optional<SoundEvent> SoundEvents::next() {
+    for (;;) {
+        const std::size_t pos = dequeuePos_.load(std::memory_order_relaxed);
+        Cell& cell = cells_[pos % kCapacity];
+        if (cell.sequence.load(std::memory_order_acquire) != pos + 1) return std::nullopt;
+        const SoundEvent event = cell.event;
+        dequeuePos_.store(pos + 1, std::memory_order_relaxed);
+        cell.sequence.store(pos + kCapacity, std::memory_order_release);
+        if (isCurrent(event)) return event;
+    }
+}
+
+bool SoundEvents::waitFor(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        // Reset the descriptor before looking, so a post after the look leaves it readable.
+        acknowledgeWake();
+        if (pending()) return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || wakeFd_ < 0) return pending();
+        pollfd fd{wakeFd_, POLLIN, 0};
+        const int rc = ::poll(&fd, 1, static_cast<int>(left.count()));
+        if (rc < 0 && errno != EINTR) return pending();
+    }
+}
+
+uint32_t SoundEvents::beginStream(SoundDirection direction) {
+    uint32_t stream = streamCounter_.fetch_add(1) + 1;
+    if (stream == kNoStream) stream = streamCounter_.fetch_add(1) + 1;
+    currentStream_[directionIndex(direction)].store(stream, std::memory_order_release);
+    return stream;
+}
+
+void SoundEvents::endStream(SoundDirection direction) {
+    currentStream_[directionIndex(direction)].store(kNoStream, std::memory_order_release);
+}
+
+}  // namespace tarnvel::audio
