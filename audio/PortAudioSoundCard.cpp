@@ -340,7 +340,7 @@ PortAudioSoundCard::PortAudioSoundCard(const SoundCardConfig& config) : SoundCar
 
 PortAudioSoundCard::~PortAudioSoundCard() {
     stopInput();
-    closeOutput();
+    [[maybe_unused]] const SoundResult closed = closeOutput();
     if (libraryUp_) Pa_Terminate();
 }
 
@@ -498,12 +498,13 @@ SoundResult PortAudioSoundCard::openOutput() {
     return SoundResult::success();
 }
 
-void PortAudioSoundCard::closeOutput() {
-    if (!output_) return;
+SoundResult PortAudioSoundCard::closeOutput() {
+    if (!output_) return SoundResult::success();
     events_.endStream(SoundDirection::Output);
     if (output_->failed.load()) refreshLibrary_ = true;
     shutStream(*output_, true);
     output_.reset();
+    return SoundResult::success();
 }
 
 SoundResult PortAudioSoundCard::playBuffer(int index) {

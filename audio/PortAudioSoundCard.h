@@ -23,7 +23,7 @@ class PortAudioSoundCard final : public SoundCard {
     SoundResult startInput() override;
     void stopInput() override;
     SoundResult openOutput() override;
-    void closeOutput() override;
+    SoundResult closeOutput() override;
     bool inputOpen() const override { return input_ != nullptr; }
     bool outputOpen() const override { return output_ != nullptr; }
 

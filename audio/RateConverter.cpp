@@ -24,6 +24,21 @@ class SoxrRateConverter final : public RateConverter {
         return error == nullptr;
     }
 
+    bool finish(std::vector<int16_t>& out) override {
+        // A null input tells the library the stream has ended; drain until it gives no more.
+        for (;;) {
+            const std::size_t start = out.size();
+            constexpr std::size_t kRoom = 4096;
+            out.resize(start + kRoom);
+            std::size_t made = 0;
+            const soxr_error_t error =
+                soxr_process(soxr_, nullptr, 0, nullptr, out.data() + start, kRoom, &made);
+            out.resize(start + made);
+            if (error != nullptr) return false;
+            if (made == 0) return true;
+        }
+    }
+
   private:
     soxr_t soxr_;
     double ratio_;

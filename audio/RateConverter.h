@@ -15,6 +15,8 @@ class RateConverter {
     virtual ~RateConverter() = default;
     // Converts in and appends the result to out (the output lags by the filter's delay).
     virtual bool convert(std::span<const int16_t> in, std::vector<int16_t>& out) = 0;
+    // Ends the stream: appends what the filter still holds.
+    virtual bool finish(std::vector<int16_t>& out) = 0;
 };
 
 // A converter from inRate to outRate; null if the library refuses the rates.

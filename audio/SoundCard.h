@@ -43,7 +43,8 @@ class SoundCard {
     virtual SoundResult startInput() = 0;
     virtual void stopInput() = 0;
     virtual SoundResult openOutput() = 0;
-    virtual void closeOutput() = 0;
+    // Ends transmit output; a back end that writes a file reports a failed write here.
+    virtual SoundResult closeOutput() = 0;
     virtual bool inputOpen() const = 0;
     virtual bool outputOpen() const = 0;
 

@@ -1,0 +1,73 @@
+#include "audio/HistoryRing.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace tarnvel::audio {
+
+HistoryRing::HistoryRing(int capacity)
+    : samples_(static_cast<std::size_t>(std::max(0, capacity))) {}
+
+int HistoryRing::capacityFor(int seconds, double rate) {
+    if (seconds <= 0 || rate <= 0) return 0;
+    return static_cast<int>(seconds * rate);
+}
+
+void HistoryRing::append(std::span<const int16_t> in) {
+    const int size = capacity();
+    if (size == 0) return;
+    for (const int16_t sample : in) {
+        samples_[static_cast<std::size_t>(writeIndex_)] = sample;
+        writeIndex_ = writeIndex_ + 1 == size ? 0 : writeIndex_ + 1;
+    }
+    if (!replaying()) return;
+    // The replay counts what is still due instead of comparing positions: equal positions
+    // would otherwise mean both "all of the ring" and "nothing". When live audio overtakes
+    // the replay, the overwritten samples are gone and the replay goes on from the oldest.
+    const long long due =
+        static_cast<long long>(replayRemaining_) + static_cast<long long>(in.size());
+    if (due >= size) {
+        replayRemaining_ = size;
+        replayPosition_ = writeIndex_;
+    } else {
+        replayRemaining_ = static_cast<int>(due);
+    }
+}
+
+std::vector<int16_t> HistoryRing::oldestFirst() const {
+    std::vector<int16_t> ordered;
+    ordered.reserve(samples_.size());
+    ordered.insert(ordered.end(), samples_.begin() + writeIndex_, samples_.end());
+    ordered.insert(ordered.end(), samples_.begin(), samples_.begin() + writeIndex_);
+    return ordered;
+}
+
+bool HistoryRing::startReplay() {
+    if (capacity() == 0) return false;
+    replayPosition_ = writeIndex_;
+    replayRemaining_ = capacity();
+    return true;
+}
+
+std::span<const int16_t> HistoryRing::replayChunk() const {
+    if (!replaying()) return {};
+    const int length =
+        std::min({kReplayChunkSamples, replayRemaining_, capacity() - replayPosition_});
+    return std::span<const int16_t>(samples_).subspan(static_cast<std::size_t>(replayPosition_),
+                                                      static_cast<std::size_t>(length));
+}
+
+void HistoryRing::finishReplayChunk() {
+    if (!replaying()) return;
+    const int length = static_cast<int>(replayChunk().size());
+    replayRemaining_ -= length;
+    replayPosition_ = (replayPosition_ + length) % capacity();
+    if (replayRemaining_ <= 0) cancelReplay();
+}
+
+void HistoryRing::cancelReplay() {
+    replayPosition_ = -1;
+    replayRemaining_ = 0;
+}
+
+}  // namespace tarnvel::audio
