@@ -1,6 +1,7 @@
 #include "audio/PortAudioSoundCard.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <portaudio.h>
 
 #include <algorithm>
@@ -28,9 +29,23 @@ constexpr std::size_t kQueuedBufferSlots = 8;
 // server); the station reports failures itself.
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-void silenceAlsa() {
+// PortAudio also probes a JACK server, whose client library prints a few lines per attempt.
+// The library is reached by name at run time, so nothing here depends on it being present.
+void ignoreJackMessage(const char*) {}
+
+void silenceJack() {
+    using SetHandler = void (*)(void (*)(const char*));
+    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+        if (void* symbol = ::dlsym(RTLD_DEFAULT, name)) {
+            reinterpret_cast<SetHandler>(symbol)(&ignoreJackMessage);
+        }
+    }
+}
+
+void silenceLibraries() {
     static const bool silenced = [] {
         snd_lib_error_set_handler(ignoreAlsaError);
+        silenceJack();
         return true;
     }();
     (void)silenced;
@@ -335,7 +350,7 @@ void shutStream(Stream& s, bool drain) {
 // ---------------------------------------------------------------------------------------------
 
 PortAudioSoundCard::PortAudioSoundCard(const SoundCardConfig& config) : SoundCard(config) {
-    silenceAlsa();
+    silenceLibraries();
 }
 
 PortAudioSoundCard::~PortAudioSoundCard() {

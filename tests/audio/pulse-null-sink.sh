@@ -21,6 +21,9 @@ mkdir -p "$dir/run" "$dir/state"
 dir=$(cd "$dir" && pwd)
 export PULSE_RUNTIME_PATH=$dir/run PULSE_STATE_PATH=$dir/state PULSE_SERVER=unix:$dir/run/native
 export JACK_NO_START_SERVER=1
+# Clients (pactl here, the tests' PortAudio) must never spawn a server of their own.
+echo "autospawn = no" >"$dir/client.conf"
+export PULSE_CLIENTCONFIG=$dir/client.conf
 unset PULSE_SINK PULSE_SOURCE
 
 server_answers() { pactl info >/dev/null 2>&1; }

@@ -1,0 +1,220 @@
+// The PortAudio back end against a real sound server: a private PulseAudio null sink whose
+// monitor hears what the output plays.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+#include "PulseServer.h"
+#include "SoundTestSupport.h"
+#include "audio/PortAudioSoundCard.h"
+
+namespace tarnvel::audio {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test::PulseServer;
+
+constexpr double kToneHz = 1000.0;
+constexpr double kToneAmplitude = 12000.0;
+constexpr int kNominal = 11025;
+
+// Runs the station's side: refills played buffers with the tone and collects the input.
+struct Station {
+    explicit Station(SoundCard& c) : card(c) {}
+
+    SoundCard& card;
+    test::Tone tone{kToneHz, kNominal, kToneAmplitude};
+    std::vector<int16_t> received;
+    std::vector<SoundEvent> failures;
+    std::vector<SoundResult> refused;  // buffers the card would not take
+
+    void primeOutput() {
+        for (int i = 0; i < kOutputBuffersInFlight; ++i) refill(i);
+    }
+
+    void refill(int index) {
+        tone.fill(card.outputBuffer(index));
+        const SoundResult r = card.playBuffer(index);
+        if (!r.ok()) refused.push_back(r);
+    }
+
+    void handle(const SoundEvent& e) {
+        std::array<int16_t, kInputBlockSamples> block{};
+        switch (e.kind) {
+            case SoundEventKind::InputBlockReady:
+                while (card.readInputBlock(block)) {
+                    received.insert(received.end(), block.begin(), block.end());
+                }
+                break;
+            case SoundEventKind::OutputBufferDone:
+                if (card.outputOpen()) refill(e.buffer);
+                break;
+            case SoundEventKind::DeviceFailed:
+                failures.push_back(e);
+                break;
+            case SoundEventKind::InputEnded:
+                break;
+        }
+    }
+
+    // Pumps events until done() or the time-out; false on time-out.
+    template <typename Done>
+    bool runUntil(Done done, std::chrono::seconds timeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (!done()) {
+            if (Clock::now() > deadline) return false;
+            if (!card.events().waitFor(100ms)) continue;
+            while (auto e = card.events().next()) handle(*e);
+        }
+        return true;
+    }
+
+    std::size_t toneSamples() const {
+        return test::fromOnset(received, static_cast<int>(kToneAmplitude / 4)).size();
+    }
+};
+
+class PortAudioWithServer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!server.start()) {
+            GTEST_SKIP() << "no private PulseAudio server could be started here: "
+                         << server.error();
+        }
+    }
+    PulseServer server;
+};
+
+// The tone played through the output comes back from the monitor at the same frequency and
+// about the same level, both when the device runs at the nominal rate and when it runs at
+// 48000 with conversion on both sides.
+class PortAudioTone : public PortAudioWithServer, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PortAudioTone, ToneComesBackFromTheMonitorAtItsFrequency) {
+    SoundCardConfig config;
+    config.forcedDeviceRate = GetParam();
+    PortAudioSoundCard card(config);
+    EXPECT_FALSE(card.inputDevices().empty());
+    EXPECT_FALSE(card.outputDevices().empty());
+
+    const SoundResult in = card.startInput();
+    ASSERT_TRUE(in.ok()) << in.message;
+    const SoundResult out = card.openOutput();
+    ASSERT_TRUE(out.ok()) << out.message;
+    if (GetParam() != 0) {
+        EXPECT_EQ(card.inputDeviceRate(), GetParam());
+        EXPECT_EQ(card.outputDeviceRate(), GetParam());
+    } else {
+        EXPECT_EQ(card.inputDeviceRate(), kNominal);
+    }
+
+    Station station{card};
+    station.primeOutput();
+    // The first input arrives 1-2 s after the start; then collect 3 s of tone.
+    const bool heard =
+        station.runUntil([&] { return station.toneSamples() >= 3u * kNominal; }, 20s);
+    ASSERT_TRUE(heard) << "received " << station.received.size() << " samples, "
+                       << station.toneSamples() << " of tone";
+    EXPECT_TRUE(station.failures.empty());
+    EXPECT_TRUE(station.refused.empty()) << station.refused.front().message;
+
+    // Skip the onset ramp; measure the steady tone.
+    const auto tone = test::fromOnset(station.received, static_cast<int>(kToneAmplitude / 4))
+                          .subspan(kNominal / 4);
+    const double frequency = test::measureFrequency(tone, kNominal);
+    const double level = test::rms(tone);
+    RecordProperty("measured_hz", std::to_string(frequency));
+    RecordProperty("measured_rms", std::to_string(level));
+    EXPECT_NEAR(frequency, kToneHz, 3.0);
+    EXPECT_NEAR(level, kToneAmplitude / std::sqrt(2.0), kToneAmplitude * 0.1);
+    EXPECT_EQ(card.inputOverruns(), 0u);
+
+    EXPECT_TRUE(card.closeOutput().ok());
+    card.stopInput();
+    EXPECT_FALSE(card.inputOpen());
+    EXPECT_FALSE(card.outputOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceRates, PortAudioTone, ::testing::Values(0, 48000),
+                         [](const auto& info) {
+                             return info.param == 0 ? std::string("Nominal")
+                                                    : "Converted" + std::to_string(info.param);
+                         });
+
+class PortAudioServerFailure : public PortAudioWithServer {};
+
+// The server dying mid-stream stops both streams with a failure event; closing does not hang,
+// and once a server is back the input opens and runs again.
+TEST_F(PortAudioServerFailure, ServerDeathIsReportedAndReopeningWorks) {
+    PortAudioSoundCard card;
+    ASSERT_TRUE(card.startInput().ok());
+    ASSERT_TRUE(card.openOutput().ok());
+    Station station{card};
+    station.primeOutput();
+    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+
+    ASSERT_TRUE(server.kill()) << server.error();
+    auto failed = [&](SoundDirection d) {
+        for (const SoundEvent& e : station.failures) {
+            if (e.direction == d && e.error == SoundError::DeviceVanished) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(station.runUntil(
+        [&] { return failed(SoundDirection::Input) && failed(SoundDirection::Output); }, 10s))
+        << station.failures.size() << " failure events";
+
+    const auto closing = Clock::now();
+    card.stopInput();
+    EXPECT_TRUE(card.closeOutput().ok());
+    EXPECT_LT(Clock::now() - closing, 2s);
+    EXPECT_EQ(card.playBuffer(0).error, SoundError::NotOpen);
+    // A buffer offered after the failure is refused with the reason, not lost silently.
+    for (const SoundResult& r : station.refused) EXPECT_EQ(r.error, SoundError::DeviceVanished);
+
+    ASSERT_TRUE(server.start()) << server.error();
+    const SoundResult again = card.startInput();
+    ASSERT_TRUE(again.ok()) << again.message;
+    station.received.clear();
+    EXPECT_TRUE(station.runUntil([&] { return station.received.size() >= 4096u; }, 15s));
+    card.stopInput();
+}
+
+// With no sound server and no sound hardware there is nothing to list and nothing opens, and
+// every operation says so at once.
+TEST(PortAudioWithoutServer, NothingListedAndOpeningFailsCleanly) {
+    PulseServer server;  // not started: clients look for a socket that is not there
+    const auto started = Clock::now();
+    PortAudioSoundCard card;
+    if (!card.inputDevices().empty() || !card.outputDevices().empty()) {
+        GTEST_SKIP() << "this machine has sound devices without a sound server";
+    }
+    const SoundResult in = card.startInput();
+    EXPECT_EQ(in.error, SoundError::NoDevice);
+    EXPECT_FALSE(in.message.empty());
+    EXPECT_FALSE(card.inputOpen());
+    const SoundResult out = card.openOutput();
+    EXPECT_EQ(out.error, SoundError::NoDevice);
+    EXPECT_FALSE(card.outputOpen());
+
+    SoundCardConfig numbered;
+    numbered.inputDeviceId = 2;
+    card.setConfig(numbered);
+    const SoundResult byNumber = card.startInput();
+    EXPECT_EQ(byNumber.error, SoundError::NoDevice);
+    EXPECT_NE(byNumber.message.find("number 2"), std::string::npos) << byNumber.message;
+
+    std::array<int16_t, kInputBlockSamples> block{};
+    EXPECT_FALSE(card.readInputBlock(block));
+    EXPECT_EQ(card.playBuffer(0).error, SoundError::NotOpen);
+    EXPECT_FALSE(card.events().waitFor(50ms));
+    card.stopInput();
+    EXPECT_TRUE(card.closeOutput().ok());
+    EXPECT_LT(Clock::now() - started, 10s);
+}
+
+}  // namespace
+}  // namespace tarnvel::audio
