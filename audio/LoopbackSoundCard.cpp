@@ -66,8 +66,8 @@ void LoopbackSoundCard::inject(std::span<const int16_t> samples) {
     const std::size_t taken = ring_.push(samples.data(), samples.size());
     overruns_ += samples.size() - taken;
     sinceLastEvent_ += taken;
-    if (sinceLastEvent_ >= kInputBlockSamples) {
-        sinceLastEvent_ %= kInputBlockSamples;
+    // One event per whole block, as a sound card reports each filled buffer.
+    for (; sinceLastEvent_ >= kInputBlockSamples; sinceLastEvent_ -= kInputBlockSamples) {
         events_.post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1, SoundError::None,
                       inputStream_});
     }

@@ -147,8 +147,7 @@ struct PortAudioSoundCard::InputStream {
         const std::size_t taken = ring.push(mono, frames);
         if (taken < frames) overruns.fetch_add(frames - taken, std::memory_order_relaxed);
         credit += taken * creditPerFrame;
-        if (credit >= creditPerBlock) {
-            credit %= creditPerBlock;
+        for (; credit >= creditPerBlock; credit -= creditPerBlock) {
             events->post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1,
                           SoundError::None, serial});
         }
