@@ -37,7 +37,7 @@ ReceiveEdit ReceiveText::appendReceivedChar(uint8_t c) {
     if (c == kCarriageReturn || c == kLineFeed) {
         text_.push_back('\n');
         ++lineEnds_;
-        if (!keepEverything_ && lineCount() > kReceiveLineLimit) trimOldestLines();
+        if (!keepEverything_ && lineEnds_ > kReceiveLineLimit) trimOldestLines();
         return ReceiveEdit::LineEnd;
     }
     text_.push_back(static_cast<char>(c));

@@ -12,8 +12,8 @@
 
 namespace tarnvel::app {
 
-// When a line end takes the window past kReceiveLineLimit lines, the oldest
-// kReceiveLinesTrimmed lines are deleted.
+// The line end that takes the window past kReceiveLineLimit line ends deletes the oldest
+// kReceiveLinesTrimmed lines.
 inline constexpr int kReceiveLineLimit = 360;
 inline constexpr int kReceiveLinesTrimmed = 100;
 
