@@ -82,7 +82,7 @@ inline Bytes riff(const std::vector<Bytes>& chunks) {
 inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
