@@ -25,15 +25,20 @@ TEST(WavFileWriter, HeaderBytesAndRingOrderAreExact) {
     ScratchFolder dir;
     const int16_t ring[] = {100, -2, 32767, -32768};
     ASSERT_EQ(writeWavFile(ring, 11025, 4, dir / "h.wav", 2), 0);
+    // clang-format off
     const Bytes expected = {
-        'R',  'I',  'F',  'F',  44,   0,    0,    0,  // 36 + 8 data bytes
-        'W',  'A',  'V',  'E',  'f',  'm',  't',  ' ',  16,   0, 0,
-        0,    1,    0,    1,    0,    0x11, 0x2B, 0,    0,  // 11025
-        0x22, 0x56, 0,    0,                                // 22050 bytes per second
-        2,    0,    16,   0,    'd',  'a',  't',  'a',  8,    0, 0,
-        0,    0xFF, 0x7F, 0x00, 0x80, 100,  0,    0xFE, 0xFF,  // oldest first from index 2,
-                                                               // wrapping
+        'R', 'I', 'F', 'F', 44, 0, 0, 0,            // file size - 8 = 36 + 8 data bytes
+        'W', 'A', 'V', 'E',
+        'f', 'm', 't', ' ', 16, 0, 0, 0,
+        1, 0,                                       // PCM
+        1, 0,                                       // one channel
+        0x11, 0x2B, 0, 0,                           // 11025
+        0x22, 0x56, 0, 0,                           // 22050 bytes per second
+        2, 0, 16, 0,                                // block alignment, bits per sample
+        'd', 'a', 't', 'a', 8, 0, 0, 0,
+        0xFF, 0x7F, 0x00, 0x80, 100, 0, 0xFE, 0xFF, // oldest first from index 2, wrapping
     };
+    // clang-format on
     EXPECT_EQ(testing::readBytes(dir / "h.wav"), expected);
 }
 
