@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "audio/WavFile.h"
+
 namespace tarnvel::audio {
 
 HistoryRing::HistoryRing(int capacity)
@@ -68,6 +70,12 @@ void HistoryRing::finishReplayChunk() {
 void HistoryRing::cancelReplay() {
     replayPosition_ = -1;
     replayRemaining_ = 0;
+}
+
+// Written straight from the ring, oldest first, through a temporary file: a failed write
+// leaves no half-written file behind and an earlier file of the same name untouched.
+int HistoryRing::saveWav(const std::string& fileName, int rate) const {
+    return writeWavFileSafely(samples_.data(), rate, capacity(), fileName, writeIndex_);
 }
 
 }  // namespace tarnvel::audio

@@ -7,6 +7,9 @@
 #include <numeric>
 #include <vector>
 
+#include "audio/WavFile.h"
+#include "support/WavBytes.h"
+
 namespace tarnvel::audio {
 namespace {
 
@@ -112,6 +115,30 @@ TEST(HistoryRing, ReplayCatchesUpWithLiveAudio) {
     ring.append(counting(0, 25000));
     EXPECT_EQ(ring.replayRemaining(), 20000);
     EXPECT_EQ(ring.replayPosition(), ring.writeIndex());
+}
+
+// Saving writes exactly the capacity, oldest first, whatever the write index; a failed save
+// says so and leaves an earlier file as it was.
+TEST(HistoryRing, SavingWritesTheRingOldestFirst) {
+    testing::ScratchFolder dir;
+    for (const int written : {0, 700, 1000, 2345}) {
+        HistoryRing ring(1000);
+        if (written > 0) ring.append(counting(1, written));
+        const std::string name = dir / ("h" + std::to_string(written) + ".wav");
+        ASSERT_EQ(ring.saveWav(name, 11024), 0);
+        const WavReadResult file = readWavFile(name);
+        ASSERT_TRUE(file.ok) << file.error;
+        EXPECT_EQ(file.sampleRate, 11024u);
+        EXPECT_EQ(file.samples, ring.oldestFirst()) << written;
+        EXPECT_EQ(file.samples.back(), written == 0 ? 0 : static_cast<int16_t>(written));
+    }
+
+    HistoryRing ring(10);
+    ring.append(counting(5, 3));
+    EXPECT_NE(ring.saveWav(dir / "no-folder" / "h.wav", 11025), 0);
+    std::filesystem::create_directory(dir / "taken.wav");
+    EXPECT_NE(ring.saveWav(dir / "taken.wav", 11025), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.wav"));
 }
 
 }  // namespace
