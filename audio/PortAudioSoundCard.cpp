@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdarg>
 #include <string>
+#include <thread>
 
 #include "audio/RateConverter.h"
 #include "audio/SpscRing.h"
@@ -24,6 +26,9 @@ constexpr double kMinimumLatencySeconds = 0.1;
 constexpr std::size_t kCallbackChunk = 256;
 // Room for output records beyond the four buffers in flight.
 constexpr std::size_t kQueuedBufferSlots = 8;
+// A running stream's callback comes every few tens of milliseconds; the first one can take
+// two seconds after the start. Five seconds without one means the stream is stuck.
+constexpr std::chrono::seconds kStallTimeout{5};
 
 // ALSA reports every probe of a missing device on stderr (about forty lines without a sound
 // server); the station reports failures itself.
@@ -120,15 +125,35 @@ std::vector<StreamFormat> candidateFormats(const PaDeviceInfo& info, SoundDirect
 // ---------------------------------------------------------------------------------------------
 // Streams: what the callbacks share with the station's thread.
 
-struct PortAudioSoundCard::InputStream {
+// What every stream shares with its callbacks and the watchdog.
+struct PortAudioSoundCard::StreamState {
+    explicit StreamState(SoundDirection d) : direction(d) {}
+    virtual ~StreamState() = default;
+
+    const SoundDirection direction;
     PaStream* stream = nullptr;
     int channels = 1;
     int deviceRate = 0;
     SoundEvents* events = nullptr;
     uint32_t serial = 0;
+    std::atomic<bool> stopping{false};  // a stop was asked for: the end is no failure
+    std::atomic<bool> failed{false};    // the stream ended or stalled on its own
+    std::atomic<bool> stalled{false};   // no callback for a long time: closing would block
+    std::atomic<uint64_t> callbacks{0};
+    // Watchdog only: when the callback count last moved.
+    uint64_t seenCallbacks = 0;
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
+
+    // Reports the stream's own end once; any thread, real-time safe.
+    void reportFailure() {
+        if (failed.exchange(true, std::memory_order_acq_rel)) return;
+        events->post(
+            {SoundEventKind::DeviceFailed, direction, -1, SoundError::DeviceVanished, serial});
+    }
+};
+
+struct PortAudioSoundCard::InputStream : StreamState {
     SpscRing<int16_t> ring;  // mono at the device rate
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> failed{false};
     std::atomic<uint64_t> overruns{0};
     // Callback only: one event per 512 samples at the nominal rate, counted in units of
     // 1 / (nominal rate) frames so that any device rate gives whole numbers.
@@ -141,7 +166,8 @@ struct PortAudioSoundCard::InputStream {
     std::vector<int16_t> converted;
     std::size_t convertedRead = 0;
 
-    explicit InputStream(std::size_t capacity) : ring(capacity) {}
+    explicit InputStream(std::size_t capacity)
+        : StreamState(SoundDirection::Input), ring(capacity) {}
 
     void accept(const int16_t* mono, std::size_t frames) {
         const std::size_t taken = ring.push(mono, frames);
@@ -154,22 +180,15 @@ struct PortAudioSoundCard::InputStream {
     }
 };
 
-struct PortAudioSoundCard::OutputStream {
+struct PortAudioSoundCard::OutputStream : StreamState {
     struct Queued {
         int index;
         uint32_t frames;
     };
 
-    PaStream* stream = nullptr;
-    int channels = 1;
-    int deviceRate = 0;
-    SoundEvents* events = nullptr;
-    uint32_t serial = 0;
     SpscRing<int16_t> ring;  // mono at the device rate
     SpscRing<Queued> queued{kQueuedBufferSlots};
     std::array<std::atomic<bool>, kOutputBuffersInFlight> busy{};
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> failed{false};
     std::atomic<uint64_t> underruns{0};
     // Callback only: the buffer being played and the frames of it still to go.
     bool playing = false;
@@ -178,7 +197,8 @@ struct PortAudioSoundCard::OutputStream {
     std::unique_ptr<RateConverter> converter;
     std::vector<int16_t> converted;
 
-    explicit OutputStream(std::size_t capacity) : ring(capacity) {}
+    explicit OutputStream(std::size_t capacity)
+        : StreamState(SoundDirection::Output), ring(capacity) {}
 
     // Counts played frames against the queued buffers and reports each finished one.
     void account(std::size_t frames) {
@@ -203,7 +223,9 @@ namespace {
 
 int inputCallback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
                   PaStreamCallbackFlags, void* user) {
-    auto* s = static_cast<PortAudioSoundCard::InputStream*>(user);
+    auto* s = static_cast<PortAudioSoundCard::InputStream*>(
+        static_cast<PortAudioSoundCard::StreamState*>(user));
+    s->callbacks.fetch_add(1, std::memory_order_relaxed);
     const auto* in = static_cast<const int16_t*>(input);
     if (in == nullptr) return paContinue;
     if (s->channels == 1) {
@@ -226,7 +248,9 @@ int inputCallback(const void* input, void*, unsigned long frames, const PaStream
 
 int outputCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* user) {
-    auto* s = static_cast<PortAudioSoundCard::OutputStream*>(user);
+    auto* s = static_cast<PortAudioSoundCard::OutputStream*>(
+        static_cast<PortAudioSoundCard::StreamState*>(user));
+    s->callbacks.fetch_add(1, std::memory_order_relaxed);
     auto* out = static_cast<int16_t*>(output);
     const auto channels = static_cast<std::size_t>(s->channels);
     std::size_t played = 0;
@@ -256,17 +280,11 @@ int outputCallback(const void*, void* output, unsigned long frames, const PaStre
     return paContinue;
 }
 
-template <typename Stream>
 void streamFinished(void* user) {
-    auto* s = static_cast<Stream*>(user);
+    auto* s = static_cast<PortAudioSoundCard::StreamState*>(user);
     if (s->stopping.load(std::memory_order_acquire)) return;
     // Nobody asked it to stop: the server or the device went away.
-    s->failed.store(true, std::memory_order_release);
-    const SoundDirection direction = std::is_same_v<Stream, PortAudioSoundCard::InputStream>
-                                         ? SoundDirection::Input
-                                         : SoundDirection::Output;
-    s->events->post(
-        {SoundEventKind::DeviceFailed, direction, -1, SoundError::DeviceVanished, s->serial});
+    s->reportFailure();
 }
 
 // Opens a stream in the first format the device accepts.
@@ -300,23 +318,26 @@ SoundResult openStream(Stream& s, PaStreamCallback* callback, SoundDirection dir
         PaStream* stream = nullptr;
         const PaError error =
             Pa_OpenStream(&stream, isInput ? &params : nullptr, isInput ? nullptr : &params,
-                          format.rate, kFramesPerCallback, paNoFlag, callback, &s);
+                          format.rate, kFramesPerCallback, paNoFlag, callback,
+                          static_cast<PortAudioSoundCard::StreamState*>(&s));
         if (error == paNoError) {
             s.stream = stream;
             s.channels = format.channels;
             s.deviceRate = format.rate;
             return SoundResult::success();
         }
-        last = SoundResult::failure(mapError(error), describe(("opening " + name).c_str(), error));
+        const SoundError code = mapError(error);
+        last = SoundResult::failure(code, name + " could not be opened: " + soundErrorText(code) +
+                                              " (" + Pa_GetErrorText(error) + ", " +
+                                              std::to_string(error) + ")");
         // Busy or gone: another format will not help.
         if (last.error != SoundError::FormatRefused) break;
     }
     return last;
 }
 
-template <typename Stream>
-SoundResult startStream(Stream& s, const std::string& side) {
-    PaError error = Pa_SetStreamFinishedCallback(s.stream, &streamFinished<Stream>);
+SoundResult startStream(PortAudioSoundCard::StreamState& s, const std::string& side) {
+    PaError error = Pa_SetStreamFinishedCallback(s.stream, &streamFinished);
     if (error == paNoError) error = Pa_StartStream(s.stream);
     if (error != paNoError) {
         s.stopping.store(true);
@@ -328,10 +349,10 @@ SoundResult startStream(Stream& s, const std::string& side) {
     return SoundResult::success();
 }
 
-template <typename Stream>
-void shutStream(Stream& s, bool drain) {
-    if (s.stream == nullptr) return;
-    s.stopping.store(true, std::memory_order_release);
+// Streams whose closing was handed to a thread of its own because it would block.
+std::atomic<int> closingInBackground{0};
+
+void closeNow(PortAudioSoundCard::StreamState& s, bool drain) {
     // A stream that died needs no draining; draining output lets the last buffer be heard.
     if (!s.failed.load() && Pa_IsStreamActive(s.stream) == 1) {
         if (drain) {
@@ -344,18 +365,70 @@ void shutStream(Stream& s, bool drain) {
     s.stream = nullptr;
 }
 
+// Closes a stream and frees its state. A stalled stream (a frozen sound server) blocks every
+// stop and close until the server moves or dies, so that one is closed on a thread of its own
+// and the station goes on.
+template <typename Stream>
+void shutStream(std::unique_ptr<Stream> s, bool drain) {
+    if (!s || s->stream == nullptr) return;
+    s->stopping.store(true, std::memory_order_release);
+    if (!s->stalled.load()) {
+        closeNow(*s, drain);
+        return;
+    }
+    closingInBackground.fetch_add(1);
+    std::thread([state = std::move(s)] {
+        closeNow(*state, false);
+        closingInBackground.fetch_sub(1);
+    }).detach();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 
 PortAudioSoundCard::PortAudioSoundCard(const SoundCardConfig& config) : SoundCard(config) {
     silenceLibraries();
+    watchdog_ = std::thread([this] { watch(); });
 }
 
 PortAudioSoundCard::~PortAudioSoundCard() {
     stopInput();
     [[maybe_unused]] const SoundResult closed = closeOutput();
-    if (libraryUp_) Pa_Terminate();
+    {
+        std::lock_guard lock(watchMutex_);
+        stopWatching_ = true;
+    }
+    watchWake_.notify_all();
+    watchdog_.join();
+    // A stream still closing in the background needs the library until it is done.
+    if (libraryUp_ && closingInBackground.load() == 0) Pa_Terminate();
+}
+
+bool PortAudioSoundCard::backgroundClosesPending() {
+    return closingInBackground.load() > 0;
+}
+
+// The watchdog: a stream whose callback has not run for a long time is stalled (a frozen
+// sound server keeps it "active" but silent); report it, so the station does not wait forever.
+void PortAudioSoundCard::watch() {
+    std::unique_lock lock(watchMutex_);
+    while (!stopWatching_) {
+        watchWake_.wait_for(lock, kWatchInterval);
+        const auto now = std::chrono::steady_clock::now();
+        for (StreamState* stream :
+             {static_cast<StreamState*>(input_.get()), static_cast<StreamState*>(output_.get())}) {
+            if (stream == nullptr || stream->failed.load()) continue;
+            const uint64_t count = stream->callbacks.load(std::memory_order_relaxed);
+            if (count != stream->seenCallbacks) {
+                stream->seenCallbacks = count;
+                stream->lastProgress = now;
+            } else if (now - stream->lastProgress > kStallTimeout) {
+                stream->stalled.store(true);
+                stream->reportFailure();
+            }
+        }
+    }
 }
 
 SoundResult PortAudioSoundCard::ensureLibrary() {
@@ -373,6 +446,8 @@ SoundResult PortAudioSoundCard::ensureLibrary() {
 }
 
 void PortAudioSoundCard::restartLibrary() {
+    // Never under a stream that is still being closed.
+    if (closingInBackground.load() > 0) return;
     if (libraryUp_) Pa_Terminate();
     libraryUp_ = false;
     refreshLibrary_ = false;
@@ -424,7 +499,7 @@ SoundResult PortAudioSoundCard::startInput() {
     if (rate != nominal) {
         stream->converter = makeRateConverter(rate, nominal);
         if (!stream->converter) {
-            shutStream(*stream, false);
+            shutStream(std::move(stream), false);
             return SoundResult::failure(SoundError::FormatRefused,
                                         "no conversion from " + std::to_string(rate) + " to " +
                                             std::to_string(nominal) + " samples per second");
@@ -438,6 +513,8 @@ SoundResult PortAudioSoundCard::startInput() {
         refreshLibrary_ = true;
         return result;
     }
+    stream->lastProgress = std::chrono::steady_clock::now();
+    std::lock_guard lock(watchMutex_);
     input_ = std::move(stream);
     return SoundResult::success();
 }
@@ -446,8 +523,12 @@ void PortAudioSoundCard::stopInput() {
     if (!input_) return;
     events_.endStream(SoundDirection::Input);
     if (input_->failed.load()) refreshLibrary_ = true;
-    shutStream(*input_, false);
-    input_.reset();
+    std::unique_ptr<InputStream> closing;
+    {
+        std::lock_guard lock(watchMutex_);
+        closing = std::move(input_);
+    }
+    shutStream(std::move(closing), false);
 }
 
 bool PortAudioSoundCard::readInputBlock(InputBlock block) {
@@ -495,7 +576,7 @@ SoundResult PortAudioSoundCard::openOutput() {
     if (rate != nominal) {
         stream->converter = makeRateConverter(nominal, rate);
         if (!stream->converter) {
-            shutStream(*stream, false);
+            shutStream(std::move(stream), false);
             return SoundResult::failure(SoundError::FormatRefused,
                                         "no conversion from " + std::to_string(nominal) + " to " +
                                             std::to_string(rate) + " samples per second");
@@ -508,6 +589,8 @@ SoundResult PortAudioSoundCard::openOutput() {
         refreshLibrary_ = true;
         return result;
     }
+    stream->lastProgress = std::chrono::steady_clock::now();
+    std::lock_guard lock(watchMutex_);
     output_ = std::move(stream);
     return SoundResult::success();
 }
@@ -516,8 +599,12 @@ SoundResult PortAudioSoundCard::closeOutput() {
     if (!output_) return SoundResult::success();
     events_.endStream(SoundDirection::Output);
     if (output_->failed.load()) refreshLibrary_ = true;
-    shutStream(*output_, true);
-    output_.reset();
+    std::unique_ptr<OutputStream> closing;
+    {
+        std::lock_guard lock(watchMutex_);
+        closing = std::move(output_);
+    }
+    shutStream(std::move(closing), true);
     return SoundResult::success();
 }
 

@@ -4,9 +4,15 @@
 //
 // The callbacks only copy samples between the device and lock-free rings and post events;
 // conversion and everything else happens on the station's thread. A stream that stops on its
-// own (the sound server died, the device was unplugged) posts a DeviceFailed event.
+// own (the sound server died, the device was unplugged) posts a DeviceFailed event, and so does
+// one whose callback stops coming (a frozen server); such a stream is then closed on a thread of
+// its own, because closing it would block until the server moves.
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "audio/SoundCard.h"
 
@@ -38,16 +44,30 @@ class PortAudioSoundCard final : public SoundCard {
     int inputDeviceRate() const;
     int outputDeviceRate() const;
 
+    // True while a stalled stream is still being closed on a thread of its own.
+    static bool backgroundClosesPending();
+
+    struct StreamState;
     struct InputStream;
     struct OutputStream;
 
   private:
+    static constexpr std::chrono::milliseconds kWatchInterval{250};
+
+    void watch();
+
     SoundResult ensureLibrary();
     void restartLibrary();
     std::vector<SoundDeviceInfo> listDevices(SoundDirection direction);
 
+    // The watchdog reads the stream pointers under watchMutex_; the station's thread changes
+    // them under it and otherwise uses them alone.
     std::unique_ptr<InputStream> input_;
     std::unique_ptr<OutputStream> output_;
+    std::mutex watchMutex_;
+    std::condition_variable watchWake_;
+    bool stopWatching_ = false;
+    std::thread watchdog_;
     bool libraryUp_ = false;
     // Set after a failure, so that the next opening looks at the system's devices afresh
     // (a restarted sound server is only seen by a new library session).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "PulseServer.h"
@@ -181,6 +182,69 @@ TEST_F(PortAudioServerFailure, ServerDeathIsReportedAndReopeningWorks) {
     station.received.clear();
     EXPECT_TRUE(station.runUntil([&] { return station.received.size() >= 4096u; }, 15s));
     card.stopInput();
+}
+
+// A frozen server keeps the streams "active" but silent: the watchdog reports both, closing
+// returns at once instead of blocking, and once a server runs again the card opens again.
+TEST_F(PortAudioWithServer, FrozenServerIsReportedAndClosingDoesNotBlock) {
+    PortAudioSoundCard card;
+    ASSERT_TRUE(card.startInput().ok());
+    ASSERT_TRUE(card.openOutput().ok());
+    Station station(card);
+    station.primeOutput();
+    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+
+    ASSERT_TRUE(server.freeze()) << server.error();
+    auto failed = [&](SoundDirection d) {
+        for (const SoundEvent& e : station.failures) {
+            if (e.direction == d && e.error == SoundError::DeviceVanished) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(station.runUntil(
+        [&] { return failed(SoundDirection::Input) && failed(SoundDirection::Output); }, 15s));
+
+    const auto closing = Clock::now();
+    card.stopInput();
+    EXPECT_TRUE(card.closeOutput().ok());
+    EXPECT_LT(Clock::now() - closing, 1s);
+
+    // The streams finish closing once the server is gone for good.
+    ASSERT_TRUE(server.kill()) << server.error();
+    const auto deadline = Clock::now() + 15s;
+    while (PortAudioSoundCard::backgroundClosesPending() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_FALSE(PortAudioSoundCard::backgroundClosesPending());
+
+    ASSERT_TRUE(server.start()) << server.error();
+    const SoundResult again = card.startInput();
+    ASSERT_TRUE(again.ok()) << again.message;
+    station.received.clear();
+    EXPECT_TRUE(station.runUntil([&] { return station.received.size() >= 4096u; }, 15s));
+}
+
+// A device listed a moment ago but gone when opened is refused with the station's reason
+// (busy or gone), and opens again once it is back.
+TEST_F(PortAudioWithServer, DeviceGoneBeforeOpeningIsRefusedThenOpensWhenBack) {
+    PortAudioSoundCard card;
+    ASSERT_FALSE(card.inputDevices().empty());
+    ASSERT_TRUE(server.kill()) << server.error();
+    const auto started = Clock::now();
+    const SoundResult gone = card.startInput();
+    EXPECT_FALSE(gone.ok());
+    EXPECT_TRUE(gone.error == SoundError::DeviceUnavailable || gone.error == SoundError::NoDevice)
+        << gone.message;
+    EXPECT_FALSE(gone.message.empty());
+    RecordProperty("refusal", gone.message);
+    EXPECT_FALSE(card.inputOpen());
+    EXPECT_LT(Clock::now() - started, 10s);
+
+    ASSERT_TRUE(server.start()) << server.error();
+    const SoundResult back = card.startInput();
+    ASSERT_TRUE(back.ok()) << back.message;
+    Station station(card);
+    EXPECT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 15s));
 }
 
 // With no sound server and no sound hardware there is nothing to list and nothing opens, and

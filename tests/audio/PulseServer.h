@@ -46,16 +46,30 @@ class PulseServer {
     // Stops the server the orderly way and waits until it is gone.
     void stop() {
         if (!running_) return;
+        if (frozen_) thaw();
         std::system((script() + " stop '" + folder_ + "' >/dev/null 2>&1").c_str());
         running_ = false;
     }
 
+    // Freezes the server (as a hung one would be): its clients' streams stop moving.
+    bool freeze() {
+        const pid_t pid = serverPid();
+        if (pid <= 0 || ::kill(pid, SIGSTOP) != 0) return fail("cannot freeze the server");
+        frozen_ = true;
+        return true;
+    }
+
+    void thaw() {
+        if (const pid_t pid = serverPid(); pid > 0) ::kill(pid, SIGCONT);
+        frozen_ = false;
+    }
+
     // Kills the server without warning, as a crash would, and waits until it is gone.
     bool kill() {
-        std::ifstream pidFile(folder_ + "/run/pid");
-        pid_t pid = 0;
-        if (!(pidFile >> pid) || pid <= 0) return fail("no pid file of the server");
+        const pid_t pid = serverPid();
+        if (pid <= 0) return fail("no pid file of the server");
         ::kill(pid, SIGKILL);
+        frozen_ = false;
         for (int i = 0; i < 100 && ::kill(pid, 0) == 0; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -67,6 +81,12 @@ class PulseServer {
     const std::string& folder() const { return folder_; }
 
   private:
+    pid_t serverPid() const {
+        std::ifstream pidFile(folder_ + "/run/pid");
+        pid_t pid = 0;
+        return (pidFile >> pid) ? pid : 0;
+    }
+
     static std::string script() {
         return std::string(TARNVEL_SOURCE_DIR) + "/tests/audio/pulse-null-sink.sh";
     }
@@ -100,6 +120,7 @@ class PulseServer {
     std::string folder_;
     std::string error_;
     bool running_ = false;
+    bool frozen_ = false;
 };
 
 }  // namespace tarnvel::audio::test
