@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdarg>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -29,6 +30,8 @@ constexpr std::size_t kQueuedBufferSlots = 8;
 // A running stream's callback comes every few tens of milliseconds; the first one can take
 // two seconds after the start. Five seconds without one means the stream is stuck.
 constexpr std::chrono::seconds kStallTimeout{5};
+// How long the station waits for a stream to close before leaving it to close on its own.
+constexpr std::chrono::seconds kCloseTimeout{2};
 
 // ALSA reports every probe of a missing device on stderr (about forty lines without a sound
 // server); the station reports failures itself.
@@ -349,7 +352,7 @@ SoundResult startStream(PortAudioSoundCard::StreamState& s, const std::string& s
     return SoundResult::success();
 }
 
-// Streams whose closing was handed to a thread of its own because it would block.
+// Streams whose closing thread has not finished yet.
 std::atomic<int> closingInBackground{0};
 
 void closeNow(PortAudioSoundCard::StreamState& s, bool drain) {
@@ -365,22 +368,26 @@ void closeNow(PortAudioSoundCard::StreamState& s, bool drain) {
     s.stream = nullptr;
 }
 
-// Closes a stream and frees its state. A stalled stream (a frozen sound server) blocks every
-// stop and close until the server moves or dies, so that one is closed on a thread of its own
-// and the station goes on.
+// Closes a stream and frees its state. Closing blocks while the sound server does not answer
+// (a frozen server keeps the stream "active" and every stop waits for it), so the closing runs
+// on a thread of its own: the station waits for it a short while, which is plenty for a
+// healthy stream (draining output takes about the output latency), and then goes on while the
+// thread finishes whenever the server moves or dies.
 template <typename Stream>
 void shutStream(std::unique_ptr<Stream> s, bool drain) {
     if (!s || s->stream == nullptr) return;
     s->stopping.store(true, std::memory_order_release);
-    if (!s->stalled.load()) {
-        closeNow(*s, drain);
-        return;
-    }
+    const bool stalled = s->stalled.load();
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> done = finished->get_future();
     closingInBackground.fetch_add(1);
-    std::thread([state = std::move(s)] {
-        closeNow(*state, false);
+    std::thread([state = std::move(s), finished, drain, stalled]() mutable {
+        closeNow(*state, drain && !stalled);
+        state.reset();
         closingInBackground.fetch_sub(1);
+        finished->set_value();
     }).detach();
+    if (!stalled) done.wait_for(kCloseTimeout);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ class PortAudioSoundCard final : public SoundCard {
     int inputDeviceRate() const;
     int outputDeviceRate() const;
 
-    // True while a stalled stream is still being closed on a thread of its own.
+    // True while a stream is still being closed on its closing thread (one the station left
+    // behind because the sound server did not answer).
     static bool backgroundClosesPending();
 
     struct StreamState;

@@ -224,6 +224,31 @@ TEST_F(PortAudioWithServer, FrozenServerIsReportedAndClosingDoesNotBlock) {
     EXPECT_TRUE(station.runUntil([&] { return station.received.size() >= 4096u; }, 15s));
 }
 
+// Closing just after the server froze, before anything noticed, returns within the close
+// time-out instead of waiting for the server.
+TEST_F(PortAudioWithServer, ClosingRightAfterTheServerFreezesReturns) {
+    PortAudioSoundCard card;
+    ASSERT_TRUE(card.startInput().ok());
+    ASSERT_TRUE(card.openOutput().ok());
+    Station station(card);
+    station.primeOutput();
+    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+
+    ASSERT_TRUE(server.freeze()) << server.error();
+    const auto closing = Clock::now();
+    card.stopInput();
+    card.closeOutput();
+    EXPECT_LT(Clock::now() - closing, 6s);  // two closes of at most 2 s each
+    EXPECT_FALSE(card.inputOpen());
+
+    ASSERT_TRUE(server.kill()) << server.error();
+    const auto deadline = Clock::now() + 15s;
+    while (PortAudioSoundCard::backgroundClosesPending() && Clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_FALSE(PortAudioSoundCard::backgroundClosesPending());
+}
+
 // A device listed a moment ago but gone when opened is refused with the station's reason
 // (busy or gone), and opens again once it is back.
 TEST_F(PortAudioWithServer, DeviceGoneBeforeOpeningIsRefusedThenOpensWhenBack) {
