@@ -20,16 +20,20 @@ namespace tarnvel::audio {
 namespace {
 
 // The period PortAudio asks the callback for: below 256 frames (or 50 ms of suggested
-// latency) the sound server's default low latency underflows now and then.
+// latency) the sound server's default low latency underflows now and then, and a loaded
+// machine needs more slack still. A modem does not mind 200 ms: the input backlog is 2.2 s
+// and the transmit buffers in flight already hold 370 ms.
 constexpr unsigned long kFramesPerCallback = 256;
-constexpr double kMinimumLatencySeconds = 0.1;
+constexpr double kMinimumLatencySeconds = 0.2;
 // Samples the callback handles at a time when it has to split or join channels.
 constexpr std::size_t kCallbackChunk = 256;
 // Room for output records beyond the four buffers in flight.
 constexpr std::size_t kQueuedBufferSlots = 8;
-// A running stream's callback comes every few tens of milliseconds; the first one can take
-// two seconds after the start. Five seconds without one means the stream is stuck.
+// A running stream's callback comes every few tens of milliseconds, so five seconds without
+// one means the stream is stuck. The first one can take two seconds after the start (more on
+// a loaded machine), so it gets longer.
 constexpr std::chrono::seconds kStallTimeout{5};
+constexpr std::chrono::seconds kFirstCallbackTimeout{15};
 // How long the station waits for a stream to close before leaving it to close on its own.
 constexpr std::chrono::seconds kCloseTimeout{2};
 
@@ -430,7 +434,8 @@ void PortAudioSoundCard::watch() {
             if (count != stream->seenCallbacks) {
                 stream->seenCallbacks = count;
                 stream->lastProgress = now;
-            } else if (now - stream->lastProgress > kStallTimeout) {
+            } else if (now - stream->lastProgress >
+                       (count == 0 ? kFirstCallbackTimeout : kStallTimeout)) {
                 stream->stalled.store(true);
                 stream->reportFailure();
             }

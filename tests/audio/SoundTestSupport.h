@@ -54,12 +54,4 @@ inline double rms(std::span<const int16_t> s) {
     return s.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(s.size()));
 }
 
-// The samples from the first one louder than threshold onwards.
-inline std::span<const int16_t> fromOnset(std::span<const int16_t> s, int threshold) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (std::abs(s[i]) > threshold) return s.subspan(i);
-    }
-    return {};
-}
-
 }  // namespace tarnvel::audio::test
