@@ -35,6 +35,8 @@ WavFileSoundCard::WavFileSoundCard(const SoundCardConfig& config, WavFileSoundCa
 
 WavFileSoundCard::~WavFileSoundCard() {
     stopInput();
+    // Audio transmitted by a station that never closed its output is still written.
+    [[maybe_unused]] const SoundResult closed = closeOutput();
 }
 
 std::vector<SoundDeviceInfo> WavFileSoundCard::inputDevices() {
@@ -70,6 +72,7 @@ SoundResult WavFileSoundCard::startInput() {
     recording_ = std::move(recording.samples);
     ring_.clear();
     delivered_ = 0;
+    overruns_ = 0;
     stopPacer_ = false;
     inputStream_ = events_.beginStream(SoundDirection::Input);
     pacer_ = std::thread([this] { pace(); });
@@ -112,7 +115,12 @@ void WavFileSoundCard::pace() {
         std::copy_n(recording_.begin() + static_cast<std::ptrdiff_t>(position), n, block.begin());
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(n), block.end(), int16_t{0});
         // A station that falls behind in real time loses audio, as with a sound card.
-        if (ring_.push(block.data(), block.size()) == block.size()) delivered_ += n;
+        if (ring_.writable() >= block.size()) {
+            ring_.push(block.data(), block.size());
+            delivered_ += n;
+        } else {
+            overruns_ += n;
+        }
         position += n;
         ++blocks;
         events_.post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1, SoundError::None,

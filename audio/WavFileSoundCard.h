@@ -50,6 +50,8 @@ class WavFileSoundCard final : public SoundCard {
     const SoundResult& lastOutputResult() const { return lastOutputResult_; }
     // Samples of the recording delivered to the input so far (at the nominal rate).
     uint64_t inputSamplesDelivered() const { return delivered_.load(); }
+    // Samples lost because a real-time paced input was not read in time.
+    uint64_t inputOverruns() const override { return overruns_.load(); }
 
   private:
     void pace();
@@ -65,6 +67,7 @@ class WavFileSoundCard final : public SoundCard {
     std::condition_variable pacerWake_;
     std::atomic<bool> stopPacer_{false};
     std::atomic<uint64_t> delivered_{0};
+    std::atomic<uint64_t> overruns_{0};
     uint32_t inputStream_ = 0;
     bool inputOpen_ = false;
 

@@ -91,6 +91,31 @@ TEST(WavFileSoundCard, OtherRatesAreConvertedAndPacingKeepsTime) {
     EXPECT_NEAR(test::measureFrequency(steady, 11025), 1000.0, 0.5);
 }
 
+// A station that stops reading a real-time input keeps the first 2.2 s (48 blocks) and is
+// told how much it lost, as with a sound card.
+TEST(WavFileSoundCard, StalledStationLosesAudioBeyondTheBacklog) {
+    ScratchFolder dir;
+    const auto recording = pattern(3 * 11025);
+    ASSERT_EQ(writeWavFile(recording.data(), 11025, static_cast<int>(recording.size()),
+                           dir / "in.wav", 0),
+              0);
+    WavFileSoundCard card({}, {dir / "in.wav", "", true});
+    ASSERT_TRUE(card.startInput().ok());
+    bool ended = false;
+    const auto deadline = Clock::now() + 20s;
+    while (!ended && Clock::now() < deadline) {
+        card.events().waitFor(100ms);
+        while (auto e = card.events().next()) ended |= e->kind == SoundEventKind::InputEnded;
+    }
+    ASSERT_TRUE(ended);
+    std::array<int16_t, kInputBlockSamples> block{};
+    std::vector<int16_t> kept;
+    while (card.readInputBlock(block)) kept.insert(kept.end(), block.begin(), block.end());
+    ASSERT_EQ(kept.size(), static_cast<std::size_t>(kInputBacklogBlocks * kInputBlockSamples));
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), recording.begin()));
+    EXPECT_EQ(card.inputOverruns(), recording.size() - kept.size());
+}
+
 // Every played buffer comes back done and lands in the file, across two transmissions.
 TEST(WavFileSoundCard, TransmittedBuffersAreWrittenExactly) {
     ScratchFolder dir;
