@@ -97,7 +97,7 @@ inline void appendIdle(std::vector<int>& bits, int count) {
     for (int n = 0; n < count; ++n) bits.push_back(n & 1);
 }
 
-// Phase-continuous FSK: bit 1 on the lower tone, bit 0 on the upper, shift Hz apart around
+// Phase-continuous FSK: bit 1 on the upper tone, bit 0 on the lower, shift Hz apart around
 // the centre frequency.
 class FskModulator {
   public:
@@ -111,7 +111,7 @@ class FskModulator {
 
     void modulate(const std::vector<int>& bits, std::vector<int16_t>& out) {
         for (int bit : bits) {
-            const double hz = centre_ + (bit ? -shift_ / 2 : shift_ / 2);
+            const double hz = centre_ + (bit ? shift_ / 2 : -shift_ / 2);
             due_ += samplesPerBit_;
             while (due_ >= 1.0) {
                 phase_ += 2.0 * M_PI * hz / sampleRate_;
