@@ -80,8 +80,15 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 IniDocument IniDocument::parse(std::string_view text) {
     IniDocument document;
+    // Editors that put a byte order mark first would otherwise hide the first section.
+    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        document.byteOrderMark_ = true;
+        text.remove_prefix(kUtf8ByteOrderMark.size());
+    }
     bool inSection = false;
     while (!text.empty()) {
         std::size_t end = text.find('\n');
@@ -94,7 +101,7 @@ IniDocument IniDocument::parse(std::string_view text) {
 }
 
 std::string IniDocument::serialize() const {
-    std::string text;
+    std::string text(byteOrderMark_ ? kUtf8ByteOrderMark : std::string_view{});
     for (const Line& line : lines_) {
         text += line.text;
         text += '\n';

@@ -47,6 +47,7 @@ class IniDocument {
     std::optional<std::size_t> findSectionEnd(std::string_view section) const;
 
     std::vector<Line> lines_;
+    bool byteOrderMark_ = false;  // kept, so an editor that wrote one finds it again
 };
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);

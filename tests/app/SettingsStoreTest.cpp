@@ -67,6 +67,16 @@ TEST(SettingsStore, NamesIgnoreCaseAndTheFirstOfTwinKeysCounts) {
     EXPECT_EQ(readFile(path), "[misc]\nmode=5\nMode=3\n[MISC]\nUTC=0\n");
 }
 
+TEST(SettingsStore, AByteOrderMarkDoesNotHideTheFirstSection) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    writeFile(path, "\xEF\xBB\xBF[Misc]\nMode=11\n");
+    SettingsStore store(path);
+    EXPECT_EQ(store.getInt("Misc", "Mode", 0), 11);
+    ASSERT_TRUE(store.writeInt("Misc", "Mode", 1));
+    EXPECT_EQ(readFile(path), "\xEF\xBB\xBF[Misc]\nMode=1\n");
+}
+
 TEST(SettingsStore, MissingKeysAndNonNumbersGiveTheDefault) {
     TempFolder folder;
     const std::string path = folder.file("Tarnvel.ini");
