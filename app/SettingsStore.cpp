@@ -1,11 +1,13 @@
 #include "app/SettingsStore.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -45,9 +47,37 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+constexpr std::string_view kTemporaryInfix = ".tmp.";
+
+// "<file>.tmp.<pid>.<n>": the process id tells whose rewrite it was.
 std::string temporaryNameFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
-    return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+    return path + std::string(kTemporaryInfix) + std::to_string(::getpid()) + "." +
+           std::to_string(counter++);
+}
+
+// A writer killed halfway leaves its temporary file; once that process is gone
+// nobody will finish it, so it is removed.
+void removeAbandonedTemporaries(const std::string& path) {
+    namespace fs = std::filesystem;
+    const std::string target = resolveLink(path);
+    const fs::path file(target);
+    const std::string prefix = file.filename().string() + std::string(kTemporaryInfix);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folderOf(target), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dot = rest.find('.');
+        if (dot == 0 || dot == std::string::npos || rest.find_first_not_of("0123456789") != dot) {
+            continue;
+        }
+        const long pid = std::strtol(rest.c_str(), nullptr, 10);
+        if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+            std::error_code ignored;
+            fs::remove(entry.path(), ignored);
+        }
+    }
 }
 
 bool writeAll(int fd, std::string_view text) {
@@ -116,7 +146,7 @@ bool writeFileAtomically(const std::string& path, std::string_view text, std::st
 }
 
 SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {
-    load();
+    if (load()) removeAbandonedTemporaries(path_);
 }
 
 bool SettingsStore::load() {

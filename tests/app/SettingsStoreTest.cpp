@@ -191,9 +191,19 @@ TEST(SettingsStoreAtomicWrite, AWriterKilledMidWriteLeavesTheOldFile) {
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
     EXPECT_EQ(readFile(path), kOldFile);
+    auto abandonedFiles = [&] {
+        const std::string prefix = "Tarnvel.ini.tmp." + std::to_string(child) + ".";
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            count += entry.path().filename().string().rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(abandonedFiles(), 1);
     SettingsStore after(path);
     EXPECT_EQ(after.getString("Station", "Call", ""), "SP9OLD");
     EXPECT_FALSE(after.find("Text", "F1Text"));
+    EXPECT_EQ(abandonedFiles(), 0) << "the dead writer's file stays";
 }
 
 TEST(SettingsStoreAtomicWrite, AFailingWriteIsReportedAndLeavesNothingBehind) {
