@@ -151,7 +151,7 @@ std::optional<std::string> IniDocument::find(std::string_view section, std::stri
 bool IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
     if (const auto index = findEntry(section, key)) {
         Line& line = lines_[*index];
-        if (line.text == entryText(line.key, value)) return false;
+        if (line.value == value) return false;  // hand-made spacing stays too
         line.value = std::string(trimValue(value));
         line.text = entryText(line.key, value);
         return true;

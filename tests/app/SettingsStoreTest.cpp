@@ -118,8 +118,11 @@ TEST(SettingsStore, BatchWritesTheFileOnce) {
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_TRUE(store.endBatch());
     EXPECT_EQ(readFile(path), "[Misc]\nMode=1\nUTC=0\n");
+    writeFile(path, "[Misc]\nMode = 1\nUTC=0\n");  // spaced by hand
     const ino_t written = inodeOf(path);
-    ASSERT_TRUE(store.writeInt("Misc", "UTC", 0));  // same text: no rewrite
+    SettingsStore again(path);
+    ASSERT_TRUE(again.writeInt("Misc", "Mode", 1));  // same values: no rewrite
+    ASSERT_TRUE(again.writeInt("Misc", "UTC", 0));
     EXPECT_EQ(inodeOf(path), written);
 }
 
