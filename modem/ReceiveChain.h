@@ -102,7 +102,12 @@ class ReceiveChain {
     // Decoded characters not yet taken; the caller takes and clears them.
     std::string& pendingText() { return text_; }
 
+    const std::string& pendingText() const { return text_; }
+
     PskReceiver& pskReceiver() { return psk_; }
+    const PskReceiver& pskReceiver() const { return psk_; }
+    const VaricodeDecoder& varicodeDecoder() const { return varicode_; }
+    const QpskDecoder& qpskDecoder() const { return qpsk_; }
     DecoderSwitch& decoderSwitch() { return switch_; }
     VaricodeDecoder& varicodeDecoder() { return varicode_; }
     QpskDecoder& qpskDecoder() { return qpsk_; }
