@@ -5,6 +5,12 @@
 // (comb) filter; a fractional clock decimates to decimBaseRate * baudRate / 31.25 samples per
 // second, where a 64-tap FIR filters I and Q and the PSK step recovers the symbol clock and
 // hands one sample per symbol to the decoder. All per-sample arithmetic is 32-bit integer.
+//
+// A receiver that shares this front end (FSK) derives from it, sets decimBaseRate, baudRate,
+// firTaps and firInputDivisor in its constructor and calls setSampleRate again, then either
+// sets ownDecimatedStep and overrides onDecimatedSample (one virtual call per decimated
+// sample), or overrides processSamples with runFrontEnd and a lambda calling its own step
+// directly. filterDecimated and levelBits are the shared parts of the decimated step.
 
 #include <array>
 #include <cstdint>

@@ -95,8 +95,11 @@ class ReceiveChain {
     // The spectrum bin (of 2048 per sample rate) at the receive frequency, where the caller
     // reads the signal-to-noise figure for afcStep.
     int afcBin() const;
-    // One AFC step with the signal-to-noise figure at afcBin(). Never moves in PACTOR or in
-    // modes without a tracked error; below kAfcMinSnr it clears the error and holds still.
+    // One AFC step with the signal-to-noise figure at afcBin(). The station runs it on each
+    // timer tick while the AFC option is on and it is receiving, and after each chunk of a
+    // replayed history (with gain 0 for the ticks inside the replay). Never moves in PACTOR or
+    // in modes without a tracked error; below kAfcMinSnr it clears the error and holds still.
+    // Retunes the PSK and FSK31 receivers (and the FSK63 receiver in its own modes).
     AfcOutcome afcStep(int snr, double gain = kAfcGain);
 
     // Decoded characters not yet taken; the caller takes and clears them.

@@ -323,22 +323,6 @@ TEST(ReceiveChainSignal, DecodesAtTenDbSnr) {
     }
 }
 
-TEST(ReceiveChainSignal, WeakBpsk31StillMostlyReadable) {
-    testing::PskSignalOptions o;
-    o.snrDb = -8.0;  // Eb/N0 about 11 dB
-    o.seed = 7;
-    const Decoded d = receive(kModeBpsk31, o, false, 1000.0);
-    EXPECT_LT(testing::characterErrorRate(kQso, d.text), 0.05) << d.text;
-}
-
-TEST(ReceiveChainSignal, WrongSidebandQpskDoesNotDecode) {
-    testing::PskSignalOptions o;
-    o.qpsk = true;
-    o.invertedQpsk = true;
-    const Decoded d = receive(kModeQpsk31, o, false, 1000.0, false);
-    EXPECT_GT(testing::characterErrorRate(kQso, d.text), 0.5);
-}
-
 TEST(ReceiveChainSignal, AfcPullsAThreeHertzOffsetIn) {
     for (int mode : {kModeBpsk31, kModeQpsk31, kModeBpsk63}) {
         for (double offset : {3.0, -3.0}) {
