@@ -58,18 +58,16 @@ void ReceiveChain::processReceiveBlock(const int16_t* samples, unsigned byteCoun
     }
 }
 
-SymbolDecoder* ReceiveChain::decoderFor(int mode) const {
+SymbolDecoder* ReceiveChain::decoderFor(int mode) {
     switch (mode) {
         case kModeBpsk31:
         case kModeFsk31:
-        case kModeBpsk63:
-            return const_cast<VaricodeDecoder*>(&varicode_);
-        case kModeQpsk31:
-            return const_cast<QpskDecoder*>(&qpsk_);
+        case kModeFsk31B:  // received like FSK31, so decoded like it
+        case kModeBpsk63: return &varicode_;
+        case kModeQpsk31: return &qpsk_;
         case kModeFsk63:
-            return fsk63Decoder_;
-        default:
-            return switch_.current;  // PACTOR decodes on its own; others keep it
+        case kModeFsk63B: return fsk63Decoder_;
+        default: return switch_.current;  // PACTOR decodes on its own; others keep it
     }
 }
 

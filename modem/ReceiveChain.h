@@ -119,7 +119,7 @@ class ReceiveChain {
   private:
     enum class Group { None, Psk, Fsk31, Fsk63, Pactor };
     static Group groupOf(int mode);
-    SymbolDecoder* decoderFor(int mode) const;
+    SymbolDecoder* decoderFor(int mode);
     // The error word the AFC reads in the current mode, with its scale; null when none.
     int32_t* afcErrorWord(double& scale);
 
