@@ -2,6 +2,7 @@
 // What the transmit sequencer needs from the station that owns it: the text to send, the Tune
 // flag, the receive-window echo and the identification settings.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,7 +55,7 @@ class TextTransmitHost : public TransmitHost {
 
     // Appends text to the transmit window.
     void type(std::string_view text) { pending_.append(text); }
-    const std::string& pendingText() const { return pending_; }
+    std::string pendingText() const { return pending_.substr(readPos_); }
     const std::string& echoed() const { return echoed_; }
     const std::string& announced() const { return announced_; }
     int transmissionsOver() const { return overCount_; }
@@ -68,9 +69,8 @@ class TextTransmitHost : public TransmitHost {
     void setFastCwId(int v) { fastCwId_ = v; }
 
     bool nextTransmitCharacter(uint8_t& ch) override {
-        if (!transmitting_ || pending_.empty()) return false;
-        ch = static_cast<uint8_t>(pending_.front());
-        pending_.erase(0, 1);
+        if (!transmitting_ || readPos_ >= pending_.size()) return false;
+        ch = static_cast<uint8_t>(pending_[readPos_++]);
         return true;
     }
     bool isTuning() const override { return tuning_; }
@@ -79,6 +79,7 @@ class TextTransmitHost : public TransmitHost {
     void announce(std::string_view text) override { announced_.append(text); }
     void clearTransmitWindow() override {
         pending_.clear();
+        readPos_ = 0;
         ++clearCount_;
     }
     void transmissionOver() override { ++overCount_; }
@@ -89,6 +90,7 @@ class TextTransmitHost : public TransmitHost {
   private:
     std::string call_;
     std::string pending_;
+    std::size_t readPos_ = 0;  // characters before it have been sent
     std::string echoed_;
     std::string announced_;
     std::string cwId_;
