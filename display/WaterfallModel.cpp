@@ -58,38 +58,41 @@ bool WaterfallModel::takeNewRow(SpectrumCollector& collector, SpectrumAnalyser& 
 void WaterfallModel::addSpectrumRow(const SpectrumRow& out, const WaterfallSettings& settings) {
     history_.addRow(out);
     separatorPending_ = false;
-    uint8_t* row = advanceRow();
-    if (row == nullptr) return;
-    // Columns beyond bin 1023 keep what they held; in the mirrored scale bin 0 falls on
-    // x = width, outside the row.
-    const FrequencyScale scale(settings.freqMode, width_, settings.sampleRate);
-    const int columns = std::min(width_, kSpectrumBins);
-    for (int k = 0; k < columns; ++k) {
-        const int x = scale.binToX(k);
-        if (x >= 0 && x < width_) row[x] = paletteIndexForOutput(out[static_cast<size_t>(k)]);
-    }
-    paintMarkers(row, settings);
+    if (uint8_t* row = advanceRow()) paintSpectrumRow(out, settings, width_, row);
 }
 
 void WaterfallModel::addSeparatorRow(const WaterfallSettings& settings) {
     separatorPending_ = false;
-    uint8_t* row = advanceRow();
-    if (row == nullptr) return;
-    const FrequencyScale scale(settings.freqMode, width_, settings.sampleRate);
-    const int columns = std::min(width_, kSpectrumBins);
-    for (int k = 0; k < columns; ++k) {
-        const int x = scale.binToX(k);
-        if (x >= 0 && x < width_) row[x] = x % 2 == 1 ? kPaletteBlack : kPaletteGreen;
-    }
-    paintMarkers(row, settings);
+    if (uint8_t* row = advanceRow()) paintSeparatorRow(settings, width_, row);
 }
 
-void WaterfallModel::paintMarkers(uint8_t* row, const WaterfallSettings& settings) const {
-    const FrequencyScale scale(settings.freqMode, width_, settings.sampleRate);
+void paintSpectrumRow(const SpectrumRow& out, const WaterfallSettings& settings, int width,
+                      uint8_t* row) {
+    const FrequencyScale scale(settings.freqMode, width, settings.sampleRate);
+    const int columns = std::min(width, kSpectrumBins);
+    for (int k = 0; k < columns; ++k) {
+        const int x = scale.binToX(k);
+        if (x >= 0 && x < width) row[x] = paletteIndexForOutput(out[static_cast<size_t>(k)]);
+    }
+    paintMarkers(settings, width, row);
+}
+
+void paintSeparatorRow(const WaterfallSettings& settings, int width, uint8_t* row) {
+    const FrequencyScale scale(settings.freqMode, width, settings.sampleRate);
+    const int columns = std::min(width, kSpectrumBins);
+    for (int k = 0; k < columns; ++k) {
+        const int x = scale.binToX(k);
+        if (x >= 0 && x < width) row[x] = x % 2 == 1 ? kPaletteBlack : kPaletteGreen;
+    }
+    paintMarkers(settings, width, row);
+}
+
+void paintMarkers(const WaterfallSettings& settings, int width, uint8_t* row) {
+    const FrequencyScale scale(settings.freqMode, width, settings.sampleRate);
     for (float f : settings.markers) {
         if (f <= 0.0f) continue;
         const int x = scale.binToX(frequencyToBin(f, settings.sampleRate));
-        if (x >= 0 && x < width_) row[x] = kPaletteRed;
+        if (x >= 0 && x < width) row[x] = kPaletteRed;
     }
 }
 

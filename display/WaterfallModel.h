@@ -39,6 +39,15 @@ struct WaterfallSettings {
     std::array<float, kSpectrumMarkerCount> markers{};  // Hertz; 0 or below is not drawn
 };
 
+// Painting of one row of width pixels. Columns beyond bin 1023 keep what they held; in the
+// mirrored scale bin 0 falls on x = width, outside the row.
+void paintSpectrumRow(const SpectrumRow& analyserOutput, const WaterfallSettings& settings,
+                      int width, uint8_t* row);
+// Green on even columns, black on odd.
+void paintSeparatorRow(const WaterfallSettings& settings, int width, uint8_t* row);
+// A red dot at each drawn marker's column.
+void paintMarkers(const WaterfallSettings& settings, int width, uint8_t* row);
+
 class WaterfallModel {
   public:
     // Rebuilds the ring for a client size when it changed (or on first use): the row index
@@ -79,7 +88,6 @@ class WaterfallModel {
 
   private:
     uint8_t* advanceRow();
-    void paintMarkers(uint8_t* row, const WaterfallSettings& settings) const;
 
     SpectrumHistory history_;
     SpectrumRow lastRow_{};
