@@ -145,15 +145,5 @@ TEST(ImdMeter, HeldFigureSurvivesSignalChangesAndFeedsTheMacro) {
     EXPECT_FLOAT_EQ(m.imd(), 10.5f);
 }
 
-TEST(ImdMeter, MeasurementModeFlag) {
-    ImdMeter m;
-    EXPECT_FALSE(m.measuring());
-    m.toggleMeasuring();
-    EXPECT_TRUE(m.measuring());
-    EXPECT_TRUE(m.receivesWhileTransmitting());
-    m.toggleMeasuring();
-    EXPECT_FALSE(m.receivesWhileTransmitting());
-}
-
 }  // namespace
 }  // namespace tarnvel::display

@@ -67,7 +67,6 @@ TEST(Palette, DisplayPaletteAddsTheFixedColours) {
     EXPECT_EQ(p[202], rgb(0, 255, 0));
     EXPECT_EQ(p[203], rgb(0, 128, 0));
     EXPECT_EQ(p[204], rgb(168, 40, 40));
-    EXPECT_EQ(paletteAnchorKey(8), "PAL8");
     const auto g = buildGradient(defaultPaletteAnchors());
     EXPECT_EQ(swatchColour(g, 8), g[199]);
     EXPECT_EQ(swatchColour(g, 2), g[50]);
@@ -139,7 +138,6 @@ TEST(SpectrumMarkers, TextRoundTrip) {
     EXPECT_TRUE(m.drawn(2));
     EXPECT_FALSE(m.drawn(3));
     EXPECT_FALSE(m.drawn(0));
-    EXPECT_EQ(SpectrumMarkers::key(4), "4");
 }
 
 TEST(HighlightWords, LongestContainedWordColoursTheLine) {
@@ -155,8 +153,6 @@ TEST(HighlightWords, LongestContainedWordColoursTheLine) {
     EXPECT_EQ(slots[1].text, "CQ DX");
     EXPECT_EQ(slots[2].text, "");
     EXPECT_EQ(slots[2].colour, kDefaultHighlightColour);
-    EXPECT_EQ(HighlightWords::textKey(1), "CLRtxt1");
-    EXPECT_EQ(HighlightWords::colourKey(3), "CLRclr3");
 }
 
 }  // namespace
