@@ -6,6 +6,7 @@
 
 #include "display/HighlightWords.h"
 #include "display/Palette.h"
+#include "display/PaletteEditor.h"
 #include "display/PaletteFile.h"
 #include "display/SpectrumMarkers.h"
 
@@ -125,6 +126,28 @@ TEST_F(PaletteFileTest, ShortMissingAndOddFiles) {
 
     const std::string dirPath = dir_.string();
     EXPECT_EQ(savePaletteFile(dirPath, working).message, "Cannot create " + dirPath);
+}
+
+TEST_F(PaletteFileTest, EditorRebuildsThePreviewOnlyAfterAGoodLoad) {
+    PaletteEditor editor(defaultPaletteAnchors());
+    EXPECT_EQ(editor.lastFileName(), "*.pal");
+    editor.setAnchor(0, rgb(100, 0, 0));
+    EXPECT_EQ(editor.preview()[0], rgb(100, 0, 0));
+    const auto previewBefore = editor.preview();
+
+    const std::string bad = write("bad.pal", "1;2;3\n4;5\n");
+    EXPECT_FALSE(editor.load(bad).ok);
+    EXPECT_EQ(editor.working()[0], rgb(1, 2, 3));
+    EXPECT_EQ(editor.preview(), previewBefore);
+    EXPECT_EQ(editor.lastFileName(), bad);
+
+    const std::string good = (dir_ / "good.pal").string();
+    editor.restoreDefaults();
+    EXPECT_TRUE(editor.save(good).ok);
+    editor.setAnchor(3, rgb(9, 9, 9));
+    EXPECT_TRUE(editor.load(good).ok);
+    EXPECT_EQ(editor.apply(), defaultPaletteAnchors());
+    EXPECT_EQ(editor.preview(), buildGradient(defaultPaletteAnchors()));
 }
 
 TEST(SpectrumMarkers, TextRoundTrip) {
