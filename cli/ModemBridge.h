@@ -1,0 +1,46 @@
+#pragma once
+// The two places where the batch tool meets the modem: decoding a recording into receive-window
+// text, and rendering one transmission. Everything around them (files, rates, options, errors)
+// lives in the commands.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/ReceiveText.h"
+#include "cli/Options.h"
+
+namespace tarnvel::cli {
+
+// Samples per receive block, as the sound card delivers them.
+inline constexpr size_t kReceiveBlockSamples = 512;
+
+struct ModemOutcome {
+    bool ok = false;
+    std::string error;
+};
+
+struct ReceiveSettings {
+    const ModeChoice* mode = nullptr;
+    double frequency = 0.0;
+    bool afc = true;
+    std::optional<int> squelchThreshold;  // empty: squelch off
+};
+
+struct TransmitSettings {
+    const ModeChoice* mode = nullptr;
+    double frequency = 0.0;
+    std::string text;  // 8-bit codes, may hold 174, 169 and 176
+    std::optional<std::string> cwId;
+};
+
+// Decodes `audio` (11025 samples per second) into `window`.
+ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& settings,
+                         app::ReceiveText& window);
+
+// Renders one whole transmission at 11025 samples per second into `audio`.
+ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio);
+
+}  // namespace tarnvel::cli

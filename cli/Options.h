@@ -1,0 +1,72 @@
+#pragma once
+// Command line of tarnvel-cli: the commands, their options, their validation and help texts.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnvel::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;   // the work could not be done (not bad input)
+inline constexpr int kExitBadInput = 2;  // bad command line, input file or output place
+
+inline constexpr double kMinFrequencyHz = 100.0;
+inline constexpr double kMaxFrequencyHz = 5000.0;
+inline constexpr int kMinFileRate = 8000;
+inline constexpr int kMaxFileRate = 192000;
+inline constexpr int kDefaultOutputRate = 11025;
+inline constexpr int kMaxSquelchThreshold = 31;
+
+// A modem mode as named on the command line.
+struct ModeChoice {
+    std::string_view name;
+    int operatingMode;  // the station's mode number: 0 BPSK31, 1 QPSK31, 11 BPSK63, ...
+    bool invertedQpsk;  // QPSK with the sidebands swapped
+    bool available;     // false for the modes whose modem is still to come
+};
+
+// One problem, reported as "tarnvel-cli: <subject>: <message>".
+struct Problem {
+    std::string subject;  // the option or file concerned
+    std::string message;
+};
+
+struct DecodeOptions {
+    const ModeChoice* mode = nullptr;
+    double frequency = 0.0;
+    bool afc = true;
+    std::optional<int> squelchThreshold;  // empty: squelch off
+    unsigned channel = 1;                 // 1 = first channel
+    std::string inputFile;
+};
+
+struct EncodeOptions {
+    const ModeChoice* mode = nullptr;
+    double frequency = 0.0;
+    std::optional<std::string> text;
+    std::optional<std::string> textFile;
+    int rate = kDefaultOutputRate;
+    std::optional<std::string> cwId;
+    std::string outputFile;
+};
+
+// What parsing found: a problem, a request for help, or options ready to run.
+template <typename Options>
+struct Parsed {
+    std::optional<Problem> problem;
+    bool help = false;
+    Options options;
+};
+
+Parsed<DecodeOptions> parseDecodeOptions(const std::vector<std::string_view>& args);
+Parsed<EncodeOptions> parseEncodeOptions(const std::vector<std::string_view>& args);
+
+const ModeChoice* findMode(std::string_view name);
+
+std::string_view generalHelp();
+std::string_view decodeHelp();
+std::string_view encodeHelp();
+
+}  // namespace tarnvel::cli

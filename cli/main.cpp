@@ -1,0 +1,46 @@
+// tarnvel-cli: decodes WAV recordings and writes transmissions into WAV files.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/Options.h"
+
+namespace {
+
+using namespace tarnvel::cli;
+
+template <typename Options>
+int run(const Parsed<Options>& parsed, std::string_view help, int (*command)(const Options&)) {
+    if (parsed.help) {
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return kExitOk;
+    }
+    if (parsed.problem) {
+        reportProblem(*parsed.problem);
+        return kExitBadInput;
+    }
+    return command(parsed.options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (args.empty()) {
+        reportProblem({"usage", "no command given (try 'tarnvel-cli --help')"});
+        return kExitBadInput;
+    }
+    const std::string_view command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fwrite(generalHelp().data(), 1, generalHelp().size(), stdout);
+        return kExitOk;
+    }
+    if (command == "decode") return run(parseDecodeOptions(args), decodeHelp(), runDecode);
+    if (command == "encode") return run(parseEncodeOptions(args), encodeHelp(), runEncode);
+    reportProblem({std::string(command), "unknown command (decode or encode; try --help)"});
+    return kExitBadInput;
+}
