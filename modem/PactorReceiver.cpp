@@ -82,7 +82,7 @@ PactorReceiver::PactorReceiver() {
     call_.reserve(kCallBytes + 1);
     setBaudRate(kDefaultBaudRate);
     setCarrierFrequency(kDefaultCarrierHz);
-    setSampleRate(kDefaultSampleRate);
+    configureSampleRate(kDefaultSampleRate);
 }
 
 void PactorReceiver::setCarrierFrequency(double hz) {
@@ -95,8 +95,9 @@ void PactorReceiver::setCarrierFrequency(double hz) {
     ncoStep_ = static_cast<uint16_t>(static_cast<uint64_t>(step) & 0xFFFFu);
 }
 
-bool PactorReceiver::setSampleRate(double rate) {
-    if (!(rate > kDecimBaseRate)) return false;  // the decimation step must stay below 65536
+bool PactorReceiver::configureSampleRate(double rate) {
+    if (!std::isfinite(rate) || !(rate > kDecimBaseRate))
+        return false;  // the decimation step must stay below 65536
     const auto comb = static_cast<int64_t>((kDecimBaseRate / 2 + rate) / kDecimBaseRate);
     if (comb > kCombRingLength) return false;
     sampleRate_ = rate;
@@ -106,6 +107,27 @@ bool PactorReceiver::setSampleRate(double rate) {
     setCarrierFrequency(carrierHz_);
     redesignFilters();
     return true;
+}
+
+void PactorReceiver::resetState() {
+    ring1I_.fill(0);
+    ring1Q_.fill(0);
+    ring2I_.fill(0);
+    ring2Q_.fill(0);
+    stage1I_ = stage2I_ = stage1Q_ = stage2Q_ = 0;
+    combIndex_ = 0;
+    ncoPhase_ = 0;
+    decimPhase_ = 0;
+    for (SpeedPath* path : {&slow_, &fast_}) {
+        path->firI.reset();
+        path->firQ.reset();
+        path->prevPhase = 0;
+        path->freqRing.fill(0);
+        path->freqRingIndex = 0;
+        path->freqSum = 0;
+        path->bitClock = 0;
+        path->frame.fill(0);
+    }
 }
 
 void PactorReceiver::setBaudRate(double baud) {
@@ -123,6 +145,7 @@ void PactorReceiver::redesignFilters() {
 }
 
 void PactorReceiver::processSamples(const int16_t* samples, int count) {
+    if (samples == nullptr) return;
     for (int n = 0; n < count; ++n) {
         const int32_t s = samples[n];
         ncoPhase_ = static_cast<uint16_t>(ncoPhase_ + ncoStep_);

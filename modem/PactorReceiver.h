@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "modem/CharacterSink.h"
 #include "modem/HuffmanTree.h"
+#include "modem/ModeReceiver.h"
 #include "modem/SymmetricFir.h"
 
 namespace tarnvel::modem {
@@ -26,7 +28,7 @@ class PactorTextOutput {
 uint16_t crc16X25(const uint8_t* data, size_t length);
 inline constexpr uint16_t kCrc16X25Residue = 0x0F47;
 
-class PactorReceiver {
+class PactorReceiver : public ModeReceiver {
   public:
     static constexpr int kShortFrameBytes = 12;  // 100 baud: header, 8 data, status, CRC
     static constexpr int kLongFrameBytes = 24;   // 200 baud: header, 20 data, status, CRC
@@ -37,17 +39,22 @@ class PactorReceiver {
     PactorReceiver();
 
     // Retunes the oscillator to the centre between the two tones.
-    void setCarrierFrequency(double hz);
+    void setCarrierFrequency(double hz) override;
     // Recomputes the comb length, the decimation step and the oscillator step, and redesigns
     // the four filters. Returns false, changing nothing, for a rate the front end cannot run
     // at (the comb would outgrow its rings or the decimation clock its 16 bits).
-    bool setSampleRate(double rate);
+    bool configureSampleRate(double rate);
+    void setSampleRate(double rate) override { configureSampleRate(rate); }
+    // Clears the front end, the filters and both demodulators; the packet state (last
+    // counter, CRC and call) and the tones' envelopes carry on.
+    void resetState() override;
     // Sets the slower of the two bit rates (the other is twice it).
     void setBaudRate(double baud);
 
-    void attachOutput(PactorTextOutput* output) { output_ = output; }
+    // Text and messages go to the receive text buffer through this sink (not owned).
+    void attachOutput(CharacterSink* output) { output_ = output; }
 
-    void processSamples(const int16_t* samples, int count);
+    void processSamples(const int16_t* samples, int count) override;
 
     double carrierFrequency() const { return carrierHz_; }
     double sampleRate() const { return sampleRate_; }
@@ -123,7 +130,7 @@ class PactorReceiver {
     std::string call_;  // scratch for the call sign being read
 
     HuffmanTree huffman_;
-    PactorTextOutput* output_ = nullptr;
+    CharacterSink* output_ = nullptr;
 };
 
 }  // namespace tarnvel::modem

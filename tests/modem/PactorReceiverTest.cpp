@@ -16,9 +16,9 @@ using testing::FskModulator;
 using testing::PacketOptions;
 using testing::PactorSpeed;
 
-struct TextCollector : PactorTextOutput {
+struct TextCollector : CharacterSink {
     std::string text;
-    void putChar(int16_t, int ch) override { text.push_back(static_cast<char>(ch)); }
+    TextCollector() : CharacterSink(&text, nullptr) {}
 };
 
 int feed(HuffmanTree& tree, std::initializer_list<int> bits) {
@@ -92,12 +92,12 @@ TEST(PactorReceiver, FrontEndConstantsAt11025) {
 
 TEST(PactorReceiver, RejectsRatesTheFrontEndCannotRun) {
     PactorReceiver rx;
-    EXPECT_FALSE(rx.setSampleRate(0.0));
-    EXPECT_FALSE(rx.setSampleRate(1000.0));
-    EXPECT_FALSE(rx.setSampleRate(200000.0));
+    EXPECT_FALSE(rx.configureSampleRate(0.0));
+    EXPECT_FALSE(rx.configureSampleRate(1000.0));
+    EXPECT_FALSE(rx.configureSampleRate(200000.0));
     EXPECT_EQ(rx.combLength(), 8);
     EXPECT_EQ(rx.decimStep(), 8322);
-    EXPECT_TRUE(rx.setSampleRate(48000.0));
+    EXPECT_TRUE(rx.configureSampleRate(48000.0));
     EXPECT_EQ(rx.combLength(), 34);
 }
 
