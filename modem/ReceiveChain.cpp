@@ -5,7 +5,7 @@
 namespace tarnvel::modem {
 
 ReceiveChain::ReceiveChain(double sampleRate, int savedMode)
-    : sink_(&text_, nullptr), psk_(sampleRate) {
+    : sink_(&text_, nullptr), psk_(sampleRate), ownFsk31_(sampleRate), ownFsk63_(sampleRate) {
     text_.reserve(CharacterSink::kReceiveBufferReserve);
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
@@ -15,6 +15,18 @@ ReceiveChain::ReceiveChain(double sampleRate, int savedMode)
     psk_.attachDecoder(&switch_);
     psk_.setSampleRate(sampleRate_);
     psk_.setCarrierFrequency(receiveFrequency_);
+
+    ownFsk63Decoder_.sink = &sink_;
+    ownPactor_.attachOutput(&sink_);
+    for (ModeReceiver* r :
+         {static_cast<ModeReceiver*>(&ownFsk31_), static_cast<ModeReceiver*>(&ownFsk63_),
+          static_cast<ModeReceiver*>(&ownPactor_)}) {
+        r->setSampleRate(sampleRate_);
+        r->setCarrierFrequency(receiveFrequency_);
+    }
+    attachFsk31Receiver(&ownFsk31_);
+    attachFsk63Receiver(&ownFsk63_, &ownFsk63Decoder_);
+    attachPactorReceiver(&ownPactor_);
 }
 
 ReceiveChain::Group ReceiveChain::groupOf(int mode) {
@@ -128,6 +140,8 @@ void ReceiveChain::attachFsk63Receiver(PskReceiver* receiver, SymbolDecoder* fsk
 void ReceiveChain::attachPhaseScope(PhaseScopeSink* scope) {
     varicode_.scope = scope;
     qpsk_.scope = scope;
+    ownFsk31_.attachScope(scope);
+    ownFsk63_.attachScope(scope);
 }
 
 int ReceiveChain::squelchQuality() const {

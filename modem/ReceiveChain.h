@@ -4,16 +4,21 @@
 // mode and the receive frequency, and the rules applied to them: the mode dispatch of each
 // received block, the mode commands, retuning, the squelch, the idle indicator and the AFC.
 //
-// The FSK31, FSK63 and PACTOR receivers are attached from outside (not owned); a mode whose
-// receiver is absent consumes its samples silently.
+// The chain holds its own FSK31 and FSK63 receivers, FSK63 block decoder and PACTOR monitor
+// and attaches them at construction; other receivers may be attached in their place (not
+// owned), and a mode whose receiver is detached consumes its samples silently.
 
 #include <cstdint>
 #include <string>
 
 #include "modem/CharacterSink.h"
 #include "modem/DecoderSwitch.h"
+#include "modem/Fsk31Receiver.h"
+#include "modem/Fsk63Decoder.h"
+#include "modem/Fsk63Receiver.h"
 #include "modem/ModeReceiver.h"
 #include "modem/OperatingMode.h"
+#include "modem/PactorReceiver.h"
 #include "modem/PskReceiver.h"
 #include "modem/QpskDecoder.h"
 #include "modem/Squelch.h"
@@ -75,8 +80,8 @@ class ReceiveChain {
     bool setSampleRate(double rate);
     double sampleRate() const { return sampleRate_; }
 
-    // The receivers of the other mode groups, not owned (null detaches). The FSK receivers get
-    // the decoder switch as their decoder.
+    // Replace the receivers of the other mode groups (not owned; null detaches). The FSK
+    // receivers get the decoder switch as their decoder.
     void attachFsk31Receiver(PskReceiver* receiver);
     void attachFsk63Receiver(PskReceiver* receiver, SymbolDecoder* fsk63Decoder);
     void attachPactorReceiver(ModeReceiver* receiver) { pactor_ = receiver; }
@@ -115,6 +120,11 @@ class ReceiveChain {
     VaricodeDecoder& varicodeDecoder() { return varicode_; }
     QpskDecoder& qpskDecoder() { return qpsk_; }
     CharacterSink& characterSink() { return sink_; }
+    // The chain's own receivers of the FSK and PACTOR modes.
+    Fsk31Receiver& fsk31Receiver() { return ownFsk31_; }
+    Fsk63Receiver& fsk63Receiver() { return ownFsk63_; }
+    Fsk63Decoder& fsk63Decoder() { return ownFsk63Decoder_; }
+    PactorReceiver& pactorReceiver() { return ownPactor_; }
 
   private:
     enum class Group { None, Psk, Fsk31, Fsk63, Pactor };
@@ -129,6 +139,10 @@ class ReceiveChain {
     VaricodeDecoder varicode_;
     QpskDecoder qpsk_;
     PskReceiver psk_;
+    Fsk31Receiver ownFsk31_;
+    Fsk63Receiver ownFsk63_;
+    Fsk63Decoder ownFsk63Decoder_;
+    PactorReceiver ownPactor_;
     PskReceiver* fsk31_ = nullptr;
     PskReceiver* fsk63_ = nullptr;
     SymbolDecoder* fsk63Decoder_ = nullptr;

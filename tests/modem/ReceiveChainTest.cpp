@@ -211,7 +211,8 @@ TEST_F(ReceiveChainTest, SquelchReadsTheActiveDecodersQuality) {
     EXPECT_EQ(chain.squelchQuality(), 32);
     chain.onTimerTick();
     EXPECT_TRUE(chain.squelch().isOpen());
-    ReceiveChain bare(kNominalSampleRate, kModeFsk63);  // no FSK63 receiver yet
+    ReceiveChain bare(kNominalSampleRate, kModeFsk63);
+    bare.attachFsk63Receiver(nullptr, nullptr);  // detached
     EXPECT_EQ(bare.squelchQuality(), ModeReceiver::kNoQuality);
 }
 
