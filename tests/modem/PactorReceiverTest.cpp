@@ -154,7 +154,10 @@ TEST(PactorReceiver, RepetitionsLossesCorruptionAndFiller) {
     const auto p3 = dataPacket(s, "DEF", {.counter = 3});
     // Counter 1 after 3 skips 0: loss mark first. Filler bytes inside the data never print.
     std::vector<uint8_t> withFiller = dataPacket(s, std::string("G\x1eH\x1e", 4), {.counter = 1});
-    EXPECT_EQ(receive({p1, p1, corrupt, p3, p3, withFiller}, s), "ABC___\r\nDEF___\r\nGH");
+    // Only one of the two complement bits set: no data packet, even with a good CRC.
+    const auto halfMarked = dataPacket(s, "IJK", {.counter = 2, .extraStatus = 0x10});
+    EXPECT_EQ(receive({p1, p1, corrupt, halfMarked, p3, p3, withFiller}, s),
+              "ABC___\r\nDEF___\r\nGH");
 }
 
 TEST(PactorReceiver, CounterTwoAfterZeroMarksALoss) {

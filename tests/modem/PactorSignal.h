@@ -55,6 +55,7 @@ struct PacketOptions {
     bool huffman = false;
     bool complemented = false;
     uint8_t header = 0x55;
+    uint8_t extraStatus = 0;  // further status bits, covered by the CRC
 };
 
 // A data packet: header, data (text padded with filler), status, CRC (low byte first).
@@ -70,7 +71,8 @@ inline std::vector<uint8_t> dataPacket(PactorSpeed speed, std::string_view text,
             packet.push_back(i < static_cast<int>(text.size()) ? static_cast<uint8_t>(text[i])
                                                                : kFiller);
     }
-    packet.push_back(static_cast<uint8_t>((options.counter & 3) | (options.huffman ? 4 : 0)));
+    packet.push_back(static_cast<uint8_t>((options.counter & 3) | (options.huffman ? 4 : 0) |
+                                          options.extraStatus));
     const uint16_t crc = crc16X25(packet.data() + 1, packet.size() - 1);
     packet.push_back(static_cast<uint8_t>(crc & 0xFF));
     packet.push_back(static_cast<uint8_t>(crc >> 8));
