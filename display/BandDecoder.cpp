@@ -104,6 +104,8 @@ BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOpti
         // The input block: collected for the spectrum, then decoded by every channel.
         const bool rowDue = collector->collect(block, count);
         decoder->processBlock(block, count);
+        // Taken before the search can give a slot to a new channel.
+        records.collect(*decoder);
         done += count;
         const Milliseconds now = audioTime(done, options.sampleRate);
         // The view's paint that follows a full block: a new row, then one search.
