@@ -148,6 +148,14 @@ void MultichannelDecoder::onStationTimer(Milliseconds now) {
     }
 }
 
+void MultichannelDecoder::channelTags(std::vector<ChannelTag>& tags) const {
+    tags.resize(kChannelSlots);
+    for (int i = 0; i < kChannelSlots; ++i) {
+        const MultichannelChannel& c = channel(i);
+        tags[static_cast<size_t>(i)] = {c.inUse, c.displayedCarrier(), c.frequency()};
+    }
+}
+
 std::optional<int> MultichannelDecoder::seekLeft(double receiveFrequency) const {
     std::optional<int> best;
     double bestDiff = 0.0;

@@ -14,10 +14,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/MultichannelChannel.h"
 #include "display/SpectrumAnalyser.h"
 #include "display/SpectrumHistory.h"
+#include "display/SpectrumViewLayout.h"
 
 namespace tarnvel::display {
 
@@ -106,6 +108,10 @@ class MultichannelDecoder {
     // The bookmark at the receive frequency: clears the first channel within 30 Hz when it is
     // in use, else opens one at the frequency rounded to whole Hertz.
     BookmarkToggle toggleBookmark(double receiveFrequency, Milliseconds now);
+
+    // The slots as the waterfall's channel tags see them (a tag is active while its line shows a
+    // carrier). Reuses the vector's storage.
+    void channelTags(std::vector<ChannelTag>& tags) const;
 
     static char letterOf(int slot) { return static_cast<char>('A' + slot); }
     static double initialFrequency(int slot) { return (slot + 1) * 3000.0 / kChannelSlots; }
