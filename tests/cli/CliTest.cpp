@@ -254,6 +254,19 @@ TEST(CliRoundTrip, EncodeAt48kHzDecodesBackInEveryPskVariant) {
     EXPECT_NE(idDecoded.out.find("hi"), std::string::npos) << idDecoded.out;
 }
 
+// The bundled recording holds four stations; at 1000 Hz the tool prints the one calling CQ.
+TEST(CliRoundTrip, TheExampleRecordingDecodesTheStationAt1000Hz) {
+    const CliRun run = runCli({"decode", "--mode", "bpsk31", "--freq", "1000",
+                               TARNVEL_SOURCE_DIR "/resources/example-bpsk31.wav"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("CQ CQ CQ de N0CALL N0CALL N0CALL - Ann in Graz, JN76, running 5 W to "
+                           "a dipole. CQ CQ de N0CALL pse k"),
+              std::string::npos)
+        << run.out;
+    for (const char* other : {"Vienna", "QSO", "W1AW"})
+        EXPECT_EQ(run.out.find(other), std::string::npos) << other << " in\n" << run.out;
+}
+
 TEST(Cli, CommandsAndHelp) {
     expectRefused(runCli({}), "usage", "no command", "no arguments");
     expectRefused(runCli({"transmit"}), "transmit", "unknown command", "unknown command");
