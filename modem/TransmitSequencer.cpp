@@ -153,7 +153,10 @@ void TransmitSequencer::chooseSymbol(bool& ended) {
             }
         }
     }
-    if (state_ >= kStateIdleFirst && state_ < kStatePostamble && !morseUnderWay()) {
+    // The encoder sends the last bits of the text and its idle bits even when an
+    // identification is waiting: the Morse keying begins only inside the postamble, and
+    // skipping the encoder here would cut off the last character before it.
+    if (state_ >= kStateIdleFirst && state_ < kStatePostamble) {
         nextSym_ = encoder_->nextSymbol(encoderReady_);
         if (stepsFskPhase(mode_)) {
             // A quarter turn per symbol either way: a tone a quarter of the symbol rate above

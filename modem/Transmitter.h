@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "modem/Fsk63Encoder.h"
+#include "modem/OperatingMode.h"
 #include "modem/PskModulator.h"
 #include "modem/SymbolEncoder.h"
 #include "modem/TransmitHost.h"
@@ -14,14 +15,6 @@
 #include "modem/VaricodeEncoder.h"
 
 namespace tarnvel::modem {
-
-// Operating modes with a transmitter.
-inline constexpr int kModeBpsk31 = 0;
-inline constexpr int kModeQpsk31 = 1;
-inline constexpr int kModeFsk31 = 2;
-inline constexpr int kModeFsk63 = 4;
-inline constexpr int kModePactor = 10;
-inline constexpr int kModeBpsk63 = 11;
 
 // Result of rendering one transmission in one piece.
 struct RenderedTransmission {
