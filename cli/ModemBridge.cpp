@@ -1,22 +1,111 @@
 #include "cli/ModemBridge.h"
 
-namespace tarnvel::cli {
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
-// To come with the receive chain: select the mode (and the QPSK sideband) and the frequency;
-// feed the audio in blocks of kReceiveBlockSamples; after each block hand the pending text to
-// `window` when the squelch is off or open, then empty it; and for every tick an
-// app::SampleTimer at 11025 Hz and app::kHousekeepingPeriodMs reports, run the squelch and,
-// with the AFC on, one AFC step with the spectrum gate open.
-ModemOutcome decodeAudio(std::span<const int16_t> /*audio*/, const ReceiveSettings& /*settings*/,
-                         app::ReceiveText& /*window*/) {
-    return {false, "the receive chain is not built yet"};
+#include "app/SampleTimer.h"
+#include "audio/Resampler.h"
+#include "modem/ReceiveChain.h"
+#include "modem/TransmitHost.h"
+#include "modem/Transmitter.h"
+#include "modem/Varicode.h"
+
+namespace tarnvel::cli {
+namespace {
+
+// There is no spectrum analyser here to read a signal-to-noise figure from, so the AFC is
+// given the lowest figure that lets it follow: its spectrum gate is always open.
+constexpr int kOpenSpectrumGate = modem::ReceiveChain::kAfcMinSnr;
+
+// Bounds for the length of a transmission, in symbols: the preamble (4 carrier, 36 idle), the
+// tail (10 encoder symbols, 36 carrier, 1 off), each character's varicode with its two zero
+// bits, and each Morse character (at most seven dashes of 4 units with its gap, 2 symbols a
+// unit). The slack covers the symbol in progress at either end.
+constexpr size_t kFrameSymbols = 4 + 36 + 10 + 36 + 1;
+constexpr size_t kSlackSymbols = 64;
+constexpr size_t kZeroBitsPerCharacter = 2;
+constexpr size_t kMaxMorseSymbolsPerCharacter = (7 * 4 + 2) * 2;
+// "T", two blanks before the identification and one after it.
+constexpr size_t kMorseFrameCharacters = 4;
+constexpr double kSlowestSymbolRate = 31.25;
+// The longest transmission a 16-bit WAV file can hold.
+constexpr size_t kMaxTransmissionSamples = INT_MAX / 2;
+
+size_t symbolBound(std::string_view text, size_t cwIdLength) {
+    size_t symbols = kFrameSymbols + kSlackSymbols;
+    for (const char c : text)
+        symbols += static_cast<size_t>(
+                       modem::varicodeLength(modem::VaricodeTable[static_cast<uint8_t>(c)])) +
+                   kZeroBitsPerCharacter;
+    return symbols + (cwIdLength + kMorseFrameCharacters) * kMaxMorseSymbolsPerCharacter;
 }
 
-// To come with the transmitter: select the mode, the frequency and 11025 Hz, and render the
-// text (with the Morse identification when asked) as one transmission.
-ModemOutcome renderTransmission(const TransmitSettings& /*settings*/,
-                                std::vector<int16_t>& /*audio*/) {
-    return {false, "the transmitter is not built yet"};
+}  // namespace
+
+ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& settings,
+                         app::ReceiveText& window) {
+    if (settings.mode == nullptr) return {false, "no mode given"};
+    modem::ReceiveChain chain(audio::kModemSampleRate, settings.mode->operatingMode);
+    if (!chain.selectMode(settings.mode->operatingMode))
+        return {false, "the mode " + std::string(settings.mode->name) + " has no receiver"};
+    chain.setInvertedQpsk(settings.mode->invertedQpsk);
+    if (!chain.setReceiveFrequency(settings.frequency, /*operatorRetune=*/true))
+        return {false, "the receive frequency is not usable"};
+    chain.squelch().setEnabled(settings.squelchThreshold.has_value());
+    if (settings.squelchThreshold && !chain.squelch().setThreshold(*settings.squelchThreshold))
+        return {false, "the squelch threshold is outside 0..31"};
+
+    app::SampleTimer timer(audio::kModemSampleRate, app::kHousekeepingPeriodMs);
+    for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
+        const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);
+        chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(n * sizeof(int16_t)),
+                                  modem::ReceiveChain::kDemodulate);
+        std::string& pending = chain.pendingText();
+        if (chain.textPasses(/*transmitting=*/false)) window.appendReceivedText(pending);
+        pending.clear();
+        for (int ticks = timer.advance(n); ticks > 0; --ticks) {
+            chain.onTimerTick();
+            if (settings.afc) chain.afcStep(kOpenSpectrumGate);
+        }
+    }
+    return {true, {}};
+}
+
+ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio) {
+    if (settings.mode == nullptr) return {false, "no mode given"};
+    modem::TextTransmitHost host;
+    modem::Transmitter transmitter(host);
+    if (!transmitter.setMode(settings.mode->operatingMode))
+        return {false, "the mode " + std::string(settings.mode->name) + " has no transmitter"};
+    transmitter.setInvertedQpsk(settings.mode->invertedQpsk);
+    if (!transmitter.setTransmitFrequency(settings.frequency))
+        return {false, "the transmit frequency is not usable"};
+    if (!transmitter.setSampleRate(settings.cardRate))
+        return {false, "the sound card rate is not usable"};
+
+    // The text goes out as typed; the identification (when asked) and the end character close
+    // it. Whatever follows the first end character is never sent.
+    std::string text = settings.text;
+    if (settings.cwId) {
+        host.setUseCwId(1);
+        host.setCwIdText(*settings.cwId);
+        text.push_back(static_cast<char>(modem::kCharCwId));
+    }
+    text.push_back(static_cast<char>(modem::kCharRx));
+    host.type(text);
+
+    const size_t cwIdLength = settings.cwId ? settings.cwId->size() : 0;
+    const double samplesPerSymbol = std::ceil(settings.cardRate / kSlowestSymbolRate);
+    const double bound = static_cast<double>(symbolBound(text, cwIdLength)) * samplesPerSymbol;
+    if (bound > static_cast<double>(kMaxTransmissionSamples))
+        return {false, "the text is too long for one transmission in a WAV file"};
+
+    modem::RenderedTransmission rendered =
+        transmitter.renderTransmission(static_cast<size_t>(bound));
+    if (!rendered.complete) return {false, "the transmission did not end"};
+    audio = std::move(rendered.samples);
+    return {true, {}};
 }
 
 }  // namespace tarnvel::cli

@@ -32,15 +32,19 @@ struct ReceiveSettings {
 struct TransmitSettings {
     const ModeChoice* mode = nullptr;
     double frequency = 0.0;
-    std::string text;  // 8-bit codes, may hold 174, 169 and 176
-    std::optional<std::string> cwId;
+    std::string text;                 // 8-bit codes, may hold 174, 169 and 176
+    std::optional<std::string> cwId;  // sent in Morse at the end (and wherever the text has 176)
+    // The rate the sound card really plays at (the corrected transmit rate): the transmission
+    // is rendered as that card would play it and stored as 11025 samples per second.
+    double cardRate = 11025.0;
 };
 
 // Decodes `audio` (11025 samples per second) into `window`.
 ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& settings,
                          app::ReceiveText& window);
 
-// Renders one whole transmission at 11025 samples per second into `audio`.
+// Renders one whole transmission at 11025 samples per second into `audio`: it ends where the
+// text has its first 174 or 169, else after the whole text.
 ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio);
 
 }  // namespace tarnvel::cli

@@ -321,7 +321,8 @@ Morse identification) into a 16-bit mono WAV file.
 Text is taken as UTF-8 when it is valid UTF-8, else as 8-bit codes; every
 character must have a code 0..255. Line ends become CR LF. The control codes
 174 (end of transmission, written as the character U+00AE), 169 (end and clear,
-U+00A9) and 176 (Morse identification, U+00B0) may appear in the text.
+U+00A9) and 176 (Morse identification, U+00B0) may appear in the text; the
+transmission ends at the first 174 or 169. Without --cwid a 176 is sent as code 0.
 )";
 }
 

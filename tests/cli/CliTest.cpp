@@ -220,22 +220,51 @@ TEST(CliEncode, RefusesBadInputAndLeavesNoOutputFile) {
     }
 }
 
-TEST(CliEncode, AGoodRequestEitherWritesAWholeFileOrNone) {
+// Through the tool both ways at 48000 samples per second (the resampler in each direction),
+// in every PSK variant; the end character stops the text, and the identification follows it.
+TEST(CliRoundTrip, EncodeAt48kHzDecodesBackInEveryPskVariant) {
     ScratchFolder dir;
-    const std::string out = (dir / "cq.wav").string();
-    const CliRun run =
-        runCli({"encode", "--mode", "qpsk31", "--freq", "1500", "--text", "CQ de N0CALL \xC2\xAE",
-                "--rate", "48000", "--cwid", "N0CALL", "-o", out});
-    EXPECT_NE(run.status, 2) << run.err;
-    if (run.status == 0) {
+    const std::string sent = "CQ de N0CALL: r\xC3\xA9sum\xC3\xA9 73!\nline 2";
+    for (const char* mode : {"bpsk31", "bpsk63", "qpsk31", "qpsk31i"}) {
+        const std::string out = (dir / (std::string(mode) + ".wav")).string();
+        const CliRun encoded = runCli({"encode", "--mode", mode, "--freq", "1500", "--text",
+                                       sent + "\xC2\xAE never sent", "--rate", "48000", "-o", out});
+        ASSERT_EQ(encoded.status, 0) << mode << ": " << encoded.err;
         const audio::WavReadResult wav = audio::readWavFile(out);
         ASSERT_TRUE(wav.ok) << wav.error;
         EXPECT_EQ(wav.sampleRate, 48000u);
-        EXPECT_GT(wav.samples.size(), 48000u);
-        EXPECT_EQ(dir.entries().size(), 1u);
-    } else {
-        EXPECT_TRUE(dir.entries().empty());
+
+        const CliRun decoded = runCli({"decode", "--mode", mode, "--freq", "1500", out});
+        EXPECT_EQ(decoded.status, 0) << decoded.err;
+        EXPECT_TRUE(decoded.out.ends_with(sent + "\n")) << mode << ": " << decoded.out;
+        EXPECT_LE(decoded.out.size(), sent.size() + 3) << mode << ": " << decoded.out;
     }
+    const std::string plain = (dir / "plain.wav").string(), withId = (dir / "id.wav").string();
+    ASSERT_EQ(runCli({"encode", "--mode", "bpsk31", "--freq", "1000", "--text", "hi", "-o", plain})
+                  .status,
+              0);
+    ASSERT_EQ(runCli({"encode", "--mode", "bpsk31", "--freq", "1000", "--text", "hi", "--cwid",
+                      "N0CALL", "-o", withId})
+                  .status,
+              0);
+    // "T", "N0CALL" and the blanks in Morse add several seconds.
+    EXPECT_GT(audio::readWavFile(withId).samples.size(),
+              audio::readWavFile(plain).samples.size() + 3 * 11025);
+    const CliRun idDecoded = runCli({"decode", "--mode", "bpsk31", "--freq", "1000", withId});
+    EXPECT_NE(idDecoded.out.find("hi"), std::string::npos) << idDecoded.out;
+}
+
+// The bundled recording holds four stations; at 1000 Hz the tool prints the one calling CQ.
+TEST(CliRoundTrip, TheExampleRecordingDecodesTheStationAt1000Hz) {
+    const CliRun run = runCli({"decode", "--mode", "bpsk31", "--freq", "1000",
+                               TARNVEL_SOURCE_DIR "/resources/example-bpsk31.wav"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("CQ CQ CQ de N0CALL N0CALL N0CALL - Ann in Graz, JN76, running 5 W to "
+                           "a dipole. CQ CQ de N0CALL pse k"),
+              std::string::npos)
+        << run.out;
+    for (const char* other : {"Vienna", "QSO", "W1AW"})
+        EXPECT_EQ(run.out.find(other), std::string::npos) << other << " in\n" << run.out;
 }
 
 TEST(Cli, CommandsAndHelp) {

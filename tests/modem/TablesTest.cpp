@@ -106,7 +106,8 @@ TEST(Fsk63Code, WordsAreSeventeenBitsDistinctAndAtLeastFiveApart) {
     for (int i = 0; i < kFsk63CodeWords; ++i) {
         EXPECT_LT(Fsk63CodeTable[i], 1u << kFsk63CodeBits);
         for (int j = 0; j < i; ++j)
-            minDistance = std::min(minDistance, std::popcount(Fsk63CodeTable[i] ^ Fsk63CodeTable[j]));
+            minDistance =
+                std::min(minDistance, std::popcount(Fsk63CodeTable[i] ^ Fsk63CodeTable[j]));
     }
     EXPECT_GE(minDistance, 5);
 }

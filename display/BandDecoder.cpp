@@ -1,0 +1,129 @@
+#include "display/BandDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+
+#include "display/ModeNumbers.h"
+#include "display/SpectrumAnalyser.h"
+#include "display/SpectrumCollector.h"
+#include "display/SpectrumHistory.h"
+
+namespace tarnvel::display {
+
+namespace {
+
+constexpr Milliseconds kWindowTimerMs = 250;
+constexpr Milliseconds kStationTimerMs = 300;
+
+// The recording's clock: milliseconds of audio up to sample n.
+Milliseconds audioTime(size_t samples, double sampleRate) {
+    return static_cast<Milliseconds>(
+        std::floor(static_cast<double>(samples) * 1000.0 / sampleRate));
+}
+
+// Follows which channel each slot holds and collects everything it decodes.
+class ChannelRecords {
+  public:
+    void collect(MultichannelDecoder& decoder) {
+        for (int slot = 0; slot < kChannelSlots; ++slot) {
+            MultichannelChannel& channel = decoder.channel(slot);
+            const uint32_t generation = decoder.generation(slot);
+            if (generation == 0) continue;  // never opened
+            if (generation != generation_[static_cast<size_t>(slot)]) {
+                generation_[static_cast<size_t>(slot)] = generation;
+                record_[static_cast<size_t>(slot)] = channels_.size();
+                channels_.push_back({MultichannelDecoder::letterOf(slot), 0.0, {}});
+            }
+            BandChannel& record = channels_[record_[static_cast<size_t>(slot)]];
+            record.frequency = channel.frequency();
+            record.text += channel.workingText();
+            channel.workingText().clear();
+        }
+    }
+
+    std::vector<BandChannel> take() {
+        for (BandChannel& c : channels_) c.text = lineEndsAsLf(c.text);
+        return std::move(channels_);
+    }
+
+  private:
+    std::array<uint32_t, kChannelSlots> generation_{};
+    std::array<size_t, kChannelSlots> record_{};
+    std::vector<BandChannel> channels_;
+};
+
+}  // namespace
+
+std::string lineEndsAsLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out.push_back(text[i]);
+            continue;
+        }
+        out.push_back('\n');
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
+BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOptions& options) {
+    BandDecodeResult result;
+    if (options.mode != kModeBpsk31 && options.mode != kModeBpsk63) {
+        result.error =
+            "the multichannel decoder works in BPSK31 (0) and BPSK63 (11) only, not in mode " +
+            std::to_string(options.mode);
+        return result;
+    }
+    if (!std::isfinite(options.sampleRate) || options.sampleRate <= 0.0) {
+        result.error = "the sample rate must be a positive number";
+        return result;
+    }
+
+    // The analyser's buffers and the 26 channels are large: keep them off the stack.
+    auto decoder = std::make_unique<MultichannelDecoder>(options.sampleRate);
+    MultichannelSettings settings = options.settings;
+    settings.window = true;
+    decoder->setSettings(settings);
+    decoder->setMode(options.mode);
+    auto collector = std::make_unique<SpectrumCollector>();
+    auto analyser = std::make_unique<SpectrumAnalyser>();
+    auto history = std::make_unique<SpectrumHistory>();
+    auto row = std::make_unique<SpectrumRow>();
+    ChannelRecords records;
+
+    Milliseconds nextWindowTick = kWindowTimerMs;
+    Milliseconds nextStationTick = kStationTimerMs;
+    size_t done = 0;
+    while (done < audio.size()) {
+        const size_t count = std::min(kBandBlockSamples, audio.size() - done);
+        const int16_t* block = audio.data() + done;
+        // The input block: collected for the spectrum, then decoded by every channel.
+        const bool rowDue = collector->collect(block, count);
+        decoder->processBlock(block, count);
+        // Taken before the search can give a slot to a new channel.
+        records.collect(*decoder);
+        done += count;
+        const Milliseconds now = audioTime(done, options.sampleRate);
+        // The view's paint that follows a full block: a new row, then one search.
+        if (rowDue) {
+            analyser->analyseBlock(collector->block(), options.window, *row);
+            history->addRow(*row);
+            collector->clearBlockReady();
+            decoder->onSpectrumRow(*history, now);
+        }
+        for (; nextWindowTick <= now; nextWindowTick += kWindowTimerMs)
+            decoder->onWindowTimer(nextWindowTick);
+        for (; nextStationTick <= now; nextStationTick += kStationTimerMs)
+            decoder->onStationTimer(nextStationTick);
+        records.collect(*decoder);
+    }
+    result.ok = true;
+    result.channels = records.take();
+    return result;
+}
+
+}  // namespace tarnvel::display

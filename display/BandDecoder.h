@@ -1,0 +1,46 @@
+#pragma once
+// Decodes every BPSK signal of a whole recording at once, the way the station's multichannel
+// decoder would have while receiving it: 512-sample input blocks, the spectrum collector,
+// analyser and history feeding the signal search once per spectrum row, the channels decoding
+// each block, the window's 250 ms timer and the station's 300 ms timer on the recording's own
+// clock.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "display/MultichannelDecoder.h"
+#include "display/SpectrumWindow.h"
+
+namespace tarnvel::display {
+
+struct BandDecodeOptions {
+    int mode = 0;  // 0 BPSK31 or 11 BPSK63
+    double sampleRate = 11025.0;
+    MultichannelSettings settings;
+    SpectrumWindow window = SpectrumWindow::Hann;  // "Misc"/"FFTWindow" 2
+};
+
+// One channel as it was when the recording ended (or when its slot got a new channel).
+struct BandChannel {
+    char letter = 'A';
+    double frequency = 0.0;  // Hertz, the channel's last frequency
+    std::string text;        // everything it decoded, line ends as LF
+};
+
+struct BandDecodeResult {
+    bool ok = false;
+    std::string error;                  // names what was wrong when not ok
+    std::vector<BandChannel> channels;  // in the order they were opened
+};
+
+// Samples per input block, as the sound card delivers them.
+inline constexpr size_t kBandBlockSamples = 512;
+
+BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOptions& options);
+
+// Carriage return + line feed, and a lone carriage return, become one line feed.
+std::string lineEndsAsLf(const std::string& text);
+
+}  // namespace tarnvel::display

@@ -1,0 +1,128 @@
+#include "display/SpectrumHistory.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "display/ModeNumbers.h"
+
+namespace tarnvel::display {
+
+namespace {
+
+constexpr int kRingSize = kHistoryRows * kSpectrumBins;
+constexpr double kFftLength = 2048.0;
+
+// Snap refuses to search this close to the edges of the spectrum.
+constexpr int kFirstSnapBin = 50;
+constexpr int kEndSnapBin = 976;
+// A peak must stand this far above the surrounding noise to be snapped to.
+constexpr double kSnapMinimumDb = 6.0;
+// The centre search steps candidate centres and mirror offsets by 0.3 bin.
+constexpr double kCentreStep = 0.3;
+
+double binFrequency(double bin, double sampleRate) {
+    return bin * sampleRate / kFftLength;
+}
+
+int truncated(double v) {
+    return static_cast<int>(v);
+}
+
+// The level at the bin, raised to the whole-dB level of any louder neighbour within reach
+// (either side will do: the clicked bin may sit on one flank of the signal).
+double widenPeak(const SpectrumHistory& h, int bin, int reach) {
+    double peak = h.level(bin);
+    for (int i = 1; i <= reach; ++i) {
+        const int m = std::max(truncated(h.level(bin - i)), truncated(h.level(bin + i)));
+        if (m >= peak) peak = m;
+    }
+    return peak;
+}
+
+// Mean level of the bins from..to on both sides.
+double meanNoise(const SpectrumHistory& h, int bin, int from, int to) {
+    double sum = 0.0;
+    for (int j = from; j <= to; ++j) sum += h.level(bin - j) + h.level(bin + j);
+    return sum / ((to - from + 1) * 2);
+}
+
+// Squared difference of the two sides of the spectrum mirrored about a candidate centre.
+double asymmetryAbout(const SpectrumHistory& h, double centre, int halfWidth) {
+    double sum = 0.0;
+    for (double s = 0.0; s <= halfWidth; s += kCentreStep) {
+        const double d = h.amplitude(centre + s) - h.amplitude(centre - s);
+        sum += d * d;
+    }
+    return sum;
+}
+
+}  // namespace
+
+void SpectrumHistory::addRow(const SpectrumRow& analyserOutput) {
+    for (int k = 0; k < kSpectrumBins; ++k)
+        values_[static_cast<size_t>(writePosition_ + k)] =
+            20.0f * analyserOutput[static_cast<size_t>(k)] - 90.0f;
+    writePosition_ = (writePosition_ + kSpectrumBins) % kRingSize;
+}
+
+double SpectrumHistory::level(int bin) const {
+    const int b = std::clamp(bin, 0, kSpectrumBins - 1);
+    float sum = 0.0f;
+    for (int row = 0; row < kHistoryRows; ++row)
+        sum += values_[static_cast<size_t>(row * kSpectrumBins + b)];
+    return sum / 8.0;
+}
+
+double SpectrumHistory::amplitude(double x) const {
+    const double lower = std::floor(x);
+    const int bin = static_cast<int>(lower);
+    const double b = std::pow(10.0, (level(bin) + 90.0) / 20.0);
+    const double c = std::pow(10.0, (level(bin + 1) + 90.0) / 20.0);
+    return b + (c - b) * (x - lower);
+}
+
+int frequencyToBin(double frequency, double sampleRate) {
+    return static_cast<int>(frequency * kFftLength / sampleRate + 0.5);
+}
+
+double snapFrequency(const SpectrumHistory& h, int mode, int bin, bool snapEnabled,
+                     double sampleRate) {
+    const double plain = binFrequency(bin, sampleRate);
+    if (!snapEnabled || mode == kModePactor || bin < kFirstSnapBin || bin >= kEndSnapBin)
+        return plain;
+
+    // BPSK63 signals are twice as wide, so every distance doubles.
+    const int a = mode == kModeBpsk63 ? 2 : 1;
+    const int peakReach = truncated(16.0 * a * kFftLength / sampleRate + 0.5);
+    const double peak = widenPeak(h, bin, peakReach);
+
+    const int noiseFrom = truncated(20.0 * a * kFftLength / sampleRate);
+    const int noiseTo = truncated(36.0 * a * kFftLength / sampleRate + 0.5);
+    const double noise = meanNoise(h, bin, noiseFrom, noiseTo);
+    if (peak - noise < kSnapMinimumDb) return plain;
+
+    // The centre is where the spectrum is most nearly mirror-symmetric.
+    const int searchHalf = truncated(4.0 * a * 11025.0 / sampleRate);
+    const int halfWidth = truncated(10.0 * a * 11025.0 / sampleRate);
+    double best = 1e60;
+    double centre = bin;
+    for (double c = bin - searchHalf; c <= bin + searchHalf; c += kCentreStep) {
+        const double asym = asymmetryAbout(h, c, halfWidth);
+        if (asym < best) {
+            best = asym;
+            centre = c;
+        }
+    }
+    return binFrequency(centre, sampleRate);
+}
+
+double signalToNoise(const SpectrumHistory& h, int mode, int bin, double sampleRate) {
+    const int a = mode == kModeBpsk63 ? 2 : 1;
+    const int peakReach = truncated(32768.0 / sampleRate + 0.5) * a;
+    const double peak = widenPeak(h, bin, peakReach);
+    const int noiseFrom = truncated(40960.0 / sampleRate) * a;
+    const int noiseTo = truncated(73728.0 / sampleRate + 0.5) * a;
+    return peak - meanNoise(h, bin, noiseFrom, noiseTo);
+}
+
+}  // namespace tarnvel::display

@@ -1,0 +1,151 @@
+#include "modem/PskReceiver.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "modem/WrapArithmetic.h"
+
+namespace tarnvel::modem {
+
+namespace {
+
+// A double truncated toward zero and wrapped to 16 bits (a negative carrier runs the NCO
+// backwards instead of converting out of range).
+uint16_t truncToPhaseStep(double x) {
+    if (!std::isfinite(x)) return 0;
+    const double t = std::trunc(std::fmod(x, 65536.0));
+    return static_cast<uint16_t>(static_cast<int32_t>(t));
+}
+
+// A clock step: truncated toward zero, at most one wrap of the 16-bit clock per sample.
+uint16_t truncToClockStep(double x) {
+    if (!(x > 0.0)) return 0;
+    return static_cast<uint16_t>(std::min(std::trunc(x), 65535.0));
+}
+
+}  // namespace
+
+PskReceiver::PskReceiver(double rate) {
+    setCarrierFrequency(kDefaultCarrierHz);
+    setSampleRate(rate);
+    resetState();
+}
+
+void PskReceiver::setCarrierFrequency(double hz) {
+    carrierHz = hz;
+    ncoStep = sampleRate > 0.0 ? truncToPhaseStep(carrierHz / sampleRate * 65536.0) : 0;
+}
+
+void PskReceiver::setSampleRate(double rate) {
+    sampleRate = std::isfinite(rate) ? rate : 0.0;
+    const double comb = std::trunc((decimBaseRate / 2 + sampleRate) / decimBaseRate);
+    combLength = static_cast<int32_t>(std::clamp(comb, 1.0, static_cast<double>(kCombRingSize)));
+    if (sampleRate > 0.0) {
+        recomputeDecimStep();
+        symbolStep = truncToClockStep(2048000.0 / decimBaseRate);
+    }
+    setCarrierFrequency(carrierHz);
+}
+
+void PskReceiver::setBaudRate(double baud) {
+    baudRate = baud;
+    if (sampleRate > 0.0) recomputeDecimStep();
+}
+
+void PskReceiver::recomputeDecimStep() {
+    decimStep = truncToClockStep(decimBaseRate * 65536.0 * baudRate / (sampleRate * kPsk31Baud));
+}
+
+void PskReceiver::resetState() {
+    ring1I.fill(0);
+    ring1Q.fill(0);
+    ring2I.fill(0);
+    ring2Q.fill(0);
+    combIndex = 0;
+    ncoPhase = 0;
+    decimPhase = 0;
+    symbolPhase = 0;
+    firIndex = 0;
+    stage1Q = stage2Q = stage1I = stage2I = 0;
+    if (decoder != nullptr) decoder->reset();
+}
+
+void PskReceiver::processSamples(const int16_t* samples, int count) {
+    if (samples == nullptr || count <= 0) return;
+    if (ownDecimatedStep)
+        runFrontEnd(samples, count, [this] { onDecimatedSample(); });
+    else
+        runFrontEnd(samples, count, [this] { pskDecimatedStep(); });
+}
+
+void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
+    firI[firIndex] = stage2I / firInputDivisor;
+    firQ[firIndex] = stage2Q / firInputDivisor;
+    firIndex = (firIndex + 1) & (kFirTapCount - 1);
+    // After the store firIndex holds the oldest sample, which the first tap multiplies. The
+    // sums are defined to wrap at 32 bits (a full-scale input can exceed them).
+    uint32_t sumI = 0;
+    uint32_t sumQ = 0;
+    const int32_t split = kFirTapCount - firIndex;
+    for (int j = 0; j < split; ++j) {
+        sumI += static_cast<uint32_t>(firTaps[j] * firI[firIndex + j]);
+        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[firIndex + j]);
+    }
+    for (int j = split; j < kFirTapCount; ++j) {
+        sumI += static_cast<uint32_t>(firTaps[j] * firI[j - split]);
+        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[j - split]);
+    }
+    i = static_cast<int32_t>(sumI);
+    q = static_cast<int32_t>(sumQ);
+}
+
+int32_t PskReceiver::levelBits(int32_t i, int32_t q) {
+    const int32_t a = i >> 16;
+    const int32_t b = q >> 16;
+    const int32_t x = wrapAdd(wrapMul(a, a), wrapMul(b, b));
+    return x <= 0 ? 0 : static_cast<int32_t>(std::bit_width(static_cast<uint32_t>(x)));
+}
+
+void PskReceiver::pskDecimatedStep() {
+    int32_t i = 0;
+    int32_t q = 0;
+    filterDecimated(i, q);
+    level = levelBits(i, q);
+    trackSymbolClock(i, q);
+}
+
+void PskReceiver::trackSymbolClock(int32_t i, int32_t q) {
+    const int32_t ci = i / 65536;
+    const int32_t cq = q / 65536;
+    // Negative when the vector has turned by more than 45 degrees since the last symbol.
+    const int32_t dot = wrapAdd(wrapMul(ci, prevI), wrapMul(cq, prevQ));
+    const int32_t cross = wrapSub(wrapMul(ci, prevQ), wrapMul(cq, prevI));
+    const int32_t metric = wrapSub(dot, wrapAbs(cross));
+
+    int32_t p = symbolPhase + symbolStep + clockCorrection;
+    if (transitionSeen == 0 && metric < 0) {
+        transitionSeen = 1;
+        // Pull the clock a quarter of the way toward mid-symbol at the transition.
+        const int32_t e = ((3 * p + 32767) >> 2) & 0xFFFF;
+        if (symbolsSinceTransition != 0) {
+            const int64_t span = int64_t{symbolsSinceTransition} * kDecimatedSamplesPerSymbol;
+            const int32_t pull = static_cast<int32_t>((e - p) / span);
+            clockCorrection = (31 * clockCorrection + pull) >> 5;
+        }
+        clockCorrection = std::clamp(clockCorrection, -kMaxClockCorrection, kMaxClockCorrection);
+        p = e;
+        symbolsSinceTransition = 0;
+    }
+    symbolPhase = static_cast<uint16_t>(p & 0xFFFF);
+    if (p > 0xFFFF) {
+        transitionSeen = 0;
+        if (symbolsSinceTransition < std::numeric_limits<int32_t>::max()) ++symbolsSinceTransition;
+        if (decoder != nullptr) decoder->onSymbol(i, q, level + kLevelCodeOffset);
+        prevI = ci;
+        prevQ = cq;
+    }
+}
+
+}  // namespace tarnvel::modem

@@ -1,0 +1,174 @@
+#pragma once
+// The receive front end of BPSK31, BPSK63 and QPSK31, and the base of the FSK receivers.
+//
+// Per input sample: a 16-bit NCO at the carrier, a quadrature mixer and a two-stage moving-sum
+// (comb) filter; a fractional clock decimates to decimBaseRate * baudRate / 31.25 samples per
+// second, where a 64-tap FIR filters I and Q and the PSK step recovers the symbol clock and
+// hands one sample per symbol to the decoder. All per-sample arithmetic is 32-bit integer.
+//
+// A receiver that shares this front end (FSK) derives from it, sets decimBaseRate, baudRate,
+// firTaps and firInputDivisor in its constructor and calls setSampleRate again, then either
+// sets ownDecimatedStep and overrides onDecimatedSample (one virtual call per decimated
+// sample), or overrides processSamples with runFrontEnd and a lambda calling its own step
+// directly. filterDecimated and levelBits are the shared parts of the decimated step.
+
+#include <array>
+#include <cstdint>
+
+#include "modem/ModeReceiver.h"
+#include "modem/SymbolDecoder.h"
+#include "modem/Tables.h"
+
+namespace tarnvel::modem {
+
+inline constexpr int kFirTapCount = 64;
+inline constexpr int kCombRingSize = 32;
+using FirTaps = std::array<int32_t, kFirTapCount>;
+
+// Low-pass taps of the PSK modes at the decimated rate; index 0 multiplies the oldest sample.
+inline constexpr FirTaps kBpskFirTaps = {
+    0,    5,    21,   44,   71,   96,   114,  121, 112, 86,  40,   -23,  -98,  -181, -262, -333,
+    -384, -405, -389, -328, -220, -63,  140,  383, 656, 946, 1242, 1526, 1784, 2001, 2166, 2269,
+    2304, 2269, 2166, 2001, 1784, 1526, 1242, 946, 656, 383, 140,  -63,  -220, -328, -389, -405,
+    -384, -333, -262, -181, -98,  -23,  40,   86,  112, 121, 114,  96,   71,   44,   21,   5};
+
+// Wider low-pass taps of the FSK31 receiver (its two tones sit either side of the carrier).
+inline constexpr FirTaps kFsk31FirTaps = {
+    0,    -7,   -27,  -60,  -104, -158, -218, -284, -350, -413, -469, -513, -542, -551, -536, -493,
+    -420, -316, -180, -13,  183,  402,  641,  893,  1150, 1403, 1646, 1869, 2064, 2223, 2342, 2415,
+    2440, 2415, 2342, 2223, 2064, 1869, 1646, 1403, 1150, 893,  641,  402,  183,  -13,  -180, -316,
+    -420, -493, -536, -551, -542, -513, -469, -413, -350, -284, -218, -158, -104, -60,  -27,  -7};
+
+inline constexpr double kNominalSampleRate = 11025.0;
+inline constexpr double kDefaultCarrierHz = 700.0;
+inline constexpr double kPsk31Baud = 31.25;
+inline constexpr double kPsk63Baud = 62.5;
+inline constexpr int32_t kPskDecimBaseRate = 500;
+// The decoder gets the level in bits plus this offset.
+inline constexpr int32_t kLevelCodeOffset = 30;
+
+class PskReceiver : public ModeReceiver {
+  public:
+    explicit PskReceiver(double sampleRate = kNominalSampleRate);
+
+    void setCarrierFrequency(double hz) override;
+    // Rates of 0 or below stop the NCO and keep the decimation and symbol clocks as they were.
+    // A rate that would need a comb longer than its 32-entry rings gets a comb of 32 (the
+    // decimated rate is still exact; the comb then spans less than one decimation interval).
+    void setSampleRate(double rate) override;
+    virtual void setBaudRate(double baud);
+    // Clears the filter and clock state and resets the decoder. FIR rings, steps and rates stay.
+    void resetState() override;
+    void attachDecoder(SymbolDecoder* p) { decoder = p; }
+    void processSamples(const int16_t* samples, int count) override;
+
+    double carrierFrequency() const { return carrierHz; }
+    double currentSampleRate() const { return sampleRate; }
+    double currentBaudRate() const { return baudRate; }
+    SymbolDecoder* attachedDecoder() const { return decoder; }
+    // Signal level of the last decimated sample, in bits.
+    int32_t signalLevel() const { return level; }
+
+  protected:
+    // A receiver with its own decimated step overrides this and sets ownDecimatedStep; plain
+    // PSK runs its step without a virtual call.
+    virtual void onDecimatedSample() { pskDecimatedStep(); }
+
+    // The per-sample front end; step() runs once per decimated sample.
+    template <class DecimatedStep>
+    void runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step);
+
+    // Decimated step, part 1: stores the comb outputs (divided by firInputDivisor) in the FIR
+    // rings and returns the filtered I and Q.
+    void filterDecimated(int32_t& i, int32_t& q);
+    // Number of significant bits of (i >> 16)^2 + (q >> 16)^2; 0 when that is not positive.
+    static int32_t levelBits(int32_t i, int32_t q);
+    // The whole decimated step of BPSK and QPSK.
+    void pskDecimatedStep();
+    // Symbol clock recovery from phase transitions; samples a symbol when the clock wraps.
+    void trackSymbolClock(int32_t i, int32_t q);
+
+    int32_t scratch = 0;  // free for the FSK receivers
+    int32_t level = 0;
+    int32_t clockCorrection = 0;  // -kMaxClockCorrection..kMaxClockCorrection
+    int32_t symbolsSinceTransition = 0;
+    int32_t prevI = 0;  // filtered I and Q of the previous symbol sample, / 65536
+    int32_t prevQ = 0;
+    uint8_t transitionSeen = 0;
+    SymbolDecoder* decoder = nullptr;  // not owned
+    uint16_t ncoPhase = 0;
+    uint16_t ncoStep = 0;
+    uint16_t decimPhase = 0;
+    uint16_t decimStep = 0;
+    uint16_t symbolPhase = 0;
+    uint16_t symbolStep = 0;
+    double carrierHz = 0.0;
+    double sampleRate = 0.0;
+    int32_t combIndex = 0;
+    int32_t combLength = 1;  // 1..kCombRingSize
+    int32_t firIndex = 0;    // 0..63; the oldest sample after a store
+    const int32_t* firTaps = kBpskFirTaps.data();
+    std::array<int32_t, kFirTapCount> firI{};
+    std::array<int32_t, kFirTapCount> firQ{};
+    std::array<int32_t, kCombRingSize> ring1I{};
+    std::array<int32_t, kCombRingSize> ring1Q{};
+    std::array<int32_t, kCombRingSize> ring2I{};
+    std::array<int32_t, kCombRingSize> ring2Q{};
+    int32_t stage1Q = 0;
+    int32_t stage2Q = 0;
+    int32_t stage1I = 0;
+    int32_t stage2I = 0;
+    int32_t decimBaseRate = kPskDecimBaseRate;
+    double baudRate = kPsk31Baud;
+    // The comb output is divided by this before the FIR (the FSK31 receiver uses 1024).
+    int32_t firInputDivisor = 256;
+    // Set by receivers that override onDecimatedSample.
+    bool ownDecimatedStep = false;
+
+    static constexpr int32_t kMaxClockCorrection = 128;
+    static constexpr int32_t kDecimatedSamplesPerSymbol = 16;
+
+  private:
+    void recomputeDecimStep();
+};
+
+template <class DecimatedStep>
+void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step) {
+    // Locals keep the hot loop in registers; the fields are written back at the end.
+    uint16_t phase = ncoPhase;
+    uint16_t decim = decimPhase;
+    int32_t index = combIndex;
+    for (int n = 0; n < count; ++n) {
+        const int32_t s = samples[n];
+        phase = static_cast<uint16_t>(phase + ncoStep);
+        // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded by
+        // 32 * 32 * 16384 for the same reason.
+        const int32_t i = s * cos16(phase) / 65536;
+        const int32_t q = s * sin16(phase) / 65536;
+        stage1I += i - ring1I[index];
+        ring1I[index] = i;
+        stage2I += stage1I - ring2I[index];
+        ring2I[index] = stage1I;
+        stage1Q += q - ring1Q[index];
+        ring1Q[index] = q;
+        stage2Q += stage1Q - ring2Q[index];
+        ring2Q[index] = stage1Q;
+        if (++index >= combLength) index = 0;
+        const uint32_t next = static_cast<uint32_t>(decim) + decimStep;
+        decim = static_cast<uint16_t>(next);
+        if (next > 0xFFFFu) {
+            ncoPhase = phase;
+            decimPhase = decim;
+            combIndex = index;
+            step();
+            phase = ncoPhase;
+            decim = decimPhase;
+            index = combIndex;
+        }
+    }
+    ncoPhase = phase;
+    decimPhase = decim;
+    combIndex = index;
+}
+
+}  // namespace tarnvel::modem

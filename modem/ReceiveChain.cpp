@@ -1,0 +1,213 @@
+#include "modem/ReceiveChain.h"
+
+#include <cmath>
+
+namespace tarnvel::modem {
+
+ReceiveChain::ReceiveChain(double sampleRate, int savedMode)
+    : sink_(&text_, nullptr), psk_(sampleRate), ownFsk31_(sampleRate), ownFsk63_(sampleRate) {
+    text_.reserve(CharacterSink::kReceiveBufferReserve);
+    if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
+    varicode_.sink = &sink_;
+    qpsk_.sink = &sink_;
+    switch_.frontEnd = &psk_;
+    restoreMode(savedMode);
+    psk_.attachDecoder(&switch_);
+    psk_.setSampleRate(sampleRate_);
+    psk_.setCarrierFrequency(receiveFrequency_);
+
+    ownFsk63Decoder_.sink = &sink_;
+    ownPactor_.attachOutput(&sink_);
+    for (ModeReceiver* r :
+         {static_cast<ModeReceiver*>(&ownFsk31_), static_cast<ModeReceiver*>(&ownFsk63_),
+          static_cast<ModeReceiver*>(&ownPactor_)}) {
+        r->setSampleRate(sampleRate_);
+        r->setCarrierFrequency(receiveFrequency_);
+    }
+    attachFsk31Receiver(&ownFsk31_);
+    attachFsk63Receiver(&ownFsk63_, &ownFsk63Decoder_);
+    attachPactorReceiver(&ownPactor_);
+}
+
+ReceiveChain::Group ReceiveChain::groupOf(int mode) {
+    switch (mode) {
+        case kModeBpsk31:
+        case kModeQpsk31:
+        case kModeBpsk63:
+            return Group::Psk;
+        case kModeFsk31:
+        case kModeFsk31B:
+            return Group::Fsk31;
+        case kModeFsk63:
+        case kModeFsk63B:
+            return Group::Fsk63;
+        case kModePactor:
+            return Group::Pactor;
+        default:
+            return Group::None;
+    }
+}
+
+void ReceiveChain::processReceiveBlock(const int16_t* samples, unsigned byteCount, int flags) {
+    if ((flags & kDemodulate) == 0 || samples == nullptr) return;
+    const int count = static_cast<int>(byteCount >> 1);
+    if (count == 0) return;
+    switch (groupOf(mode_)) {
+        case Group::Psk:
+            psk_.processSamples(samples, count);
+            break;
+        case Group::Fsk31:
+            if (fsk31_ != nullptr) fsk31_->processSamples(samples, count);
+            break;
+        case Group::Fsk63:
+            if (fsk63_ != nullptr) fsk63_->processSamples(samples, count);
+            break;
+        case Group::Pactor:
+            if (pactor_ != nullptr) pactor_->processSamples(samples, count);
+            break;
+        case Group::None:
+            break;  // RTTY, MTTY and unknown values: nobody listens
+    }
+}
+
+SymbolDecoder* ReceiveChain::decoderFor(int mode) {
+    switch (mode) {
+        case kModeBpsk31:
+        case kModeFsk31:
+        case kModeFsk31B:  // received like FSK31, so decoded like it
+        case kModeBpsk63: return &varicode_;
+        case kModeQpsk31: return &qpsk_;
+        case kModeFsk63:
+        case kModeFsk63B: return fsk63Decoder_;
+        default: return switch_.current;  // PACTOR decodes on its own; others keep it
+    }
+}
+
+void ReceiveChain::restoreMode(int savedMode) {
+    mode_ = savedMode;
+    switch_.current = decoderFor(savedMode);
+}
+
+bool ReceiveChain::selectMode(int mode) {
+    if (!isModeCommand(mode)) return false;
+    restoreMode(mode);
+    if (mode == kModeBpsk31 || mode == kModeQpsk31) psk_.setBaudRate(kPsk31Baud);
+    if (mode == kModeBpsk63) psk_.setBaudRate(kPsk63Baud);
+    return true;
+}
+
+bool ReceiveChain::setReceiveFrequency(double hz, bool operatorRetune) {
+    if (!std::isfinite(hz) || hz < 0.0) return false;
+    receiveFrequency_ = static_cast<float>(hz);
+    const double f = receiveFrequency_;
+    psk_.setCarrierFrequency(f);
+    if (fsk31_ != nullptr) fsk31_->setCarrierFrequency(f);
+    if (!operatorRetune) return true;
+    if (fsk63_ != nullptr) fsk63_->setCarrierFrequency(f);
+    if (pactor_ != nullptr) pactor_->setCarrierFrequency(f);
+    // The tracked error belongs to the old signal.
+    varicode_.drift = 0;
+    qpsk_.drift = 0;
+    if (fsk31_ != nullptr) fsk31_->clearFrequencyError();
+    if (fsk63_ != nullptr) fsk63_->clearFrequencyError();
+    return true;
+}
+
+bool ReceiveChain::setSampleRate(double rate) {
+    if (!std::isfinite(rate) || rate <= 0.0) return false;
+    sampleRate_ = rate;
+    for (ModeReceiver* r : {static_cast<ModeReceiver*>(&psk_), static_cast<ModeReceiver*>(fsk31_),
+                            static_cast<ModeReceiver*>(fsk63_), pactor_}) {
+        if (r == nullptr) continue;
+        r->setSampleRate(rate);
+        r->resetState();
+    }
+    return true;
+}
+
+void ReceiveChain::attachFsk31Receiver(PskReceiver* receiver) {
+    fsk31_ = receiver;
+    if (fsk31_ != nullptr) fsk31_->attachDecoder(&switch_);
+}
+
+void ReceiveChain::attachFsk63Receiver(PskReceiver* receiver, SymbolDecoder* fsk63Decoder) {
+    fsk63_ = receiver;
+    fsk63Decoder_ = fsk63Decoder;
+    if (fsk63_ != nullptr) fsk63_->attachDecoder(&switch_);
+    if (groupOf(mode_) == Group::Fsk63) switch_.current = decoderFor(mode_);
+}
+
+void ReceiveChain::attachPhaseScope(PhaseScopeSink* scope) {
+    varicode_.scope = scope;
+    qpsk_.scope = scope;
+    ownFsk31_.attachScope(scope);
+    ownFsk63_.attachScope(scope);
+}
+
+int ReceiveChain::squelchQuality() const {
+    switch (groupOf(mode_)) {
+        case Group::Psk:
+            return mode_ == kModeQpsk31 ? qpsk_.quality : varicode_.quality;
+        case Group::Fsk31:
+            return fsk31_ != nullptr ? fsk31_->squelchQuality() : ModeReceiver::kNoQuality;
+        case Group::Fsk63:
+            return fsk63_ != nullptr ? fsk63_->squelchQuality() : ModeReceiver::kNoQuality;
+        default:
+            return ModeReceiver::kNoQuality;
+    }
+}
+
+void ReceiveChain::onTimerTick() {
+    squelch_.tick(squelchQuality());
+    int32_t zeroRun = 0;
+    if (mode_ == kModeBpsk31 || mode_ == kModeBpsk63) zeroRun = varicode_.zeroRun;
+    if (mode_ == kModeQpsk31) zeroRun = qpsk_.zeroRun;
+    if (zeroRun > kIdleZeroRun)
+        idleTicks_ = kIdleIndicatorTicks;
+    else if (idleTicks_ > 0)
+        --idleTicks_;
+}
+
+int ReceiveChain::afcBin() const {
+    return static_cast<int>(std::trunc(receiveFrequency_ * 2048.0 / sampleRate_ + 0.5));
+}
+
+int32_t* ReceiveChain::afcErrorWord(double& scale) {
+    scale = kPskAfcScale;
+    switch (groupOf(mode_)) {
+        case Group::Psk:
+            return mode_ == kModeQpsk31 ? &qpsk_.drift : &varicode_.drift;
+        case Group::Fsk31:
+            if (fsk31_ == nullptr) return nullptr;
+            scale = fsk31_->afcScale();
+            return fsk31_->afcErrorWord();
+        case Group::Fsk63:
+            if (fsk63_ == nullptr) return nullptr;
+            scale = fsk63_->afcScale();
+            return fsk63_->afcErrorWord();
+        default:
+            return nullptr;  // PACTOR, RTTY, MTTY: no tracked error
+    }
+}
+
+AfcOutcome ReceiveChain::afcStep(int snr, double gain) {
+    const double f = receiveFrequency_;
+    double scale = 1.0;
+    int32_t* word = afcErrorWord(scale);
+    if (word == nullptr || !(scale != 0.0) || !std::isfinite(gain)) return {f, false};
+    if (snr < kAfcMinSnr) *word = 0;  // nothing stands out at the receive frequency
+    const int32_t err = *word;
+    const double moved = f - gain * (err / scale);
+    *word = err - static_cast<int32_t>(std::trunc(err * gain));
+    if (!std::isfinite(moved) || moved < 0.0) return {f, false};
+
+    receiveFrequency_ = static_cast<float>(moved);
+    const double stored = receiveFrequency_;
+    psk_.setCarrierFrequency(stored);
+    if (fsk31_ != nullptr) fsk31_->setCarrierFrequency(stored);
+    // The FSK63 receiver follows the AFC that its own error word drives.
+    if (groupOf(mode_) == Group::Fsk63 && fsk63_ != nullptr) fsk63_->setCarrierFrequency(stored);
+    return {stored, stored != f};
+}
+
+}  // namespace tarnvel::modem

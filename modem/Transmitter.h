@@ -1,0 +1,92 @@
+#pragma once
+// Everything the station owns for sending: the modulator, one encoder of each kind with their
+// shared code table, the current encoder, and the sequencers of the sound card and block paths.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "modem/Fsk63Encoder.h"
+#include "modem/OperatingMode.h"
+#include "modem/PskModulator.h"
+#include "modem/SymbolEncoder.h"
+#include "modem/TransmitHost.h"
+#include "modem/TransmitSequencer.h"
+#include "modem/VaricodeEncoder.h"
+
+namespace tarnvel::modem {
+
+// Result of rendering one transmission in one piece.
+struct RenderedTransmission {
+    std::vector<int16_t> samples;
+    bool complete = false;  // false when the sample limit cut it off
+};
+
+class Transmitter {
+  public:
+    // Samples per sound card output buffer and per rendered block.
+    static constexpr size_t kBufferSamples = 1024;
+
+    explicit Transmitter(TransmitHost& host);
+    Transmitter(const Transmitter&) = delete;
+    Transmitter& operator=(const Transmitter&) = delete;
+
+    // Switches to a mode of the mode commands (0, 1, 2, 4, 10, 11): symbol rate, tone shift and
+    // encoder. Returns false, changing nothing, for any other value. PACTOR (10) is receive
+    // only: the sequencers then produce nothing.
+    bool setMode(int mode);
+    int mode() const { return mode_; }
+
+    void setInvertedQpsk(bool inverted) { qpsk_.setInverted(inverted); }
+    bool invertedQpsk() const { return qpsk_.inverted(); }
+
+    // Carrier frequency in Hz; false (nothing changed) unless finite and positive.
+    bool setTransmitFrequency(double hz);
+    double transmitFrequency() const { return modulator_.carrierFrequency(); }
+    // Corrected transmit sample rate; restarts the symbol clock and carrier phase. False
+    // (nothing changed) unless finite and positive.
+    bool setSampleRate(double rate);
+    double sampleRate() const { return modulator_.sampleRate(); }
+
+    // Sound card path: the next buffer handed to fillOutputBuffer starts a transmission.
+    void startTransmission() { soundCard_.startTransmission(); }
+    // The station left transmit before the end was played (receive command, end of Tune).
+    void stopTransmission() { soundCard_.stopTransmission(); }
+    // See TransmitSequencer::fillOutputBuffer: true = queue the buffer for playing.
+    bool fillOutputBuffer(OutputBufferId buffer, int16_t* samples, size_t count) {
+        return soundCard_.fillOutputBuffer(buffer, samples, count);
+    }
+    // Block path (external sound device): 1 while the transmission goes on, 0 once over.
+    int fillBlock(int16_t* samples, size_t count, int first) {
+        return block_.fillBlock(samples, count, first);
+    }
+
+    // Renders one whole transmission through the block path, block by block, until the
+    // sequencer reports its end or maxSamples have been produced. The host's text should end
+    // with the end character (174), else the transmission idles until the limit.
+    RenderedTransmission renderTransmission(size_t maxSamples);
+
+    PskModulator& modulator() { return modulator_; }
+    const PskModulator& modulator() const { return modulator_; }
+    SymbolEncoder& currentEncoder() { return *encoder_; }
+    TransmitSequencer& soundCardSequencer() { return soundCard_; }
+    TransmitSequencer& blockSequencer() { return block_; }
+
+  private:
+    static constexpr double kRate31 = 31.25;
+    static constexpr double kShift31 = 15.625;
+    static constexpr double kRate63 = 62.5;
+    static constexpr double kShift63 = 31.25;
+
+    PskModulator modulator_;
+    TxCodeTable codes_;
+    VaricodeEncoder varicode_{codes_};
+    QpskEncoder qpsk_{codes_};
+    Fsk63Encoder fsk63_{codes_};
+    SymbolEncoder* encoder_ = &varicode_;
+    int mode_ = kModeBpsk31;
+    TransmitSequencer soundCard_;
+    TransmitSequencer block_;
+};
+
+}  // namespace tarnvel::modem

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+
+#include "TempFolder.h"
+#include "app/Settings.h"
+
+namespace tarnvel::app {
+namespace {
+
+using testing::inodeOf;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+TEST(PersistentSettings, StationNameWithEdgeSpacesIsEscapedAndReadsBack) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    {
+        SettingsStore store(path);
+        PersistentString name(store, "Station", "Name", "");
+        name = "  Jan ";
+        PersistentString macro(store, "Text", "F1Text", "");
+        macro = "CQ CQ\r\nde <MYCALL>";
+    }
+    EXPECT_NE(readFile(path).find("Name=<SP> Jan<SP>\n"), std::string::npos);
+    EXPECT_NE(readFile(path).find("F1Text=CQ CQ<CR><LF>de <MYCALL>\n"), std::string::npos);
+    SettingsStore store(path);
+    EXPECT_EQ(PersistentString(store, "Station", "Name", "").value(), "  Jan ");
+    EXPECT_EQ(PersistentString(store, "Text", "F1Text", "").value(), "CQ CQ\r\nde <MYCALL>");
+}
+
+TEST(PersistentSettings, MarkersInsideAStoredTextAreUnescaped) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    writeFile(path, "[Station]\nQTH=Nowy<SP>Targ\n");
+    SettingsStore store(path);
+    PersistentString qth(store, "Station", "QTH", "");
+    EXPECT_EQ(qth.value(), "Nowy Targ");
+}
+
+TEST(PersistentSettings, OnlyChangedValuesAreWritten) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    writeFile(path, "[Font]\nRxFontColorT=0x40\n[Sound]\nLastFq=1000\n");
+    const ino_t before = inodeOf(path);
+    {
+        SettingsStore store(path);
+        PersistentInt colour(store, "Font", "RxFontColorT", 0);
+        PersistentFloat frequency(store, "Sound", "LastFq", 1500.0f);
+        EXPECT_EQ(colour.value(), 0x40);
+        EXPECT_EQ(frequency.value(), 1000.0f);
+        EXPECT_TRUE(colour.save());
+    }
+    EXPECT_EQ(inodeOf(path), before);  // a hand-written "0x40" equals 64: nothing to do
+    {
+        SettingsStore store(path);
+        PersistentFloat frequency(store, "Sound", "LastFq", 1500.0f);
+        frequency = 1234.5678f;
+        PersistentInt unbound(store, "", "Mode", 3);
+        unbound = 4;
+    }
+    EXPECT_EQ(readFile(path), "[Font]\nRxFontColorT=0x40\n[Sound]\nLastFq=1234.57\n");
+}
+
+TEST(PersistentSettings, ExtremeIntegersAreWrittenWhenTheKeyIsMissing) {
+    // The stand-in for "missing" must differ even at the ends of the integer range.
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    {
+        SettingsStore store(path);
+        PersistentInt largest(store, "Misc", "Largest", std::numeric_limits<std::int32_t>::max());
+        PersistentString special(store, "Misc", "Special", "default-default");
+        PersistentFloat zero(store, "Misc", "Zero", 0.0f);
+    }
+    EXPECT_EQ(readFile(path), "[Misc]\nZero=0\nSpecial=default-default\nLargest=2147483647\n");
+}
+
+TEST(PersistentSettings, FloatDefaultsAndGarbageFallBackExactly) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    writeFile(path, "[Sound]\nLastFq=loud\nOffset=-1.5e3 Hz\n");
+    SettingsStore store(path);
+    EXPECT_EQ(PersistentFloat(store, "Sound", "LastFq", 1000.1f).value(), 1000.1f);
+    EXPECT_EQ(PersistentFloat(store, "Sound", "Offset", 0.0f).value(), -1500.0f);
+    EXPECT_EQ(PersistentFloat(store, "Sound", "Missing", 0.1f).value(), 0.1f);
+}
+
+TEST(Settings, DefaultsThatDependOnOtherSettings) {
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+    writeFile(path, "[Station]\nCall=SP9XYZ\n[Sound device]\nMixerDevice=3\n");
+    SettingsStore store(path);
+    Settings settings(store, SettingsDefaults{0x00D0E0F0});
+    EXPECT_EQ(settings.station.cwId.value(), "de SP9XYZ sk");
+    EXPECT_EQ(settings.soundDevice.mixerDeviceOut.value(), 3);
+    EXPECT_EQ(settings.font.txBgColor.value(), 0x00D0E0F0);
+    EXPECT_EQ(settings.font.txFontColor.value(), 0x4000);
+    EXPECT_EQ(settings.misc.clrTxt1.value(), " CQ ");
+    EXPECT_EQ(settings.sound.lastFq.value(), 1000.0f);
+    EXPECT_EQ(settings.pages.bandIndex.value(), 4);
+}
+
+TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing) {
+    TempFolder folder;
+    const std::string path = folder.file("tarnvel/Tarnvel.ini");
+    std::set<std::pair<std::string, std::string>> keys;
+    {
+        SettingsStore store(path);
+        Settings settings(store);
+        for (const PersistentSetting* setting : settings.registry()) {
+            EXPECT_TRUE(keys.emplace(setting->section(), setting->key()).second)
+                << "twice: " << setting->section() << "/" << setting->key();
+        }
+    }
+    EXPECT_EQ(keys.size(), 86u + 6u);  // the main frame's keys and the highlight texts and colours
+    SettingsStore written(path);
+    for (const auto& [section, key] : keys) {
+        EXPECT_TRUE(written.find(section, key)) << section << "/" << key;
+    }
+    EXPECT_NE(readFile(path).find("CWID=de  sk\n"), std::string::npos);
+    EXPECT_NE(readFile(path).find("CLRtxt1=<SP>CQ<SP>\n"), std::string::npos);
+
+    const ino_t firstRun = inodeOf(path);
+    {
+        SettingsStore store(path);
+        Settings settings(store);
+    }
+    EXPECT_EQ(inodeOf(path), firstRun);
+
+    {
+        SettingsStore store(path);
+        Settings settings(store);
+        settings.station.call = "SP9XYZ";
+        settings.sound.lastFq = 1500.25f;
+        ASSERT_TRUE(settings.saveAll()) << store.lastError();
+    }
+    SettingsStore store(path);
+    EXPECT_EQ(store.getString("Station", "Call", ""), "SP9XYZ");
+    EXPECT_EQ(store.getString("Sound", "LastFq", ""), "1500.25");
+    // A stored identification is kept even though the call sign changed.
+    EXPECT_EQ(store.getString("Station", "CWID", ""), "de  sk");
+}
+
+TEST(Settings, KeysOfTheGroupsOwnedElsewhere) {
+    EXPECT_EQ(macroLabelKey(1, false), "F1Label");
+    EXPECT_EQ(macroTextKey(12, true), "AltF12Text");
+    EXPECT_EQ(bandPageFrequencyKey(10), "Fq10");
+    EXPECT_EQ(formatBandPageFrequency(14070.0), "14070.000000");
+    EXPECT_EQ(formatMarkerFrequency(1000.005), "1000.00");
+    EXPECT_EQ(paletteEntryKey(204), "PAL204");
+}
+
+}  // namespace
+}  // namespace tarnvel::app

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FskSignal.h"
+#include "modem/CharacterSink.h"
+#include "modem/Fsk31Receiver.h"
+#include "modem/Fsk63Decoder.h"
+#include "modem/Fsk63Receiver.h"
+
+namespace tarnvel::modem {
+namespace {
+
+using testing::fsk63Signal;
+using testing::ToneSequence;
+
+// Reads the front-end settings the receivers derive from the sample rate.
+struct Fsk63Probe : Fsk63Receiver {
+    using Fsk63Receiver::combLength;
+    using Fsk63Receiver::decimStep;
+    using Fsk63Receiver::symbolStep;
+};
+
+struct BitRecorder : SymbolDecoder {
+    std::vector<int> bits;
+    std::vector<int32_t> softValues;
+    void onBit(int bit) override { bits.push_back(bit); }
+    void onSymbol(int32_t, int32_t, int32_t s) override { softValues.push_back(s); }
+    void reset() override {}
+    void measureQuality(int32_t, int32_t, int32_t) override {}
+};
+
+struct ScopeRecorder : PhaseScopeSink {
+    int calls = 0;
+    int32_t minLevel = 1 << 30;
+    void showPhase(int16_t, int32_t, int32_t level) override {
+        ++calls;
+        minLevel = std::min(minLevel, level);
+    }
+};
+
+void feed(PskReceiver& rx, const std::vector<int16_t>& audio) {
+    for (size_t at = 0; at < audio.size(); at += 512)
+        rx.processSamples(audio.data() + at,
+                          static_cast<int>(std::min<size_t>(512, audio.size() - at)));
+}
+
+TEST(Fsk63Receiver, FrontEndRunsAt2000SamplesPerSecond) {
+    Fsk63Probe rx;
+    EXPECT_EQ(rx.combLength, 11);
+    EXPECT_EQ(rx.decimStep, 11888);
+    EXPECT_EQ(rx.symbolStep, 2048);
+}
+
+TEST(Fsk31Receiver, SteadyToneGivesOnesAndAlternatingTonesGiveZeros) {
+    constexpr double kCentre = 1000.0;
+    std::vector<int16_t> steady, alternating;
+    ToneSequence a(kCentre, 31.25), b(kCentre, 31.25);
+    for (int n = 0; n < 120; ++n) {
+        a.symbol(1, steady);
+        b.symbol(n & 1, alternating);
+    }
+    for (const auto* audio : {&steady, &alternating}) {
+        Fsk31Receiver rx;
+        BitRecorder bits;
+        ScopeRecorder scope;
+        rx.attachDecoder(&bits);
+        rx.attachScope(&scope);
+        rx.setCarrierFrequency(kCentre);
+        feed(rx, *audio);
+        ASSERT_GT(bits.bits.size(), 100u);
+        // Skip the symbols in which the filters and the tone levels settle.
+        const int expected = audio == &steady ? 1 : 0;
+        for (size_t n = 40; n < bits.bits.size(); ++n) EXPECT_EQ(bits.bits[n], expected) << n;
+        EXPECT_EQ(scope.calls, static_cast<int>(bits.bits.size()));
+        EXPECT_GE(scope.minLevel, FskToneTracker::kMinLevelCode);
+    }
+}
+
+TEST(FskToneTracker, QualityPenaltyIsZeroAtAQuarterTurnAndWorstAtZero) {
+    EXPECT_EQ(FskToneTracker::qualityPenalty(1 << 30), 0);
+    EXPECT_EQ(FskToneTracker::qualityPenalty(-(1 << 30)), 0);
+    // Silence measures exactly 0: the worst case, not a wrap round to the best.
+    EXPECT_EQ(FskToneTracker::qualityPenalty(0), 64);
+    EXPECT_EQ(FskToneTracker::qualityPenalty(INT32_MIN), 64);
+    EXPECT_EQ(FskToneTracker::levelCode(0, 0), FskToneTracker::kMinLevelCode);
+}
+
+TEST(Fsk31Receiver, SilenceClosesTheSquelchQuality) {
+    Fsk31Receiver rx;
+    BitRecorder bits;
+    rx.attachDecoder(&bits);
+    const std::vector<int16_t> silence(11025 * 2, 0);
+    feed(rx, silence);
+    EXPECT_EQ(rx.quality(), 0);
+}
+
+std::string decodeFsk63(const std::vector<int16_t>& audio, double tunedHz, int* bestPhase) {
+    std::string text;
+    CharacterSink sink(&text, nullptr);
+    Fsk63Decoder decoder;
+    decoder.sink = &sink;
+    Fsk63Receiver rx;
+    rx.attachDecoder(&decoder);
+    rx.setCarrierFrequency(tunedHz);
+    feed(rx, audio);
+    if (bestPhase) *bestPhase = decoder.bestPhase();
+    return text;
+}
+
+TEST(Fsk63Decoder, DecodesUprightAndSwappedTonesThroughOppositeCodePhases) {
+    const std::string message = "CQ DE SP9XYZ";
+    int upright = -1, swapped = -1;
+    const std::string a = decodeFsk63(fsk63Signal(message, 1200.0, false), 1200.0, &upright);
+    const std::string b = decodeFsk63(fsk63Signal(message, 1200.0, true), 1200.0, &swapped);
+    EXPECT_NE(a.find(message), std::string::npos) << a;
+    EXPECT_NE(b.find(message), std::string::npos) << b;
+    // The same timing with the tones swapped wins in the other half of the phase scores.
+    EXPECT_EQ(upright < Fsk63Decoder::kCodePhases, swapped >= Fsk63Decoder::kCodePhases);
+}
+
+TEST(Fsk63Decoder, SoftValuesBelowTheScaleAreErasures) {
+    std::string text;
+    CharacterSink sink(&text, nullptr);
+    Fsk63Decoder decoder;
+    decoder.sink = &sink;
+    for (int n = 0; n < 17 * 20; ++n) decoder.onSymbol(0, 0, (n & 1) ? 639 : -639);
+    // Every score is 0: no phase ever leads, so the best phase stays 0 and code 0 (the best
+    // index when nothing scores) comes out once per word.
+    EXPECT_EQ(decoder.phaseScore(0), 0);
+    EXPECT_EQ(text, std::string(20, '\0'));
+}
+
+}  // namespace
+}  // namespace tarnvel::modem
