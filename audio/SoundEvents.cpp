@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tarnvel::audio {
@@ -97,9 +98,15 @@ bool SoundEvents::waitFor(std::chrono::milliseconds timeout) {
         if (pending()) return true;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || wakeFd_ < 0) return pending();
+        if (left.count() <= 0) return pending();
+        // Without a descriptor (the system refused one) look again every few milliseconds.
+        constexpr int kPollWithoutDescriptorMs = 5;
         pollfd fd{wakeFd_, POLLIN, 0};
-        const int rc = ::poll(&fd, 1, static_cast<int>(left.count()));
+        const int rc =
+            wakeFd_ >= 0
+                ? ::poll(&fd, 1, static_cast<int>(left.count()))
+                : ::poll(nullptr, 0,
+                         std::min(kPollWithoutDescriptorMs, static_cast<int>(left.count())));
         if (rc < 0 && errno != EINTR) return pending();
     }
 }
