@@ -1,0 +1,165 @@
+#include "app/ui/AppDialogs.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+namespace tarnvel::app {
+
+namespace {
+
+constexpr int kUsbLevelMax = 255;
+constexpr int kUsbLevelPage = 16;
+
+QDialogButtonBox* okCancel(QDialog* dialog) {
+    auto* box = new QDialogButtonBox(dialog);
+    box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    box->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
+    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return box;
+}
+
+QString fromLatin1(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string toLatin1(const QString& s) {
+    return s.toLatin1().toStdString();
+}
+
+}  // namespace
+
+CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Twoje Dane"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    call_ = new QLineEdit(fromLatin1(data.call), this);
+    name_ = new QLineEdit(fromLatin1(data.name), this);
+    qth_ = new QLineEdit(fromLatin1(data.qth), this);
+    form->addRow(QStringLiteral("Znak:"), call_);
+    form->addRow(QStringLiteral("Imię:"), name_);
+    form->addRow(QStringLiteral("QTH:"), qth_);
+    layout->addLayout(form);
+    auto* cw = new QGroupBox(QStringLiteral("Identyfikacja CW"), this);
+    auto* cwLayout = new QVBoxLayout(cw);
+    useCwId_ = new QCheckBox(QStringLiteral("Nadawaj identyfikację CW"), cw);
+    useCwId_->setChecked(data.useCwId);
+    fast_ = new QRadioButton(QStringLiteral("Szybko"), cw);
+    slow_ = new QRadioButton(QStringLiteral("Wolno"), cw);
+    (data.fastCwId ? fast_ : slow_)->setChecked(true);
+    cwId_ = new QLineEdit(fromLatin1(data.cwId), cw);
+    auto* speed = new QHBoxLayout;
+    speed->addWidget(fast_);
+    speed->addWidget(slow_);
+    cwLayout->addWidget(useCwId_);
+    cwLayout->addLayout(speed);
+    cwLayout->addWidget(new QLabel(QStringLiteral("Tekst identyfikacji:"), cw));
+    cwLayout->addWidget(cwId_);
+    layout->addWidget(cw);
+    layout->addWidget(okCancel(this));
+}
+
+StationData CStationDialog::data() const {
+    StationData d;
+    d.call = toLatin1(call_->text().trimmed().toUpper());
+    d.name = toLatin1(name_->text());
+    d.qth = toLatin1(qth_->text());
+    d.cwId = toLatin1(cwId_->text());
+    d.useCwId = useCwId_->isChecked();
+    d.fastCwId = fast_->isChecked();
+    return d;
+}
+
+CSoundDeviceDialog::CSoundDeviceDialog(const SoundDeviceChoice& choice, const QStringList& inputs,
+                                       const QStringList& outputs, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Karta dźwiękowa"));
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    rate_ = new QLineEdit(QString::number(choice.nominalRate), this);
+    form->addRow(QStringLiteral("Częstotliwość próbkowania:"), rate_);
+    card_ = new QRadioButton(QStringLiteral("Karta dźwiękowa"), this);
+    usb_ = new QRadioButton(QStringLiteral("Urządzenie USB"), this);
+    (choice.deviceType == 0 ? card_ : usb_)->setChecked(true);
+    rateHint_ = new QLabel(this);
+    auto* type = new QHBoxLayout;
+    type->addWidget(card_);
+    type->addWidget(usb_);
+    type->addWidget(rateHint_);
+    form->addRow(QStringLiteral("Urządzenie:"), type);
+    input_ = new QComboBox(this);
+    input_->addItem(QStringLiteral("Preferred soundcard"));
+    input_->addItems(inputs);
+    input_->setCurrentIndex(std::clamp(choice.inputDevice + 1, 0, static_cast<int>(inputs.size())));
+    output_ = new QComboBox(this);
+    output_->addItem(QStringLiteral("Preferred soundcard"));
+    output_->addItems(outputs);
+    output_->setCurrentIndex(
+        std::clamp(choice.outputDevice + 1, 0, static_cast<int>(outputs.size())));
+    form->addRow(QStringLiteral("Wejście (RX):"), input_);
+    form->addRow(QStringLiteral("Wyjście (TX):"), output_);
+    port_ = new QComboBox(this);
+    for (int i = 1; i <= kVirtualPorts; ++i)
+        port_->addItem(QStringLiteral("Virtual port COM%1").arg(i), i);
+    port_->setCurrentIndex(std::clamp(choice.virtualPort, 0, kVirtualPorts - 1));
+    form->addRow(QStringLiteral("Port USB:"), port_);
+    const auto level = [this](int value) {
+        auto* s = new QSlider(Qt::Horizontal, this);
+        s->setRange(0, kUsbLevelMax);
+        s->setPageStep(kUsbLevelPage);
+        s->setValue(value);
+        return s;
+    };
+    volumeIn_ = level(choice.usbVolumeIn);
+    volumeOut_ = level(choice.usbVolumeOut);
+    form->addRow(QStringLiteral("Poziom wejścia USB:"), volumeIn_);
+    form->addRow(QStringLiteral("Poziom wyjścia USB:"), volumeOut_);
+    layout->addLayout(form);
+    layout->addWidget(okCancel(this));
+    connect(card_, &QRadioButton::toggled, this, [this] { showNominalRate(); });
+    showNominalRate();
+}
+
+// The nominal rate of the chosen device, as a hint beside the buttons.
+void CSoundDeviceDialog::showNominalRate() {
+    rateHint_->setText(card_->isChecked() ? QStringLiteral("11025") : QStringLiteral("10417"));
+}
+
+void CSoundDeviceDialog::accept() {
+    bool ok = false;
+    const int rate = rate_->text().trimmed().toInt(&ok);
+    if (!ok || rate < kMinRate || rate > kMaxRate) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Please enter an integer between %1 and %2.")
+                                 .arg(kMinRate)
+                                 .arg(kMaxRate));
+        rate_->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+SoundDeviceChoice CSoundDeviceDialog::choice() const {
+    SoundDeviceChoice c;
+    c.nominalRate = rate_->text().trimmed().toInt();
+    c.deviceType = card_->isChecked() ? 0 : 1;
+    c.inputDevice = input_->currentIndex() - 1;
+    c.outputDevice = output_->currentIndex() - 1;
+    c.virtualPort = port_->currentData().toInt() - 1;
+    c.usbVolumeIn = volumeIn_->value();
+    c.usbVolumeOut = volumeOut_->value();
+    return c;
+}
+
+}  // namespace tarnvel::app

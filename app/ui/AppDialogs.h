@@ -1,0 +1,70 @@
+#pragma once
+// The shell's dialogs that edit several values at once: the station data ("Twoje Dane") and the
+// sound device. Each starts from the values handed in and gives back the edited ones on OK;
+// the owner stores them.
+
+#include <QDialog>
+#include <QStringList>
+#include <string>
+
+class QLineEdit;
+class QCheckBox;
+class QRadioButton;
+class QComboBox;
+class QSlider;
+class QLabel;
+
+namespace tarnvel::app {
+
+struct StationData {
+    std::string call, name, qth, cwId;
+    bool useCwId = false;
+    bool fastCwId = true;
+};
+
+class CStationDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit CStationDialog(const StationData& data, QWidget* parent = nullptr);
+    StationData data() const;
+    QLineEdit* callField() { return call_; }
+
+  private:
+    QLineEdit *call_, *name_, *qth_, *cwId_;
+    QCheckBox* useCwId_;
+    QRadioButton *fast_, *slow_;
+};
+
+struct SoundDeviceChoice {
+    int nominalRate = 11025;
+    int deviceType = 0;    // 0 sound card, 1 USB device
+    int inputDevice = -1;  // -1 the preferred (default) device
+    int outputDevice = -1;
+    int virtualPort = 12;  // "VirtualComPort": list entry number - 1
+    int usbVolumeIn = 255;
+    int usbVolumeOut = 255;
+};
+
+class CSoundDeviceDialog : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr int kMinRate = 7000;
+    static constexpr int kMaxRate = 12000;
+    static constexpr int kVirtualPorts = 20;
+
+    CSoundDeviceDialog(const SoundDeviceChoice& choice, const QStringList& inputs,
+                       const QStringList& outputs, QWidget* parent = nullptr);
+    SoundDeviceChoice choice() const;
+    void accept() override;
+
+  private:
+    void showNominalRate();
+
+    QLineEdit* rate_;
+    QRadioButton *card_, *usb_;
+    QLabel* rateHint_;
+    QComboBox *input_, *output_, *port_;
+    QSlider *volumeIn_, *volumeOut_;
+};
+
+}  // namespace tarnvel::app

@@ -1,0 +1,158 @@
+#include "app/ui/CRxView.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "display/ui/StationText.h"
+
+namespace tarnvel::app {
+
+namespace {
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == '/';
+}
+
+}  // namespace
+
+LogField classifyPickedWord(const QString& word, bool shift, bool alt) {
+    bool digit = false, letterOrSlash = false, other = false;
+    for (const QChar c : word) {
+        if (c.isDigit())
+            digit = true;
+        else if (c.isLetter() || c == '/')
+            letterOrSlash = true;
+        else
+            other = true;
+    }
+    if (digit && letterOrSlash && !other) return LogField::Call;
+    if (word.size() == 3 && digit && !letterOrSlash && !other)
+        return (shift || alt) ? LogField::RstSent : LogField::RstReceived;
+    if (alt) return LogField::Notes;
+    if (shift) return LogField::Qth;
+    if (letterOrSlash && !digit && !other) return LogField::Name;
+    return LogField::Notes;
+}
+
+CRxView::CRxView(ReceiveText& model, QWidget* parent) : QPlainTextEdit(parent), model_(model) {
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    reload();
+}
+
+void CRxView::setColours(const QColor& received, const QColor& transmitted,
+                         const QColor& background) {
+    received_ = received;
+    transmitted_ = transmitted;
+    QPalette p = palette();
+    p.setColor(QPalette::Base, background);
+    setPalette(p);
+}
+
+void CRxView::appendReceivedChar(uint8_t c, bool transmitting) {
+    mirror(model_.appendReceivedChar(c), c, transmitting);
+}
+
+void CRxView::mirror(ReceiveEdit edit, uint8_t c, bool transmitting) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    switch (edit) {
+        case ReceiveEdit::Dropped:
+            return;
+        case ReceiveEdit::Inserted: {
+            QTextCharFormat format;
+            format.setForeground(transmitting ? transmitted_ : received_);
+            cursor.insertText(QString(QChar(c)), format);
+            break;
+        }
+        case ReceiveEdit::LineEnd:
+            cursor.insertBlock();
+            if (model_.trimmedLines() > 0) {
+                QTextCursor top(document());
+                top.movePosition(QTextCursor::Start);
+                top.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
+                                 model_.trimmedLines());
+                top.removeSelectedText();
+            }
+            break;
+        case ReceiveEdit::Erased:
+            cursor.deletePreviousChar();
+            break;
+    }
+    scrollToEnd();
+}
+
+void CRxView::clearText() {
+    model_.clear();
+    clear();
+}
+
+void CRxView::reload() {
+    QString text = display::fromStationCodes(model_.text());
+    setPlainText(text);
+    scrollToEnd();
+}
+
+void CRxView::scrollToEnd() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void CRxView::focusInEvent(QFocusEvent* event) {
+    model_.setHasFocus(true);
+    QPlainTextEdit::focusInEvent(event);
+    Q_EMIT focusChanged(true);
+}
+
+void CRxView::focusOutEvent(QFocusEvent* event) {
+    model_.setHasFocus(false);
+    QPlainTextEdit::focusOutEvent(event);
+    Q_EMIT focusChanged(false);
+}
+
+// The word at the click, widened over letters, digits and "/".
+void CRxView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QTextCursor at = cursorForPosition(event->position().toPoint());
+    const QString block = at.block().text();
+    int left = at.positionInBlock();
+    int right = left;
+    while (left > 0 && isWordChar(block[left - 1])) --left;
+    while (right < block.size() && isWordChar(block[right])) ++right;
+    const QString word = block.mid(left, right - left).trimmed();
+    if (word.isEmpty()) return;
+    const auto mods = event->modifiers();
+    Q_EMIT putWordToLog(classifyPickedWord(word, mods & Qt::ShiftModifier, mods & Qt::AltModifier),
+                        word);
+}
+
+void CRxView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Cl&ear"), this, [this] { clearText(); });
+    menu.addAction(QStringLiteral("C&opy"), this, &QPlainTextEdit::copy);
+    menu.addAction(QStringLiteral("C&ut"), this, &QPlainTextEdit::copy);
+    menu.addAction(QStringLiteral("&Paste"))->setEnabled(false);
+    menu.addAction(QStringLiteral("&Search in log..."), this, [this] { Q_EMIT searchLog(); });
+    const QString selected = textCursor().selectedText().trimmed();
+    if (!selected.isEmpty()) {
+        menu.addSeparator();
+        const auto put = [&](const QString& text, LogField field) {
+            menu.addAction(text, this,
+                           [this, field, selected] { Q_EMIT putWordToLog(field, selected); });
+        };
+        put(QStringLiteral("&Call"), LogField::Call);
+        menu.addAction(QStringLiteral("&Add call"), this,
+                       [this, selected] { Q_EMIT addCall(selected); });
+        put(QStringLiteral("&Name"), LogField::Name);
+        put(QStringLiteral("&QTH"), LogField::Qth);
+        put(QStringLiteral("&Rcvd"), LogField::RstReceived);
+        put(QStringLiteral("&Sent"), LogField::RstSent);
+        put(QStringLiteral("N&otes"), LogField::Notes);
+    }
+    menu.exec(event->globalPos());
+}
+
+}  // namespace tarnvel::app

@@ -1,0 +1,56 @@
+#include "app/ui/CSquelchWindow.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QSlider>
+#include <algorithm>
+
+namespace tarnvel::app {
+
+CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
+                               std::function<int()> quality, QWidget* parent)
+    : PositionedDialog(store, QStringLiteral("Squelch Box"), parent),
+      threshold_(threshold),
+      quality_(std::move(quality)),
+      slider_(new QSlider(Qt::Vertical, this)),
+      bar_(new QProgressBar(this)) {
+    setWindowTitle(QStringLiteral("Szum"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    bar_->setOrientation(Qt::Vertical);
+    bar_->setRange(0, kMaxQuality);
+    bar_->setValue(0);
+    bar_->setTextVisible(false);
+    slider_->setRange(0, kMaxQuality);
+    slider_->setInvertedAppearance(true);  // 0 at the top
+    slider_->setInvertedControls(true);
+    slider_->setTickPosition(QSlider::TicksBothSides);
+    slider_->setTickInterval(kTickEvery);
+    slider_->setPageStep(kTickEvery);
+    slider_->setValue(std::clamp(threshold_.value(), 0, kMaxQuality));
+    slider_->setToolTip(QStringLiteral("Próg szumów"));
+    bar_->setToolTip(QStringLiteral("Jakość sygnału"));
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(bar_);
+    layout->addWidget(slider_);
+    resize(90, 220);
+    // The squelch rule reads the new threshold on the station's next tick.
+    connect(slider_, &QSlider::valueChanged, this, [this](int v) { threshold_ = v; });
+    connect(&timer_, &QTimer::timeout, this, &CSquelchWindow::refresh);
+    timer_.start(kRefreshMs);
+}
+
+void CSquelchWindow::refresh() {
+    if (quality_) bar_->setValue(std::clamp(quality_(), 0, kMaxQuality));
+}
+
+void CSquelchWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        close();
+        return;
+    }
+    PositionedDialog::mouseReleaseEvent(event);
+}
+
+}  // namespace tarnvel::app

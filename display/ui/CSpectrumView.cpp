@@ -1,0 +1,303 @@
+#include "display/ui/CSpectrumView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cstring>
+
+namespace tarnvel::display {
+
+namespace {
+
+// The spectrum trace uses the lowest third of the waterfall; an analyser output of this much
+// (about 88 dB above the floor) reaches its top.
+constexpr double kTraceFullScale = 4.4;
+constexpr int kTraceShare = 3;
+constexpr int kScaleFontPixels = 10;
+constexpr int kTagLetterWidth = 12;
+constexpr int kTagLetterHeight = 14;
+const QColor kTraceColour(255, 230, 0, 200);
+
+QColor toQColor(Colour c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
+
+template <typename Points>
+QPolygon toPolygon(const Points& points) {
+    QPolygon polygon;
+    for (const auto& pt : points) polygon << QPoint(pt.x, pt.y);
+    return polygon;
+}
+
+Modifiers modifiersOf(Qt::KeyboardModifiers m) {
+    return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
+}
+
+}  // namespace
+
+CSpectrumView::CSpectrumView(QWidget* parent) : QWidget(parent) {
+    // The whole view is repainted every time; nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    setMouseTracking(false);
+    setMinimumHeight(kScaleStripHeight + 5);
+    setDisplayPalette(buildDisplayPalette(defaultPaletteAnchors()));
+    txIcon_ = QImage(QStringLiteral(":/icons/tx.png"));
+    txLockIcon_ = QImage(QStringLiteral(":/icons/txlock.png"));
+    imdIcon_ = QImage(QStringLiteral(":/icons/imd.png"));
+    const QPixmap shift(QStringLiteral(":/icons/shift.png"));
+    shiftCursor_ = shift.isNull() ? QCursor(Qt::SizeHorCursor) : QCursor(shift, 15, 15);
+    scaleFont_ = font();
+    scaleFont_.setPixelSize(kScaleFontPixels);
+}
+
+void CSpectrumView::setEngines(const SpectrumViewEngines& engines) {
+    engines_ = engines;
+    imageRowIndex_ = -1;
+    image_ = QImage();
+    update();
+}
+
+void CSpectrumView::setDisplayPalette(const DisplayPalette& palette) {
+    colourTable_.clear();
+    for (const Colour c : palette) colourTable_.append(qRgb(redOf(c), greenOf(c), blueOf(c)));
+    colourTable_.append(qRgb(0, 0, 0));  // kPaletteBlack: surface fill, separator gaps
+    if (!image_.isNull()) image_.setColorTable(colourTable_);
+    update();
+}
+
+void CSpectrumView::setModifiers(Modifiers modifiers) {
+    if (TuningInput::alternativeCursor(modifiers))
+        setCursor(shiftCursor_);
+    else
+        setCursor(Qt::ArrowCursor);
+}
+
+FrequencyScale CSpectrumView::scale() const {
+    return FrequencyScale(inputs_.display.freqMode, width(), inputs_.sampleRate);
+}
+
+TuningContext CSpectrumView::tuningContext() const {
+    TuningContext c;
+    c.state = inputs_.state;
+    c.mode = inputs_.mode;
+    c.imdMeasuring = inputs_.imdMeasuring;
+    c.transmitLocked = inputs_.transmitLocked;
+    c.snapEnabled = inputs_.display.snap;
+    c.sampleRate = inputs_.sampleRate;
+    c.receiveFrequency = inputs_.receiveFrequency;
+    c.tagsShown = inputs_.display.channelTagsShown(inputs_.mode);
+    c.clientHeight = height();
+    return c;
+}
+
+// Copies the ring rows the model wrote since the last paint into the indexed image; after a
+// rebuild of the ring the whole image is taken again.
+void CSpectrumView::syncImage() {
+    const WaterfallModel& model = *engines_.waterfall;
+    const int w = model.width();
+    const int rows = model.rows();
+    if (w <= 0 || rows <= 0) {
+        image_ = QImage();
+        return;
+    }
+    const auto copyRow = [&](int r) {
+        std::memcpy(image_.scanLine(r), model.row(r), static_cast<size_t>(w));
+    };
+    if (image_.width() != w || image_.height() != rows || imageRowIndex_ < 0) {
+        image_ = QImage(w, rows, QImage::Format_Indexed8);
+        image_.setColorTable(colourTable_);
+        for (int r = 0; r < rows; ++r) copyRow(r);
+    } else {
+        // New rows sit from the new row index up to (not including) the old one.
+        for (int r = model.rowIndex(); r != imageRowIndex_; r = (r + 1) % rows) copyRow(r);
+    }
+    imageRowIndex_ = model.rowIndex();
+}
+
+void CSpectrumView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    bool newRow = false;
+    if (engines_.waterfall) {
+        WaterfallModel& model = *engines_.waterfall;
+        if (model.ensureSurface(width(), height())) imageRowIndex_ = -1;
+        if (engines_.collector && engines_.analyser) {
+            const WaterfallSettings settings{inputs_.display.freqMode, inputs_.sampleRate,
+                                             inputs_.markers};
+            newRow = model.takeNewRow(*engines_.collector, *engines_.analyser,
+                                      inputs_.display.window(), settings);
+        }
+        syncImage();
+    }
+    Q_EMIT painting(newRow);
+
+    p.fillRect(rect(), Qt::black);
+    drawWaterfall(p);
+    drawTrace(p);
+    drawChannelTags(p);
+    drawReceiveCursor(p);
+    drawScale(p);
+    drawTransmitMarker(p);
+    drawPhaseScope(p);
+}
+
+// The newest row at the top: ring rows [index, rows) first, then [0, index) below them. Two
+// block copies; no row is ever moved inside the ring.
+void CSpectrumView::drawWaterfall(QPainter& p) {
+    if (image_.isNull()) return;
+    const int rows = image_.height();
+    const int index = std::clamp(imageRowIndex_, 0, rows);
+    p.drawImage(QPoint(0, kScaleStripHeight), image_,
+                QRect(0, index, image_.width(), rows - index));
+    if (index > 0)
+        p.drawImage(QPoint(0, kScaleStripHeight + rows - index), image_,
+                    QRect(0, 0, image_.width(), index));
+}
+
+void CSpectrumView::drawTrace(QPainter& p) {
+    if (!engines_.waterfall || engines_.waterfall->rows() <= 0) return;
+    const SpectrumRow& row = engines_.waterfall->lastRow();
+    const FrequencyScale s = scale();
+    const int columns = std::min(width(), kSpectrumBins);
+    const double span = static_cast<double>(engines_.waterfall->rows()) / kTraceShare;
+    const int base = height() - 1;
+    QPolygon trace;
+    trace.reserve(columns);
+    for (int k = 1; k < columns; ++k) {
+        const double v =
+            std::clamp(static_cast<double>(row[static_cast<size_t>(k)]), 0.0, kTraceFullScale);
+        trace << QPoint(s.binToX(k), base - static_cast<int>(v / kTraceFullScale * span));
+    }
+    p.setPen(kTraceColour);
+    p.drawPolyline(trace);
+}
+
+void CSpectrumView::drawChannelTags(QPainter& p) {
+    if (!inputs_.display.channelTagsShown(inputs_.mode)) return;
+    const FrequencyScale s = scale();
+    const int top = channelTagTop(height());
+    p.setFont(scaleFont_);
+    for (size_t i = 0; i < inputs_.tags.size(); ++i) {
+        const ChannelTag& tag = inputs_.tags[i];
+        if (!tag.inUse) continue;
+        const int x = s.frequencyToX(tag.frequency);
+        p.setPen(Qt::white);
+        p.setBrush(toQColor(tag.active ? kCursorColour : kInactiveTagColour));
+        p.drawPolygon(toPolygon(channelTagOutline(x, top)));
+        const Point o = channelTagLetterOrigin(x, top);
+        p.setPen(toQColor(inputs_.scaleColours.text));
+        p.drawText(QRect(o.x, o.y, kTagLetterWidth, kTagLetterHeight),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                   QString(QChar('A' + static_cast<int>(i))));
+    }
+}
+
+void CSpectrumView::drawReceiveCursor(QPainter& p) {
+    if (inputs_.receiveFrequency <= 0.0) return;
+    const int x = scale().frequencyToX(inputs_.receiveFrequency);
+    p.setPen(Qt::white);
+    p.setBrush(toQColor(kCursorColour));
+    p.drawPolygon(toPolygon(receiveCursor(x)));
+}
+
+void CSpectrumView::drawScale(QPainter& p) {
+    p.fillRect(0, 0, width(), kScaleStripHeight, toQColor(inputs_.scaleColours.background));
+    p.setPen(toQColor(inputs_.scaleColours.text));
+    p.setFont(scaleFont_);
+    for (const ScaleTick& tick : scale().ticks(inputs_.dialKHz)) {
+        p.drawLine(tick.x, tick.top, tick.x, kScaleTickBottom);
+        if (tick.labelled)
+            p.drawText(QRect(tick.x - 50, 0, 100, 10), Qt::AlignCenter | Qt::TextDontClip,
+                       QString::fromStdString(tick.label));
+    }
+}
+
+void CSpectrumView::drawTransmitMarker(QPainter& p) {
+    const FrequencyScale s = scale();
+    const Point tx = transmitIconOrigin(s.frequencyToX(inputs_.transmitFrequency));
+    p.drawImage(QPoint(tx.x, tx.y), inputs_.transmitLocked ? txLockIcon_ : txIcon_);
+    if (inputs_.imdMeasuring) {
+        const Point imd = imdIconOrigin(s, inputs_.receiveFrequency);
+        p.drawImage(QPoint(imd.x, imd.y), imdIcon_);
+    }
+}
+
+void CSpectrumView::drawPhaseScope(QPainter& p) {
+    if (!engines_.phaseScope || !inputs_.display.drawPhaseScope()) return;
+    PhaseScope& scope = *engines_.phaseScope;
+    const int side = scope.layout(height(), inputs_.display.phaseScopeSize);
+    const PhaseScopeFrame frame = phaseScopeFrame(width(), height(), side);
+    const Rect& sq = frame.square;
+    p.fillRect(QRect(QPoint(sq.left, sq.top), QPoint(sq.right - 1, sq.bottom - 1)), Qt::black);
+    for (const PhasePoint& pt : scope.points()) {
+        p.setPen(QPen(toQColor(PhaseScope::lineColour(inputs_.mode, pt)), 1));
+        p.drawLine(frame.centre.x, frame.centre.y, frame.centre.x + pt.x, frame.centre.y + pt.y);
+    }
+}
+
+void CSpectrumView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Q_EMIT heightChanged(height());
+}
+
+void CSpectrumView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) rightClick(event->position().toPoint());
+}
+
+void CSpectrumView::rightClick(const QPoint& pos) {
+    if (!engines_.waterfall) return;
+    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningAction a = input.rightPressed(tuningContext(), inputs_.tags, pos.x(), pos.y());
+    if (a.clearChannel || a.openChannel) Q_EMIT tuningAction(a);
+}
+
+void CSpectrumView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || !engines_.waterfall) return;
+    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningAction a = input.leftDragged(tuningContext(), event->position().toPoint().x());
+    Q_EMIT tuningAction(a);
+    if (a.repaint) update();
+}
+
+void CSpectrumView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !engines_.waterfall) return;
+    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningAction a = input.leftReleased(tuningContext(), event->position().toPoint().x(),
+                                              modifiersOf(event->modifiers()));
+    Q_EMIT tuningAction(a);
+    if (a.repaint) update();
+}
+
+void CSpectrumView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        rightClick(event->position().toPoint());
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        const TuningAction a = TuningInput::leftDoubleClicked(tuningContext());
+        if (a.toggleTransmitLock) Q_EMIT tuningAction(a);
+    }
+}
+
+void CSpectrumView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!engines_.waterfall) return;
+    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningAction a = input.contextMenu(tuningContext(), inputs_.tags, event->pos().x(),
+                                             event->pos().y(), modifiersOf(event->modifiers()));
+    if (a.remember) Q_EMIT tuningAction(a);
+}
+
+void CSpectrumView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Shift) setModifiers(Modifiers{true, false});
+    const QString text = event->text();
+    if (!text.isEmpty() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        Q_EMIT textTyped(text);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace tarnvel::display

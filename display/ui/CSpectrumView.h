@@ -1,0 +1,110 @@
+#pragma once
+// The tuning display: the frequency scale along the top, the scrolling waterfall under it, a
+// spectrum trace along the bottom, and the marks drawn over the waterfall (receive cursor,
+// transmit marker, channel tags, phase scope). A click tunes.
+//
+// The view only draws and forwards input. The waterfall rows, the history, the phase points and
+// every tuning decision belong to the display engine; the owner supplies them and applies the
+// TuningAction each mouse gesture produces.
+
+#include <QCursor>
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "display/DisplaySettings.h"
+#include "display/PhaseScope.h"
+#include "display/SpectrumAnalyser.h"
+#include "display/SpectrumCollector.h"
+#include "display/SpectrumViewLayout.h"
+#include "display/TuningInput.h"
+#include "display/WaterfallModel.h"
+
+namespace tarnvel::display {
+
+// What the owner tells the view before each paint.
+struct SpectrumViewInputs {
+    double receiveFrequency = 1000.0;
+    double transmitFrequency = 1000.0;
+    bool transmitLocked = false;
+    int state = kStateReceiving;
+    int mode = 0;
+    bool imdMeasuring = false;
+    double dialKHz = 0.0;
+    double sampleRate = 11025.0;
+    DisplaySettings display;
+    std::array<float, kSpectrumMarkerCount> markers{};
+    std::vector<ChannelTag> tags;
+    ScaleColours scaleColours;
+};
+
+// The engine objects the view draws from; all outlive the view.
+struct SpectrumViewEngines {
+    WaterfallModel* waterfall = nullptr;
+    SpectrumCollector* collector = nullptr;
+    SpectrumAnalyser* analyser = nullptr;
+    PhaseScope* phaseScope = nullptr;
+};
+
+class CSpectrumView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CSpectrumView(QWidget* parent = nullptr);
+
+    void setEngines(const SpectrumViewEngines& engines);
+    void setInputs(const SpectrumViewInputs& inputs) { inputs_ = inputs; }
+    SpectrumViewInputs& inputs() { return inputs_; }
+    const SpectrumViewInputs& inputs() const { return inputs_; }
+    // The display palette (205 entries) as the waterfall image's colour table.
+    void setDisplayPalette(const DisplayPalette& palette);
+    // The frame tells the view the modifier keys it saw; Shift shows the tuning cursor.
+    void setModifiers(Modifiers modifiers);
+
+    // The composed waterfall part of the last paint (for tests and screenshots).
+    const QImage& waterfallImage() const { return image_; }
+    FrequencyScale scale() const;
+    TuningContext tuningContext() const;
+
+  Q_SIGNALS:
+    // A mouse gesture decided by the tuning rules; the owner applies it.
+    void tuningAction(const tarnvel::display::TuningAction& action);
+    // Emitted during a paint after the waterfall step, before the marks are drawn: the owner
+    // runs its per-paint work (signal search, IMD measurement) and refreshes the inputs.
+    void painting(bool newRow);
+    // Typed text goes to the transmit window.
+    void textTyped(const QString& text);
+    void heightChanged(int height);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void syncImage();
+    void drawWaterfall(QPainter& p);
+    void drawTrace(QPainter& p);
+    void drawChannelTags(QPainter& p);
+    void drawReceiveCursor(QPainter& p);
+    void drawScale(QPainter& p);
+    void drawTransmitMarker(QPainter& p);
+    void drawPhaseScope(QPainter& p);
+    void rightClick(const QPoint& pos);
+
+    SpectrumViewEngines engines_;
+    SpectrumViewInputs inputs_;
+    QVector<QRgb> colourTable_;
+    QImage image_;  // mirror of the model's ring, row for row
+    int imageRowIndex_ = -1;
+    QImage txIcon_, txLockIcon_, imdIcon_;
+    QCursor shiftCursor_;
+    QFont scaleFont_;
+};
+
+}  // namespace tarnvel::display
