@@ -122,7 +122,7 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
             if (settings.afc) chain.afcStep(spectrum.figureAt(chain));
         }
     }
-    return {true, {}};
+    return {true, {}, chain.receiveFrequency()};
 }
 
 ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/ReceiveText.h"
@@ -187,6 +188,26 @@ TEST(RoundTripSideband, InvertedQpskDecodesOnlyWithTheInvertedSetting) {
         const std::vector<int16_t> audio = encode(*findMode(sent), text);
         EXPECT_EQ(cer(decode(*findMode(sent), audio), text), 0.0) << sent;
         EXPECT_GT(cer(decode(*findMode(other), audio), text), 0.5) << sent << " read as " << other;
+    }
+}
+
+// The AFC takes the spectrum's signal-to-noise figure at the receive frequency: it pulls onto a
+// signal that stands out, and holds still in noise alone, where the decoder's drift word only
+// wanders.
+TEST(RoundTripAfc, FollowsASignalAndHoldsStillInNoise) {
+    const ModeChoice& bpsk31 = *findMode("bpsk31");
+    const std::vector<int16_t> signal = encode(bpsk31, "The AFC pulls the receiver onto me.");
+    std::vector<int16_t> noise(20 * 11025);
+    std::mt19937 rng(9);
+    std::normal_distribution<double> gauss(0.0, 2000.0);
+    for (int16_t& s : noise) s = static_cast<int16_t>(std::lround(gauss(rng)));
+    for (const auto& [audio, expectedHz, what] :
+         {std::tuple{signal, kCarrierHz, "signal"}, {noise, kCarrierHz + 4.0, "noise"}}) {
+        app::ReceiveText window(true);
+        const ModemOutcome out =
+            decodeAudio(audio, {&bpsk31, kCarrierHz + 4.0, true, std::nullopt}, window);
+        ASSERT_TRUE(out.ok) << out.error;
+        EXPECT_NEAR(out.receiveFrequency, expectedHz, 0.3) << what;
     }
 }
 
