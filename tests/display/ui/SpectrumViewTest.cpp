@@ -1,0 +1,164 @@
+// The waterfall view on the offscreen platform: what a click asks for, and what is drawn.
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+#include "display/FrequencyScale.h"
+#include "display/SpectrumHistory.h"
+#include "display/ui/CSpectrumView.h"
+#include "display/ui/StationText.h"
+
+using namespace tarnvel::display;
+
+namespace {
+
+constexpr double kRate = 11025.0;
+constexpr int kWidth = 1024;
+constexpr int kHeight = 200;
+constexpr double kSignalBin = 186.4;  // a signal centred between two bins (about 1003 Hz)
+
+// A spectrum with a clear signal: a smooth bump 30 dB over a flat floor.
+SpectrumRow signalRow() {
+    SpectrumRow row{};
+    for (int k = 0; k < kSpectrumBins; ++k) {
+        const double d = (k - kSignalBin) / 2.0;
+        row[static_cast<size_t>(k)] = static_cast<float>(1.0 + 1.5 * std::exp(-d * d));
+    }
+    return row;
+}
+
+}  // namespace
+
+class SpectrumViewTest : public QObject {
+    Q_OBJECT
+  private:
+    WaterfallModel model_;
+    PhaseScope scope_;
+    std::unique_ptr<CSpectrumView> view_;
+    std::vector<TuningAction> actions_;
+
+    WaterfallSettings settings() const { return WaterfallSettings{0, kRate, {}}; }
+
+  private Q_SLOTS:
+    void initTestCase() { initDisplayResources(); }
+
+    void init() {
+        model_ = WaterfallModel();
+        view_ = std::make_unique<CSpectrumView>();
+        view_->setEngines(SpectrumViewEngines{&model_, nullptr, nullptr, &scope_});
+        view_->inputs().sampleRate = kRate;
+        view_->inputs().receiveFrequency = 1500.0;
+        view_->inputs().transmitFrequency = 1500.0;
+        view_->resize(kWidth, kHeight);
+        view_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
+        model_.ensureSurface(kWidth, kHeight);
+        for (int i = 0; i < kHistoryRows; ++i) model_.addSpectrumRow(signalRow(), settings());
+        actions_.clear();
+        connect(view_.get(), &CSpectrumView::tuningAction, this,
+                [this](const TuningAction& a) { actions_.push_back(a); });
+    }
+
+    void cleanup() { view_.reset(); }
+
+    void clickWithSnapTunesToTheSignalCentre() {
+        view_->inputs().display.snap = true;
+        QTest::mouseClick(view_.get(), Qt::LeftButton, {}, QPoint(184, 100));
+        QCOMPARE(actions_.size(), size_t{1});
+        QVERIFY(actions_[0].setFrequency.has_value());
+        const FrequencyRequest r = *actions_[0].setFrequency;
+        QCOMPARE(r.flags, kSetReceive | kSetTransmit);
+        QVERIFY(!r.shift);
+        // The centre search steps 0.3 bin; the symmetric bump puts it within one step.
+        QVERIFY2(std::fabs(r.frequency - kSignalBin * kRate / 2048) < 0.3 * kRate / 2048,
+                 qPrintable(QString::number(r.frequency)));
+    }
+
+    void clickWithoutSnapTunesToTheColumn() {
+        view_->inputs().display.snap = false;
+        QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::ShiftModifier, QPoint(184, 100));
+        QCOMPARE(actions_.size(), size_t{1});
+        QCOMPARE(actions_[0].setFrequency->frequency, 184 * kRate / 2048);
+        QVERIFY(actions_[0].setFrequency->shift);
+    }
+
+    void ctrlClickOnlyRemembersAndLockedTransmitStays() {
+        QTest::mouseClick(view_.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(300, 100));
+        QCOMPARE(actions_.size(), size_t{1});
+        QVERIFY(!actions_[0].setFrequency);
+        QVERIFY(actions_[0].remember);
+        view_->inputs().transmitLocked = true;
+        QTest::mouseClick(view_.get(), Qt::LeftButton, {}, QPoint(300, 100));
+        QCOMPARE(actions_.back().setFrequency->flags, kSetReceive);
+    }
+
+    void clickWhileTransmittingTunesNothing() {
+        view_->inputs().state = kStateTransmitting;
+        QTest::mouseClick(view_.get(), Qt::LeftButton, {}, QPoint(300, 100));
+        QCOMPARE(actions_.size(), size_t{1});
+        QVERIFY(!actions_[0].setFrequency);
+    }
+
+    void rightClickOpensAChannel() {
+        view_->inputs().display.snap = true;
+        QTest::mousePress(view_.get(), Qt::RightButton, {}, QPoint(184, 100));
+        QVERIFY(!actions_.empty());
+        QVERIFY(actions_[0].openChannel.has_value());
+        QVERIFY(std::fabs(*actions_[0].openChannel - kSignalBin * kRate / 2048) < 2.0);
+        // Closer than 60 Hz to the receive frequency the channel opens exactly there.
+        actions_.clear();
+        view_->inputs().receiveFrequency = 1010.0;
+        QTest::mousePress(view_.get(), Qt::RightButton, {}, QPoint(184, 100));
+        QCOMPARE(*actions_.at(0).openChannel, 1010.0);
+    }
+
+    void rightClickOnATagClearsItsChannel() {
+        view_->inputs().display.showBookMarks = true;
+        view_->inputs().display.multichannelWindow = true;
+        view_->inputs().tags = {ChannelTag{false, false, 0.0}, ChannelTag{true, true, 2000.0}};
+        const int x = FrequencyScale(0, kWidth, kRate).frequencyToX(2000.0);
+        QTest::mousePress(view_.get(), Qt::RightButton, {},
+                          QPoint(x + 3, channelTagTop(kHeight) + 8));
+        QCOMPARE(actions_.size(), size_t{1});
+        QCOMPARE(actions_[0].clearChannel.value_or(-1), 1);
+    }
+
+    // The newest row lies just under the scale strip, older rows below; the separator is
+    // dotted green and black.
+    void newestRowIsDrawnUnderTheScale() {
+        SpectrumRow quiet{};
+        model_.addSpectrumRow(quiet, settings());
+        model_.addSeparatorRow(settings());
+        const QImage shot = view_->grab().toImage();
+        const int top = kScaleStripHeight;
+        QCOMPARE(QColor(shot.pixel(400, top)), QColor(0, 255, 0));
+        QCOMPARE(QColor(shot.pixel(401, top)), QColor(0, 0, 0));
+        // The quiet row under it paints gradient entry 0; the signal rows below it are brighter
+        // at the signal's column.
+        const DisplayPalette palette = buildDisplayPalette(defaultPaletteAnchors());
+        const Colour entry0 = palette[0];
+        QCOMPARE(QColor(shot.pixel(600, top + 1)), QColor(redOf(entry0), greenOf(entry0), blueOf(entry0)));
+        const Colour bright = palette[paletteIndexForOutput(signalRow()[186])];
+        QCOMPARE(QColor(shot.pixel(186, top + 2)), QColor(redOf(bright), greenOf(bright), blueOf(bright)));
+    }
+
+    void scaleLabelsAndCursorAreDrawn() {
+        const QImage shot = view_->grab().toImage();
+        // The 1000 Hz tick is long (from y 13) and white.
+        const int x = FrequencyScale(0, kWidth, kRate).frequencyToX(1000.0);
+        QCOMPARE(QColor(shot.pixel(x, 15)), QColor(Qt::white));
+        // The receive cursor's diamond is filled at (x, 26).
+        const int rx = FrequencyScale(0, kWidth, kRate).frequencyToX(1500.0);
+        QCOMPARE(QColor(shot.pixel(rx, 26)), QColor(168, 40, 40));
+    }
+
+    void polishLettersRenderWithTheInstalledFont() {
+        const QFontMetrics fm(view_->font());
+        for (const QChar c : QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ"))
+            QVERIFY2(fm.inFont(c), qPrintable(QString(c)));
+    }
+};
+
+QTEST_MAIN(SpectrumViewTest)
+#include "SpectrumViewTest.moc"
