@@ -1,0 +1,132 @@
+// The receive and transmit windows and the squelch threshold window, driven by real key and
+// mouse events on the offscreen platform.
+
+#include <QProgressBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+
+#include "app/Settings.h"
+#include "app/ui/CKbdBufferView.h"
+#include "app/ui/CRxView.h"
+#include "app/ui/CSquelchWindow.h"
+
+using namespace tarnvel::app;
+
+class TextWindowsTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void simpleModeQueuesTypingAndTakesBackABackspace() {
+        TransmitText model(true);
+        CKbdBufferView view(model);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::keyClicks(&view, "AB");
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QCOMPARE(model.text(), std::string("A"));
+        QCOMPARE(model.sendQueue(), std::string("A"));
+        QCOMPARE(view.toPlainText(), QStringLiteral("A"));
+        QTest::keyClick(&view, Qt::Key_Return);
+        QTest::keyClicks(&view, "C");
+        QCOMPARE(model.sendQueue(), std::string("A\r\nC"));
+        QCOMPARE(view.toPlainText(), QStringLiteral("A\nC"));
+        // A backspace on an empty queue goes out to erase a sent character.
+        while (model.nextTransmitCharacter()) {
+        }
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QCOMPARE(model.sendQueue(), std::string("\b"));
+    }
+
+    void underlineModeProtectsSentText() {
+        TransmitText model(false);
+        CKbdBufferView view(model);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTest::keyClicks(&view, "CQ DE");
+        QCOMPARE(model.nextTransmitCharacter().value_or(0), 'C');
+        QCOMPARE(model.nextTransmitCharacter().value_or(0), 'Q');
+        // The sent part is underlined, the rest is not.
+        QTextCursor c(view.document());
+        c.setPosition(1);
+        QVERIFY(c.charFormat().fontUnderline());
+        c.setPosition(4);
+        QVERIFY(!c.charFormat().fontUnderline());
+        // Typing inside the sent part goes to the end; Delete there is refused.
+        QTest::keyClick(&view, Qt::Key_Home);
+        QTest::keyClicks(&view, "X");
+        QCOMPARE(model.text(), std::string("CQ DEX"));
+        QTest::keyClick(&view, Qt::Key_Home);
+        QTest::keyClick(&view, Qt::Key_Delete);
+        QCOMPARE(model.text(), std::string("CQ DEX"));
+        // A backspace at the sent position takes the last sent character back.
+        QTextCursor at = view.textCursor();
+        at.setPosition(2);
+        view.setTextCursor(at);
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QCOMPARE(model.text(), std::string("C DEX"));
+        QCOMPARE(model.pendingBackspaces(), 1);
+        QCOMPARE(model.nextTransmitCharacter().value_or(0), 8);
+    }
+
+    void receiveWindowMirrorsLineEndsAndDropsControlCodes() {
+        ReceiveText model;
+        CRxView view(model);
+        for (const char c : std::string("A\r\nB\x07\x1b"))
+            view.appendReceivedChar(static_cast<uint8_t>(c), false);
+        QCOMPARE(view.toPlainText(), QStringLiteral("A\nB"));
+        view.appendReceivedChar(8, false);
+        QCOMPARE(view.toPlainText(), QStringLiteral("A\n"));
+        // The 361st line end trims the first 100 lines in the window as in the model.
+        view.clearText();
+        for (int i = 0; i < 361; ++i) {
+            view.appendReceivedChar(static_cast<uint8_t>('0' + i % 10), false);
+            view.appendReceivedChar('\r', false);
+        }
+        QCOMPARE(view.document()->blockCount(), model.lineCount());
+        QCOMPARE(view.toPlainText(), QString::fromLatin1(model.text().c_str()));
+    }
+
+    void pickedWordsAreClassified() {
+        QCOMPARE(classifyPickedWord("SP9XYZ/P", false, false), LogField::Call);
+        QCOMPARE(classifyPickedWord("599", false, false), LogField::RstReceived);
+        QCOMPARE(classifyPickedWord("599", true, false), LogField::RstSent);
+        QCOMPARE(classifyPickedWord("Jan", false, false), LogField::Name);
+        QCOMPARE(classifyPickedWord("Krakow", true, false), LogField::Qth);
+        QCOMPARE(classifyPickedWord("12", false, false), LogField::Notes);
+    }
+
+    void squelchSliderWritesTheThreshold() {
+        QTemporaryDir dir;
+        const std::string path = (dir.path() + "/tarnvel.ini").toStdString();
+        int quality = 31;
+        {
+            SettingsStore store(path);
+            Settings settings(store);
+            auto* window =
+                new CSquelchWindow(store, settings.sound.sqThreshold, [&] { return quality; });
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QCOMPARE(window->slider()->value(), 20);
+            QTRY_COMPARE_WITH_TIMEOUT(window->bar()->value(), 31, 400);
+            quality = 0;
+            QTRY_COMPARE_WITH_TIMEOUT(window->bar()->value(), 0, 400);
+            window->slider()->setFocus();
+            QTest::keyClick(window->slider(), Qt::Key_End);
+            QCOMPARE(settings.sound.sqThreshold.value(), 31);
+            QTest::keyClick(window->slider(), Qt::Key_PageUp);
+            QCOMPARE(window->slider()->value(), 27);
+            QCOMPARE(settings.sound.sqThreshold.value(), 27);
+            window->move(40, 30);
+            QPointer<CSquelchWindow> guard(window);
+            window->close();
+            QTRY_VERIFY(guard.isNull());
+            QCOMPARE(store.getInt("Squelch Box", "Left", -1), 40);
+        }
+        SettingsStore reread(path);
+        QCOMPARE(reread.getInt("Sound", "SqThreshold", 0), 27);
+    }
+};
+
+QTEST_MAIN(TextWindowsTest)
+#include "TextWindowsTest.moc"
