@@ -138,9 +138,11 @@ class SpectrumViewTest : public QObject {
         // at the signal's column.
         const DisplayPalette palette = buildDisplayPalette(defaultPaletteAnchors());
         const Colour entry0 = palette[0];
-        QCOMPARE(QColor(shot.pixel(600, top + 1)), QColor(redOf(entry0), greenOf(entry0), blueOf(entry0)));
+        QCOMPARE(QColor(shot.pixel(600, top + 1)),
+                 QColor(redOf(entry0), greenOf(entry0), blueOf(entry0)));
         const Colour bright = palette[paletteIndexForOutput(signalRow()[186])];
-        QCOMPARE(QColor(shot.pixel(186, top + 2)), QColor(redOf(bright), greenOf(bright), blueOf(bright)));
+        QCOMPARE(QColor(shot.pixel(186, top + 2)),
+                 QColor(redOf(bright), greenOf(bright), blueOf(bright)));
     }
 
     void scaleLabelsAndCursorAreDrawn() {
