@@ -131,7 +131,10 @@ void CRxView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CRxView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Cl&ear"), this, [this] { clearText(); });
+    menu.addAction(QStringLiteral("Cl&ear"), this, [this] {
+        clearText();
+        Q_EMIT cleared();
+    });
     menu.addAction(QStringLiteral("C&opy"), this, &QPlainTextEdit::copy);
     menu.addAction(QStringLiteral("C&ut"), this, &QPlainTextEdit::copy);
     menu.addAction(QStringLiteral("&Paste"))->setEnabled(false);

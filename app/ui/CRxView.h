@@ -37,6 +37,8 @@ class CRxView : public QPlainTextEdit {
     void addCall(const QString& word);
     void searchLog();
     void focusChanged(bool hasFocus);
+    // The operator emptied the window from its menu.
+    void cleared();
 
   protected:
     void focusInEvent(QFocusEvent* event) override;

@@ -130,6 +130,13 @@ void CSpectrumView::paintEvent(QPaintEvent*) {
             newRow = model.takeNewRow(*engines_.collector, *engines_.analyser,
                                       inputs_.display.window(), settings);
         }
+        // Rows may also be added by the owner as they arrive; a pending separator is drawn
+        // here when nothing else takes it.
+        if (!newRow && !engines_.collector && model.separatorPending() && model.rows() > 0) {
+            model.addSeparatorRow(
+                WaterfallSettings{inputs_.display.freqMode, inputs_.sampleRate, inputs_.markers});
+            newRow = true;
+        }
         syncImage();
     }
     Q_EMIT painting(newRow);
@@ -238,6 +245,10 @@ void CSpectrumView::drawPhaseScope(QPainter& p) {
     }
 }
 
+const SpectrumHistory& CSpectrumView::history() const {
+    return engines_.history ? *engines_.history : engines_.waterfall->history();
+}
+
 void CSpectrumView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Q_EMIT heightChanged(height());
@@ -249,14 +260,14 @@ void CSpectrumView::mousePressEvent(QMouseEvent* event) {
 
 void CSpectrumView::rightClick(const QPoint& pos) {
     if (!engines_.waterfall) return;
-    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningInput input(history(), scale());
     const TuningAction a = input.rightPressed(tuningContext(), inputs_.tags, pos.x(), pos.y());
     if (a.clearChannel || a.openChannel) Q_EMIT tuningAction(a);
 }
 
 void CSpectrumView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton) || !engines_.waterfall) return;
-    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningInput input(history(), scale());
     const TuningAction a = input.leftDragged(tuningContext(), event->position().toPoint().x());
     Q_EMIT tuningAction(a);
     if (a.repaint) update();
@@ -264,7 +275,7 @@ void CSpectrumView::mouseMoveEvent(QMouseEvent* event) {
 
 void CSpectrumView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !engines_.waterfall) return;
-    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningInput input(history(), scale());
     const TuningAction a = input.leftReleased(tuningContext(), event->position().toPoint().x(),
                                               modifiersOf(event->modifiers()));
     Q_EMIT tuningAction(a);
@@ -284,7 +295,7 @@ void CSpectrumView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CSpectrumView::contextMenuEvent(QContextMenuEvent* event) {
     if (!engines_.waterfall) return;
-    const TuningInput input(engines_.waterfall->history(), scale());
+    const TuningInput input(history(), scale());
     const TuningAction a = input.contextMenu(tuningContext(), inputs_.tags, event->pos().x(),
                                              event->pos().y(), modifiersOf(event->modifiers()));
     if (a.remember) Q_EMIT tuningAction(a);

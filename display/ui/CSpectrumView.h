@@ -45,6 +45,8 @@ struct SpectrumViewEngines {
     SpectrumCollector* collector = nullptr;
     SpectrumAnalyser* analyser = nullptr;
     PhaseScope* phaseScope = nullptr;
+    // The levels a click snaps to; the waterfall's own history when not given.
+    const SpectrumHistory* history = nullptr;
 };
 
 class CSpectrumView : public QWidget {
@@ -96,6 +98,7 @@ class CSpectrumView : public QWidget {
     void drawTransmitMarker(QPainter& p);
     void drawPhaseScope(QPainter& p);
     void rightClick(const QPoint& pos);
+    const SpectrumHistory& history() const;
 
     SpectrumViewEngines engines_;
     SpectrumViewInputs inputs_;
