@@ -1,0 +1,180 @@
+// The main frame around a real station on the loopback sound card: status pane clicks and the
+// enable and check rules of the commands.
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/StationClock.h"
+#include "app/ui/CKbdBufferView.h"
+#include "app/ui/CMainFrame.h"
+#include "audio/LoopbackSoundCard.h"
+#include "display/ui/StationText.h"
+
+using namespace tarnvel::app;
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir_;
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<tarnvel::audio::LoopbackSoundCard> card_;
+    SteadyStationClock clock_;
+    std::unique_ptr<CMainFrame> frame_;
+
+    void click(int pane) { QTest::mouseClick(frame_->pane(pane), Qt::LeftButton); }
+    QAction* command(const QString& text) {
+        QAction* a = frame_->action(text);
+        if (!a) qFatal("no command %s", qPrintable(text));
+        return a;
+    }
+
+  private Q_SLOTS:
+    void initTestCase() { tarnvel::display::initDisplayResources(); }
+
+    void init() {
+        store_ = std::make_unique<SettingsStore>((dir_.path() + "/Tarnvel.ini").toStdString());
+        store_->writeString("Station", "Call", "SP9TST");
+        card_ = std::make_unique<tarnvel::audio::LoopbackSoundCard>();
+        frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
+                                              StationOptions{dir_.path().toStdString()});
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
+        QVERIFY(frame_->start());
+        frame_->updateCommands();
+    }
+
+    void cleanup() {
+        frame_.reset();
+        card_.reset();
+        store_.reset();
+    }
+
+    void modePaneStepsBpsk31Bpsk63PactorAndBack() {
+        Station& s = frame_->station();
+        QCOMPARE(s.mode(), kModeBpsk31);
+        click(CMainFrame::kPaneMode);
+        QCOMPARE(s.mode(), kModeBpsk63);
+        QCOMPARE(frame_->pane(CMainFrame::kPaneMode)->text(), QStringLiteral("BPSK63"));
+        click(CMainFrame::kPaneMode);
+        QCOMPARE(s.mode(), kModePactor);
+        click(CMainFrame::kPaneMode);
+        QCOMPARE(s.mode(), kModeBpsk31);
+        frame_->chooseMode(kModeQpsk31);
+        click(CMainFrame::kPaneMode);
+        QCOMPARE(s.mode(), kModeBpsk31);
+    }
+
+    void optionPanesToggleTheirSettings() {
+        Settings& st = frame_->station().settings();
+        QCOMPARE(st.sound.squelch.value(), 1);
+        click(CMainFrame::kPaneSq);
+        QCOMPARE(st.sound.squelch.value(), 0);
+        click(CMainFrame::kPaneAfc);
+        QCOMPARE(st.sound.afc.value(), 0);
+        click(CMainFrame::kPaneSnap);
+        QCOMPARE(st.sound.snap.value(), 0);
+        click(CMainFrame::kPaneSnap);
+        QCOMPARE(st.sound.snap.value(), 1);
+        frame_->updateCommands();
+        QVERIFY(command("Zapnij")->isChecked());
+        QVERIFY(!command("Szumy")->isChecked());
+        const bool shown = frame_->station().imdMeter().shown();
+        click(CMainFrame::kPaneImd);
+        QCOMPARE(frame_->station().imdMeter().shown(), !shown);
+    }
+
+    void transmitAndReceivePanesSwitchTheStation() {
+        Station& s = frame_->station();
+        QCOMPARE(s.state(), OperatingState::Receiving);
+        QVERIFY(frame_->pane(CMainFrame::kPaneRx)->pressed());
+        click(CMainFrame::kPaneTx);
+        QCOMPARE(s.state(), OperatingState::Transmitting);
+        QVERIFY(frame_->pane(CMainFrame::kPaneTx)->pressed());
+        frame_->updateCommands();
+        QVERIFY(command("&TX")->isChecked());
+        QVERIFY(!command("&BPSK31")->isEnabled());
+        QVERIFY(!command("Okno multikanałów")->isEnabled());
+        QVERIFY(!command("Strojenie..")->isEnabled());
+        click(CMainFrame::kPaneRx);
+        QCOMPARE(s.state(), OperatingState::Receiving);
+        frame_->updateCommands();
+        QVERIFY(command("&RX")->isChecked());
+        QVERIFY(command("&BPSK31")->isEnabled());
+    }
+
+    void transmitCommandIsDisabledInPactorAndWhenStopped() {
+        QVERIFY(command("&TX")->isEnabled());
+        frame_->chooseMode(kModePactor);
+        frame_->updateCommands();
+        QVERIFY(!command("&TX")->isEnabled());
+        QVERIFY(command("&PACTOR RX")->isChecked());
+        QVERIFY(!command("Zakres &Fazy")->isEnabled());
+        frame_->chooseMode(kModeBpsk31);
+        command("Zablokuj okno programu")->trigger();
+        QCOMPARE(frame_->station().state(), OperatingState::Stopped);
+        frame_->updateCommands();
+        QVERIFY(!command("&TX")->isEnabled());
+        QVERIFY(command("&RX")->isEnabled());
+        QVERIFY(command("Zablokuj okno programu")->isChecked());
+        command("&RX")->trigger();
+        QCOMPARE(frame_->station().state(), OperatingState::Receiving);
+    }
+
+    void lockCommandsFollowTheLock() {
+        QVERIFY(command("Zablokuj częstotliwość TX")->isEnabled());
+        QVERIFY(!command("Odblokuj częstotliwość TX")->isEnabled());
+        command("Zablokuj częstotliwość TX")->trigger();
+        QVERIFY(frame_->station().transmitLocked());
+        QVERIFY(!command("Zablokuj częstotliwość TX")->isEnabled());
+        QVERIFY(command("Odblokuj częstotliwość TX")->isEnabled());
+    }
+
+    void multichannelToggleOnlyInBpsk() {
+        Settings& st = frame_->station().settings();
+        QCOMPARE(st.misc.multichannelWindow.value(), 1);
+        command("Okno multikanałów")->trigger();
+        QCOMPARE(st.misc.multichannelWindow.value(), 0);
+        command("Okno multikanałów")->trigger();
+        QCOMPARE(st.misc.multichannelWindow.value(), 1);
+        frame_->chooseMode(kModeQpsk31);
+        frame_->toggleMultichannelWindow();
+        QCOMPARE(st.misc.multichannelWindow.value(), 0);
+        frame_->toggleMultichannelWindow();
+        QCOMPARE(st.misc.multichannelWindow.value(), 0);
+        frame_->updateCommands();
+        QVERIFY(!command("Okno multikanałów")->isEnabled());
+        QVERIFY(command("Odwróć")->isEnabled());
+    }
+
+    void underlineToggleClearsTheTransmitWindow() {
+        QTest::keyClicks(frame_->transmitView(), "CQ");
+        QCOMPARE(frame_->station().transmitText().text(), std::string("CQ"));
+        command("Podkreśl własny tekst")->trigger();
+        QVERIFY(command("Podkreśl własny tekst")->isChecked());
+        QCOMPARE(frame_->station().transmitText().text(), std::string());
+        QVERIFY(!frame_->station().transmitText().simpleEdit());
+    }
+
+    void squelchWindowOpensAndClosesButNotInPactor() {
+        frame_->toggleSquelchWindow();
+        QVERIFY(frame_->squelchWindow() != nullptr);
+        frame_->toggleSquelchWindow();
+        QTRY_VERIFY(frame_->squelchWindow() == nullptr);
+        frame_->chooseMode(kModePactor);
+        frame_->toggleSquelchWindow();
+        QVERIFY(frame_->squelchWindow() == nullptr);
+    }
+
+    void ctrlArrowsNudgeTheFrequency() {
+        Station& s = frame_->station();
+        s.setFrequency(4995.0, kSetBoth, false);
+        frame_->transmitView()->setFocus();
+        QTest::keyClick(frame_->transmitView(), Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(s.receiveFrequency(), 5000.0);
+        QTest::keyClick(frame_->transmitView(), Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(s.receiveFrequency(), 4999.0);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"
