@@ -104,6 +104,12 @@ CMainFrame::~CMainFrame() {
     if (squelch_) delete squelch_.data();
     saveDisplayData();
     station_->shutdown();
+    // The views hold the station's text models and decoder: they go before the station.
+    delete takeCentralWidget();
+    spectrum_ = nullptr;
+    rx_ = nullptr;
+    tx_ = nullptr;
+    list_ = nullptr;
 }
 
 bool CMainFrame::start() {

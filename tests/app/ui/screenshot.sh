@@ -7,6 +7,7 @@ program=$1
 recording=$2
 output=$3
 ms=${4:-12000}
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 mkdir -p "$work/config/tarnvel" "$work/data" "$work/runtime"
 # A station with a call sign, so that no first-start dialog waits for an answer.
@@ -27,6 +28,7 @@ done
 display=$(head -n 1 "$work/display")
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 rm -f "$output"
+LSAN_OPTIONS="suppressions=$here/lsan-desktop.supp" \
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     XDG_RUNTIME_DIR="$work/runtime" "$program" --input-wav "$recording" --screenshot "$output" \
     --quit-after "$ms"
