@@ -165,6 +165,18 @@ class MainFrameTest : public QObject {
         QVERIFY(frame_->squelchWindow() == nullptr);
     }
 
+    void closingStoresPlacementAndBarLayout() {
+        frame_->move(50, 60);
+        frame_->resize(700, 500);
+        QTRY_COMPARE(frame_->size(), QSize(700, 500));
+        frame_->close();
+        const Settings& st = frame_->station().settings();
+        QCOMPARE(st.window.width.value(), 700);
+        QCOMPARE(st.window.height.value(), 500);
+        QCOMPARE(st.window.isMaximized.value(), 0);
+        QVERIFY(!store_->getString("ToolBars5", "State", "").empty());
+    }
+
     void ctrlArrowsNudgeTheFrequency() {
         Station& s = frame_->station();
         s.setFrequency(4995.0, kSetBoth, false);
