@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -192,6 +194,21 @@ void CKbdBufferView::insertFromMimeData(const QMimeData* source) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace('\n', QStringLiteral("\r\n"));
     model_.paste(display::toStationCodes(text));
+}
+
+// A drop is always a copy into the model at the drop point: moving text inside the window
+// would change the window behind the model's back.
+void CKbdBufferView::dropEvent(QDropEvent* event) {
+    setTextCursor(cursorForPosition(event->position().toPoint()));
+    insertFromMimeData(event->mimeData());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+// Composed characters (dead keys, input methods) arrive here instead of as key presses.
+void CKbdBufferView::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty()) typeText(event->commitString());
+    event->accept();
 }
 
 void CKbdBufferView::contextMenuEvent(QContextMenuEvent* event) {
