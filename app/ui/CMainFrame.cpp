@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <algorithm>
@@ -110,6 +111,7 @@ CMainFrame::~CMainFrame() {
     rx_ = nullptr;
     tx_ = nullptr;
     list_ = nullptr;
+    listArea_ = nullptr;
 }
 
 bool CMainFrame::start() {
@@ -139,7 +141,15 @@ void CMainFrame::buildViews() {
     middle_ = new QSplitter(Qt::Vertical, outer_);
     inner_ = new QSplitter(Qt::Horizontal, middle_);
     rx_ = new CRxView(shownText_, inner_);
-    list_ = new display::CRxListView(inner_);
+    // The 26 lines scroll when the window is lower than they are.
+    auto* listArea = new QScrollArea(inner_);
+    list_ = new display::CRxListView;
+    list_->setMinimumHeight(display::kChannelSlots * list_->lineHeight() + 2);
+    listArea->setWidget(list_);
+    listArea->setWidgetResizable(true);
+    listArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listArea->setFrameShape(QFrame::NoFrame);
+    listArea_ = listArea;
     tx_ = new CKbdBufferView(station_->transmitText(), middle_);
     spectrum_ = new display::CSpectrumView(outer_);
     for (QSplitter* s : {outer_, middle_, inner_}) s->setChildrenCollapsible(false);
@@ -565,7 +575,7 @@ void CMainFrame::savePlacement() {
     settings_.window.posY = g.y();
     settings_.window.width = g.width();
     settings_.window.height = g.height();
-    if (settings_.misc.multichannelWindow != 0 && list_->isVisible())
+    if (settings_.misc.multichannelWindow != 0 && listArea_->isVisible())
         settings_.misc.multichannelWidth = rx_->width();
     const char* bars =
         settings_.misc.oldPhaseScope != 0 ? section::kToolBarsWithTuningBar : section::kToolBars;
@@ -588,13 +598,13 @@ void CMainFrame::layoutColumns() {
     int column = settings_.misc.multichannelWidth;
     if (column < kColumnMargin || column > width - kColumnMargin) column = width / 2;
     if (settings_.misc.multichannelWindow != 0) {
-        list_->show();
+        listArea_->show();
         inner_->setSizes({column, std::max(kMinListWidth, width - column)});
     } else {
         const int current = rx_->width();
-        if (list_->isVisible() && current >= kColumnMargin && current <= width - kColumnMargin)
+        if (listArea_->isVisible() && current >= kColumnMargin && current <= width - kColumnMargin)
             settings_.misc.multichannelWidth = current;
-        list_->hide();
+        listArea_->hide();
         inner_->setSizes({width, 0});
     }
     rx_->ensureCursorVisible();

@@ -151,6 +151,7 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     CRxView* rx_ = nullptr;
     CKbdBufferView* tx_ = nullptr;
     display::CRxListView* list_ = nullptr;
+    QWidget* listArea_ = nullptr;  // the scroll area around the multichannel window
     QSplitter* outer_ = nullptr;
     QSplitter* middle_ = nullptr;
     QSplitter* inner_ = nullptr;
