@@ -11,6 +11,10 @@
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CRxView.h"
 #include "app/ui/CSquelchWindow.h"
+#include "app/ui/PositionedDialog.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
 
 using namespace tarnvel::app;
 
@@ -94,6 +98,45 @@ class TextWindowsTest : public QObject {
         QCOMPARE(classifyPickedWord("Jan", false, false), LogField::Name);
         QCOMPARE(classifyPickedWord("Krakow", true, false), LogField::Qth);
         QCOMPARE(classifyPickedWord("12", false, false), LogField::Notes);
+    }
+
+    void numberPromptRefusesTextThatIsNoInteger() {
+        CNumberPrompt prompt(QStringLiteral("RX Sample rate correction, ppm"), 0);
+        prompt.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+        prompt.field()->setText(QStringLiteral("12a"));
+        QString warning;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                warning = box->text();
+                box->accept();
+            }
+        });
+        prompt.accept();
+        QCOMPARE(warning, QStringLiteral("Please enter an integer."));
+        QVERIFY(prompt.isVisible());
+        prompt.field()->setText(QStringLiteral("-35"));
+        prompt.accept();
+        QCOMPARE(prompt.result(), int(QDialog::Accepted));
+        QCOMPARE(prompt.value(), -35);
+    }
+
+    void inputBoxSelectsItsValueAndRemembersItsPlace() {
+        QTemporaryDir dir;
+        SettingsStore store((dir.path() + "/tarnvel.ini").toStdString());
+        {
+            CInputBox box(store, QStringLiteral("RST to send"), QStringLiteral("599"));
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            QCOMPARE(box.pos(), QPoint(0, 0));  // nothing stored yet: the top-left corner
+            QCOMPARE(box.field()->selectedText(), QStringLiteral("599"));
+            QTest::keyClicks(box.field(), "579");
+            box.move(120, 80);
+            box.accept();
+            QCOMPARE(box.value(), QStringLiteral("579"));
+        }
+        QCOMPARE(store.getInt("Input Box", "Left", -1), 120);
+        QCOMPARE(store.getInt("Input Box", "Top", -1), 80);
     }
 
     void squelchSliderWritesTheThreshold() {
