@@ -8,6 +8,7 @@
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CMainFrame.h"
 #include "audio/LoopbackSoundCard.h"
+#include "display/ui/CSpectrumView.h"
 #include "display/ui/StationText.h"
 
 using namespace tarnvel::app;
@@ -175,6 +176,20 @@ class MainFrameTest : public QObject {
         QCOMPARE(st.window.height.value(), 500);
         QCOMPARE(st.window.isMaximized.value(), 0);
         QVERIFY(!store_->getString("ToolBars5", "State", "").empty());
+    }
+
+    void waterfallClicksTuneTheStationAndOpenChannels() {
+        Station& s = frame_->station();
+        auto* view = frame_->spectrumView();
+        view->repaint();  // the view takes the station's state while painting
+        const int x = 300;
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(x, view->height() / 2));
+        const double expected = x * s.receiveChain().sampleRate() / 2048;
+        QCOMPARE(s.receiveFrequency(), static_cast<double>(static_cast<float>(expected)));
+        QCOMPARE(s.transmitFrequency(), expected);
+        const int before = s.multichannel().countInUse();
+        QTest::mousePress(view, Qt::RightButton, {}, QPoint(500, view->height() / 2));
+        QCOMPARE(s.multichannel().countInUse(), before + 1);
     }
 
     void ctrlArrowsNudgeTheFrequency() {
