@@ -155,6 +155,14 @@ class SpectrumViewTest : public QObject {
         QCOMPARE(QColor(shot.pixel(rx, 26)), QColor(168, 40, 40));
     }
 
+    void shiftShowsTheTuningCursor() {
+        view_->setModifiers(Modifiers{true, false});
+        QCOMPARE(view_->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(view_->cursor().hotSpot(), QPoint(15, 15));
+        view_->setModifiers(Modifiers{false, true});
+        QCOMPARE(view_->cursor().shape(), Qt::ArrowCursor);
+    }
+
     void polishLettersRenderWithTheInstalledFont() {
         const QFontMetrics fm(view_->font());
         for (const QChar c : QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ"))
