@@ -13,7 +13,7 @@ namespace tarnvel::modem {
 namespace {
 
 using testing::fsk63Signal;
-using testing::ToneSequence;
+using testing::FskModulator;
 
 // Reads the front-end settings the receivers derive from the sample rate.
 struct Fsk63Probe : Fsk63Receiver {
@@ -56,10 +56,10 @@ TEST(Fsk63Receiver, FrontEndRunsAt2000SamplesPerSecond) {
 TEST(Fsk31Receiver, SteadyToneGivesOnesAndAlternatingTonesGiveZeros) {
     constexpr double kCentre = 1000.0;
     std::vector<int16_t> steady, alternating;
-    ToneSequence a(kCentre, 31.25), b(kCentre, 31.25);
+    FskModulator a(kCentre, 15.625, 31.25), b(kCentre, 15.625, 31.25);
     for (int n = 0; n < 120; ++n) {
-        a.symbol(1, steady);
-        b.symbol(n & 1, alternating);
+        a.modulate({1}, steady);
+        b.modulate({n & 1}, alternating);
     }
     for (const auto* audio : {&steady, &alternating}) {
         Fsk31Receiver rx;
