@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "PskTestSignal.h"
+#include "Recorders.h"
 #include "modem/CharacterSink.h"
 #include "modem/VaricodeDecoder.h"
 
@@ -120,20 +121,8 @@ TEST_F(VaricodeDecoderTest, DecodesTextWithAFrequencyOffset) {
     EXPECT_NEAR(dec.drift, expectedDrift, expectedDrift * 0.1);
 }
 
-class ScopeRecorder : public PhaseScopeSink {
-  public:
-    void showPhase(int16_t channel, int32_t delta, int32_t level) override {
-        calls.push_back({channel, delta, level});
-    }
-    struct Call {
-        int16_t channel;
-        int32_t delta, level;
-    };
-    std::vector<Call> calls;
-};
-
 TEST_F(VaricodeDecoderTest, ScopeGetsPhaseChangeAndLevelFloor) {
-    ScopeRecorder scope;
+    testing::ScopeRecorder scope;
     dec.scope = &scope;
     dec.channelId = 5;
     symbolAt(0.0);
