@@ -368,6 +368,7 @@ void Station::clearTransmitWindow() {
 void Station::flushReceivedText() {
     std::string& pending = chain_.pendingText();
     if (pending.empty() || host_.receiveWindowHasFocus()) return;
+    chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     if (chain_.textPasses(state_ == OperatingState::Transmitting)) showReceived(pending);
     pending.clear();
 }
