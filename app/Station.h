@@ -141,6 +141,7 @@ class Station final : private modem::TransmitHost {
     // Text and settings the windows edit.
     TransmitText& transmitText() { return transmitText_; }
     ReceiveText& receiveText() { return receiveText_; }
+    const ReceiveText& receiveText() const { return receiveText_; }
     Settings& settings() { return settings_; }
     void setImdMeasuring(bool on);
     bool tuning() const { return tuning_; }

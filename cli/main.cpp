@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/StationCommands.h"
 
 namespace {
 
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return run(parseDecodeOptions(args), decodeHelp(), runDecode);
     if (command == "encode") return run(parseEncodeOptions(args), encodeHelp(), runEncode);
+    if (command == "listen") return runListen(args);
+    if (command == "transmit") return runTransmit(args);
+    if (command == "devices") return runDevices(args);
     reportProblem({std::string(command), "unknown command (decode or encode; try --help)"});
     return kExitBadInput;
 }
