@@ -66,6 +66,13 @@ FileText readTextFile(const std::string& fileName) {
     return result;
 }
 
+// Brings a recording to the modem's rate (or the modem's audio to a file's rate).
+audio::ResampleResult convertRate(std::span<const int16_t> samples, double from, double to) {
+    return audio::resampleBuffer(samples, from, to);
+}
+
+}  // namespace
+
 // Finds out before any work whether the output file can be created where it is asked for.
 std::optional<std::string> checkOutputPlace(const std::string& fileName) {
     struct stat st {};
@@ -81,13 +88,6 @@ std::optional<std::string> checkOutputPlace(const std::string& fileName) {
     return std::nullopt;
 }
 
-// Brings a recording to the modem's rate (or the modem's audio to a file's rate).
-audio::ResampleResult convertRate(std::span<const int16_t> samples, double from, double to) {
-    return audio::resampleBuffer(samples, from, to);
-}
-
-}  // namespace
-
 void reportProblem(const Problem& problem) {
     std::string line = "tarnvel-cli: " + problem.subject + ": " + problem.message;
     for (char& c : line)
@@ -95,9 +95,8 @@ void reportProblem(const Problem& problem) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-int runDecode(const DecodeOptions& options) {
-    const std::string& file = options.inputFile;
-    audio::WavReadResult wav = audio::readWavFile(file, options.channel - 1);
+int readModemAudio(const std::string& file, unsigned channel, std::vector<int16_t>& audio) {
+    audio::WavReadResult wav = audio::readWavFile(file, channel);
     if (!wav.ok) return fail(kExitBadInput, file, wav.error);
     if (wav.sampleRate < kMinFileRate || wav.sampleRate > kMaxFileRate)
         return fail(
@@ -107,20 +106,32 @@ int runDecode(const DecodeOptions& options) {
     audio::ResampleResult modemAudio =
         convertRate(wav.samples, wav.sampleRate, audio::kModemSampleRate);
     if (!modemAudio.ok) return fail(kExitFailure, file, modemAudio.error);
-    wav.samples = {};
+    audio = std::move(modemAudio.samples);
+    return kExitOk;
+}
 
-    app::ReceiveText window(/*keepEverything=*/true);
-    const ReceiveSettings settings{options.mode, options.frequency, options.afc,
-                                   options.squelchThreshold};
-    const ModemOutcome outcome = decodeAudio(modemAudio.samples, settings, window);
-    if (!outcome.ok) return fail(kExitFailure, "decode", outcome.error);
-
-    std::string text = toUtf8(window.text());
-    if (!text.empty() && text.back() != '\n') text.push_back('\n');
+int writeStandardOutput(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return fail(kExitFailure, "standard output", std::strerror(errno));
     return kExitOk;
+}
+
+int runDecode(const DecodeOptions& options) {
+    std::vector<int16_t> modemAudio;
+    if (const int status = readModemAudio(options.inputFile, options.channel - 1, modemAudio);
+        status != kExitOk)
+        return status;
+
+    app::ReceiveText window(/*keepEverything=*/true);
+    const ReceiveSettings settings{options.mode, options.frequency, options.afc,
+                                   options.squelchThreshold};
+    const ModemOutcome outcome = decodeAudio(modemAudio, settings, window);
+    if (!outcome.ok) return fail(kExitFailure, "decode", outcome.error);
+
+    std::string text = toUtf8(window.text());
+    if (!text.empty() && text.back() != '\n') text.push_back('\n');
+    return writeStandardOutput(text);
 }
 
 int runEncode(const EncodeOptions& options) {

@@ -1,6 +1,11 @@
 #pragma once
 // The commands of tarnvel-cli, run on options that have passed parsing.
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "cli/Options.h"
 
 namespace tarnvel::cli {
@@ -11,5 +16,18 @@ void reportProblem(const Problem& problem);
 // Each returns the exit status (kExitOk, kExitFailure or kExitBadInput).
 int runDecode(const DecodeOptions& options);
 int runEncode(const EncodeOptions& options);
+int runChannels(const ChannelsOptions& options);
+int runWaterfall(const WaterfallOptions& options);
+
+// Reads one channel (0 = the first) of a WAV recording and brings it to the modem's rate.
+// Returns kExitOk, or the exit status after reporting the problem.
+int readModemAudio(const std::string& file, unsigned channel, std::vector<int16_t>& audio);
+
+// Finds out before any work whether the output file can be created where it is asked for:
+// the problem, or nothing.
+std::optional<std::string> checkOutputPlace(const std::string& fileName);
+
+// Writes the text to standard output; kExitOk, or kExitFailure after reporting the problem.
+int writeStandardOutput(const std::string& text);
 
 }  // namespace tarnvel::cli

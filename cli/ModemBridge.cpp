@@ -3,9 +3,16 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 #include "app/SampleTimer.h"
 #include "audio/Resampler.h"
+#include "display/SpectrumAnalyser.h"
+#include "display/SpectrumCollector.h"
+#include "display/SpectrumHistory.h"
+#include "display/SpectrumWindow.h"
+#include "modem/Fsk63CodeTable.h"
+#include "modem/OperatingMode.h"
 #include "modem/ReceiveChain.h"
 #include "modem/TransmitHost.h"
 #include "modem/Transmitter.h"
@@ -14,9 +21,8 @@
 namespace tarnvel::cli {
 namespace {
 
-// There is no spectrum analyser here to read a signal-to-noise figure from, so the AFC is
-// given the lowest figure that lets it follow: its spectrum gate is always open.
-constexpr int kOpenSpectrumGate = modem::ReceiveChain::kAfcMinSnr;
+// The station's spectrum window ("Misc"/"FFTWindow") as a fresh profile has it.
+constexpr int kDefaultFftWindowSetting = 2;
 
 // Bounds for the length of a transmission, in symbols: the preamble (4 carrier, 36 idle), the
 // tail (10 encoder symbols, 36 carrier, 1 off), each character's varicode with its two zero
@@ -32,14 +38,59 @@ constexpr double kSlowestSymbolRate = 31.25;
 // The longest transmission a 16-bit WAV file can hold.
 constexpr size_t kMaxTransmissionSamples = INT_MAX / 2;
 
-size_t symbolBound(std::string_view text, size_t cwIdLength) {
+// Symbols of one character: its varicode with the two zero bits, or in FSK63 one block word.
+size_t characterSymbols(int mode, char c) {
+    if (mode == modem::kModeFsk63) return static_cast<size_t>(modem::kFsk63CodeBits);
+    return static_cast<size_t>(
+               modem::varicodeLength(modem::VaricodeTable[static_cast<uint8_t>(c)])) +
+           kZeroBitsPerCharacter;
+}
+
+size_t symbolBound(int mode, std::string_view text, size_t cwIdLength) {
     size_t symbols = kFrameSymbols + kSlackSymbols;
-    for (const char c : text)
-        symbols += static_cast<size_t>(
-                       modem::varicodeLength(modem::VaricodeTable[static_cast<uint8_t>(c)])) +
-                   kZeroBitsPerCharacter;
+    for (const char c : text) symbols += characterSymbols(mode, c);
     return symbols + (cwIdLength + kMorseFrameCharacters) * kMaxMorseSymbolsPerCharacter;
 }
+
+// The signal-to-noise figure the AFC step takes: the spectrum's decibels, truncated toward
+// zero, with anything not finite (no rows yet can give no such value, but the gate must never
+// open on one) held shut.
+int afcGateFigure(double snrDb) {
+    if (!std::isfinite(snrDb)) return 0;
+    return static_cast<int>(std::clamp(snrDb, -1000.0, 1000.0));
+}
+
+// The spectrum rows as the station's waterfall makes them, for the AFC gate: every block is
+// offered to the collector, and each full block becomes one analysed row in the history.
+class SpectrumGate {
+  public:
+    SpectrumGate()
+        : window_(display::spectrumWindowFromSetting(kDefaultFftWindowSetting)),
+          collector_(std::make_unique<display::SpectrumCollector>()),
+          analyser_(std::make_unique<display::SpectrumAnalyser>()),
+          history_(std::make_unique<display::SpectrumHistory>()),
+          row_(std::make_unique<display::SpectrumRow>()) {}
+
+    void offer(const int16_t* samples, size_t count) {
+        if (!collector_->collect(samples, count)) return;
+        analyser_->analyseBlock(collector_->block(), window_, *row_);
+        history_->addRow(*row_);
+        collector_->clearBlockReady();
+    }
+
+    int figureAt(const modem::ReceiveChain& chain) const {
+        return afcGateFigure(
+            display::signalToNoise(*history_, chain.mode(), chain.afcBin(), chain.sampleRate()));
+    }
+
+  private:
+    display::SpectrumWindow window_;
+    // The block, the transform buffers and the eight rows are large: kept off the stack.
+    std::unique_ptr<display::SpectrumCollector> collector_;
+    std::unique_ptr<display::SpectrumAnalyser> analyser_;
+    std::unique_ptr<display::SpectrumHistory> history_;
+    std::unique_ptr<display::SpectrumRow> row_;
+};
 
 }  // namespace
 
@@ -56,9 +107,11 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
     if (settings.squelchThreshold && !chain.squelch().setThreshold(*settings.squelchThreshold))
         return {false, "the squelch threshold is outside 0..31"};
 
+    SpectrumGate spectrum;
     app::SampleTimer timer(audio::kModemSampleRate, app::kHousekeepingPeriodMs);
     for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
         const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);
+        spectrum.offer(audio.data() + at, n);
         chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(n * sizeof(int16_t)),
                                   modem::ReceiveChain::kDemodulate);
         std::string& pending = chain.pendingText();
@@ -66,10 +119,10 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
         pending.clear();
         for (int ticks = timer.advance(n); ticks > 0; --ticks) {
             chain.onTimerTick();
-            if (settings.afc) chain.afcStep(kOpenSpectrumGate);
+            if (settings.afc) chain.afcStep(spectrum.figureAt(chain));
         }
     }
-    return {true, {}};
+    return {true, {}, chain.receiveFrequency()};
 }
 
 ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio) {
@@ -97,7 +150,9 @@ ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<in
 
     const size_t cwIdLength = settings.cwId ? settings.cwId->size() : 0;
     const double samplesPerSymbol = std::ceil(settings.cardRate / kSlowestSymbolRate);
-    const double bound = static_cast<double>(symbolBound(text, cwIdLength)) * samplesPerSymbol;
+    const double bound =
+        static_cast<double>(symbolBound(settings.mode->operatingMode, text, cwIdLength)) *
+        samplesPerSymbol;
     if (bound > static_cast<double>(kMaxTransmissionSamples))
         return {false, "the text is too long for one transmission in a WAV file"};
 

@@ -20,6 +20,7 @@ inline constexpr size_t kReceiveBlockSamples = 512;
 struct ModemOutcome {
     bool ok = false;
     std::string error;
+    double receiveFrequency = 0.0;  // after decoding: where the AFC left the receiver
 };
 
 struct ReceiveSettings {

@@ -11,16 +11,38 @@ namespace tarnvel::cli {
 namespace {
 
 constexpr std::array<ModeChoice, 7> kModes = {{
-    {"bpsk31", 0, false, true},
-    {"bpsk63", 11, false, true},
-    {"qpsk31", 1, false, true},
-    {"qpsk31i", 1, true, true},
-    {"fsk31", 2, false, false},
-    {"fsk63", 4, false, false},
-    {"pactor", 10, false, false},
+    {"bpsk31", 0, false, true, true},
+    {"bpsk63", 11, false, true, true},
+    {"qpsk31", 1, false, true, true},
+    {"qpsk31i", 1, true, true, true},
+    {"fsk31", 2, false, true, true},
+    {"fsk63", 4, false, true, true},
+    {"pactor", 10, false, true, false},
 }};
 
-constexpr std::string_view kModeList = "bpsk31, bpsk63, qpsk31 or qpsk31i";
+// The modes each command takes.
+enum class ModeUse { Receive, Transmit, Multichannel };
+
+constexpr std::string_view kReceiveModeList =
+    "bpsk31, bpsk63, qpsk31, qpsk31i, fsk31, fsk63 or pactor";
+constexpr std::string_view kTransmitModeList = "bpsk31, bpsk63, qpsk31, qpsk31i, fsk31 or fsk63";
+constexpr std::string_view kMultichannelModeList = "bpsk31 or bpsk63";
+
+std::string_view modeList(ModeUse use) {
+    switch (use) {
+        case ModeUse::Transmit:
+            return kTransmitModeList;
+        case ModeUse::Multichannel:
+            return kMultichannelModeList;
+        default:
+            return kReceiveModeList;
+    }
+}
+
+// The multichannel decoder runs BPSK receivers only.
+bool isBpsk(const ModeChoice& mode) {
+    return mode.operatingMode == 0 || mode.operatingMode == 11;
+}
 
 struct Scanned {
     std::optional<Problem> problem;
@@ -83,15 +105,22 @@ Scanned scan(const std::vector<std::string_view>& args,
 }
 
 std::optional<Problem> parseMode(std::string_view option, std::string_view value,
-                                 const ModeChoice*& mode) {
+                                 const ModeChoice*& mode, ModeUse use = ModeUse::Receive) {
     mode = findMode(value);
-    if (mode == nullptr)
-        return problem(option, "unknown mode '" + std::string(value) + "' (one of " +
-                                   std::string(kModeList) + ")");
+    const std::string list = " (one of " + std::string(modeList(use)) + ")";
+    if (mode == nullptr) return problem(option, "unknown mode '" + std::string(value) + "'" + list);
     if (!mode->available)
-        return problem(option, "mode '" + std::string(value) + "' is not available yet (one of " +
-                                   std::string(kModeList) + ")");
+        return problem(option, "mode '" + std::string(value) + "' is not available yet" + list);
+    if (use == ModeUse::Transmit && !mode->transmits)
+        return problem(option, "mode '" + std::string(value) + "' is receive only" + list);
+    if (use == ModeUse::Multichannel && !isBpsk(*mode))
+        return problem(option,
+                       "mode '" + std::string(value) + "' has no multichannel decoder" + list);
     return std::nullopt;
+}
+
+std::optional<Problem> modeRequired(ModeUse use) {
+    return problem("--mode", "is required (one of " + std::string(modeList(use)) + ")");
 }
 
 std::optional<Problem> parseFrequency(std::string_view option, std::string_view value, double& hz) {
@@ -193,8 +222,7 @@ Parsed<DecodeOptions> parseDecodeOptions(const std::vector<std::string_view>& ar
         }
     }
     if (!haveMode)
-        parsed.problem =
-            problem("--mode", "is required (one of bpsk31, bpsk63, qpsk31 or qpsk31i)");
+        parsed.problem = modeRequired(ModeUse::Receive);
     else if (!haveFrequency)
         parsed.problem = problem("--freq", "is required (100..5000 Hz)");
     else if (s.positionals.empty())
@@ -223,7 +251,7 @@ Parsed<EncodeOptions> parseEncodeOptions(const std::vector<std::string_view>& ar
         std::optional<Problem> p;
         long number = 0;
         if (name == "--mode") {
-            p = parseMode(name, value, o.mode);
+            p = parseMode(name, value, o.mode, ModeUse::Transmit);
             haveMode = true;
         } else if (name == "--freq") {
             p = parseFrequency(name, value, o.frequency);
@@ -250,8 +278,7 @@ Parsed<EncodeOptions> parseEncodeOptions(const std::vector<std::string_view>& ar
         }
     }
     if (!haveMode)
-        parsed.problem =
-            problem("--mode", "is required (one of bpsk31, bpsk63, qpsk31 or qpsk31i)");
+        parsed.problem = modeRequired(ModeUse::Transmit);
     else if (!haveFrequency)
         parsed.problem = problem("--freq", "is required (100..5000 Hz)");
     else if (o.text && o.textFile)
@@ -265,14 +292,107 @@ Parsed<EncodeOptions> parseEncodeOptions(const std::vector<std::string_view>& ar
     return parsed;
 }
 
+// The one input recording of a command.
+std::optional<Problem> takeInputFile(std::string_view command,
+                                     const std::vector<std::string_view>& positionals,
+                                     std::string& inputFile) {
+    if (positionals.empty()) return problem(command, "no input WAV file given");
+    if (positionals.size() > 1)
+        return problem(positionals[1], "unexpected argument (one input file only)");
+    if (auto p = requireFile(command, positionals[0])) return p;
+    inputFile = std::string(positionals[0]);
+    return std::nullopt;
+}
+
+Parsed<ChannelsOptions> parseChannelsOptions(const std::vector<std::string_view>& args) {
+    Parsed<ChannelsOptions> parsed;
+    Scanned s = scan(args, {"--mode"});
+    parsed.help = s.help;
+    if (s.help) return parsed;
+    if (s.problem) {
+        parsed.problem = s.problem;
+        return parsed;
+    }
+    ChannelsOptions& o = parsed.options;
+    for (const auto& [name, value] : s.options) {
+        if (auto p = parseMode(name, value, o.mode, ModeUse::Multichannel)) {
+            parsed.problem = p;
+            return parsed;
+        }
+    }
+    if (o.mode == nullptr)
+        parsed.problem = modeRequired(ModeUse::Multichannel);
+    else
+        parsed.problem = takeInputFile("channels", s.positionals, o.inputFile);
+    return parsed;
+}
+
+Parsed<WaterfallOptions> parseWaterfallOptions(const std::vector<std::string_view>& args) {
+    Parsed<WaterfallOptions> parsed;
+    Scanned s = scan(args, {"-o", "--palette", "--freq-mode", "--dial"});
+    parsed.help = s.help;
+    if (s.help) return parsed;
+    if (s.problem) {
+        parsed.problem = s.problem;
+        return parsed;
+    }
+    WaterfallOptions& o = parsed.options;
+    bool haveOutput = false, haveDial = false;
+    for (const auto& [name, value] : s.options) {
+        std::optional<Problem> p;
+        long number = 0;
+        if (name == "-o") {
+            p = requireFile(name, value);
+            o.outputFile = std::string(value);
+            haveOutput = true;
+        } else if (name == "--palette") {
+            p = requireFile(name, value);
+            o.paletteFile = std::string(value);
+        } else if (name == "--freq-mode") {
+            p = parseRange(name, value, 0, 2, "a frequency scale", number);
+            o.freqMode = static_cast<int>(number);
+        } else if (name == "--dial") {
+            const std::string text(value);
+            char* end = nullptr;
+            errno = 0;
+            const double v = std::strtod(text.c_str(), &end);
+            if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE ||
+                !std::isfinite(v) || v < 0.0 || v > kMaxDialKHz)
+                p = problem(name, "'" + text + "' is not a dial frequency in kHz (0..100000000)");
+            o.dialKHz = v;
+            haveDial = true;
+        }
+        if (p) {
+            parsed.problem = p;
+            return parsed;
+        }
+    }
+    if (!haveOutput)
+        parsed.problem = problem("-o", "is required (the output PNG file)");
+    else if (o.freqMode != 0 && !haveDial)
+        parsed.problem = problem("--dial", "is required with --freq-mode 1 or 2");
+    else if (o.freqMode == 0 && haveDial)
+        parsed.problem =
+            problem("--dial", "needs --freq-mode 1 or 2 (the audio scale has no dial)");
+    else
+        parsed.problem = takeInputFile("waterfall", s.positionals, o.inputFile);
+    return parsed;
+}
+
 std::string_view generalHelp() {
     return R"(Usage: tarnvel-cli COMMAND [OPTIONS]
 
-Batch work on WAV recordings with the Tarnvel modem.
+Batch work on WAV recordings with the Tarnvel modem, and a station without a
+window on the sound card.
 
 Commands:
-  decode   decode a recording and print the received text
-  encode   write one transmission into a WAV file
+  decode     decode a recording and print the received text
+  encode     write one transmission into a WAV file
+  channels   decode every BPSK signal of a recording, one block per channel
+  waterfall  draw the waterfall of a recording into a PNG picture
+  listen     receive from a sound card and print the text as it arrives
+  transmit   send a text on a sound card and return to receive
+  devices    list the sound input and output devices
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.
 Exit status: 0 done, 1 the work could not be done, 2 bad command line or bad file.
@@ -285,14 +405,14 @@ std::string_view decodeHelp() {
 Decodes a recording and prints the text as the receive window shows it: a CR LF
 pair makes one line end, control codes the window never shows are dropped.
 
-  --mode MODE          bpsk31, bpsk63, qpsk31 or qpsk31i (QPSK with the sidebands
-                       swapped); fsk31, fsk63 and pactor are not available yet
-  --freq HZ            receive audio frequency, 100..5000 Hz
+  --mode MODE          bpsk31, bpsk63, qpsk31, qpsk31i (QPSK with the sidebands
+                       swapped), fsk31, fsk63 or pactor (100 and 200 baud)
+  --freq HZ            receive audio frequency, 100..5000 Hz (FSK and PACTOR:
+                       the centre between the two tones)
   --afc on|off         automatic frequency control (default on). One AFC step
-                       runs per 300 ms of audio, as in the station. There is no
-                       spectrum analyser in this tool yet, so its signal gate is
-                       always open: the AFC also follows when no signal stands
-                       out at the receive frequency.
+                       runs per 300 ms of audio, as in the station, and follows
+                       only while the signal stands at least 10 dB out of the
+                       spectrum at the receive frequency. PACTOR has no AFC.
   --squelch off|0..31  squelch threshold (default off): text is printed only
                        while the signal quality is at least 31 minus the level
   --channel N          channel of the recording to decode (default 1, the first)
@@ -309,8 +429,8 @@ std::string_view encodeHelp() {
 Writes one complete transmission (preamble, text, postamble and, when asked, the
 Morse identification) into a 16-bit mono WAV file.
 
-  --mode MODE        bpsk31, bpsk63, qpsk31 or qpsk31i
-  --freq HZ          transmit audio frequency, 100..5000 Hz
+  --mode MODE        bpsk31, bpsk63, qpsk31, qpsk31i, fsk31 or fsk63
+  --freq HZ          transmit audio frequency, 100..5000 Hz (FSK: the centre)
   --text TEXT        the text to send
   --text-file FILE   read the text to send from FILE
   --rate HZ          sample rate of OUT.wav, 8000..192000 (default 11025)
@@ -323,6 +443,45 @@ character must have a code 0..255. Line ends become CR LF. The control codes
 174 (end of transmission, written as the character U+00AE), 169 (end and clear,
 U+00A9) and 176 (Morse identification, U+00B0) may appear in the text; the
 transmission ends at the first 174 or 169. Without --cwid a 176 is sent as code 0.
+)";
+}
+
+std::string_view channelsHelp() {
+    return R"(Usage: tarnvel-cli channels --mode MODE FILE.wav
+
+Runs the multichannel decoder over a recording: every BPSK signal that stands out
+of the spectrum gets a channel, as in the station's multichannel window. When the
+recording ends, one block is printed per channel that was ever opened, in slot
+order (A..Z):
+
+  == L FREQ      the channel letter and its last frequency in Hz
+  text...        everything the channel decoded, as the receive window shows it
+  (empty line)
+
+  --mode MODE    bpsk31 or bpsk63
+  -h, --help     this text
+
+FILE.wav: as for decode (the first channel of the recording is used).
+)";
+}
+
+std::string_view waterfallHelp() {
+    return R"(Usage: tarnvel-cli waterfall FILE.wav -o OUT.png [OPTIONS]
+
+Draws the waterfall of a recording as the station shows it: one row per 2048
+samples, the newest at the top under the frequency scale, one column per
+spectrum bin (1024 columns, 0 Hz up to half the sample rate).
+
+  -o OUT.png         the picture to write; it appears only once it is complete
+  --palette FILE     waterfall colours from a palette file (nine lines
+                     "red;green;blue"); default the built-in palette
+  --freq-mode 0|1|2  frequency scale: 0 audio Hz (default), 1 radio kHz on the
+                     upper sideband, 2 radio kHz on the lower sideband (columns
+                     mirrored)
+  --dial KHZ         the radio's dial frequency, needed with --freq-mode 1 or 2
+  -h, --help         this text
+
+FILE.wav: as for decode (the first channel of the recording is used).
 )";
 }
 

@@ -25,6 +25,7 @@ struct ModeChoice {
     int operatingMode;  // the station's mode number: 0 BPSK31, 1 QPSK31, 11 BPSK63, ...
     bool invertedQpsk;  // QPSK with the sidebands swapped
     bool available;     // false for the modes whose modem is still to come
+    bool transmits;     // false for the receive-only modes (PACTOR)
 };
 
 // One problem, reported as "tarnvel-cli: <subject>: <message>".
@@ -52,6 +53,21 @@ struct EncodeOptions {
     std::string outputFile;
 };
 
+struct ChannelsOptions {
+    const ModeChoice* mode = nullptr;  // BPSK31 or BPSK63
+    std::string inputFile;
+};
+
+inline constexpr double kMaxDialKHz = 100e6;
+
+struct WaterfallOptions {
+    std::string inputFile;
+    std::string outputFile;
+    std::optional<std::string> paletteFile;  // empty: the built-in palette
+    int freqMode = 0;                        // 0 audio, 1 upper sideband, 2 lower sideband
+    double dialKHz = 0.0;
+};
+
 // What parsing found: a problem, a request for help, or options ready to run.
 template <typename Options>
 struct Parsed {
@@ -62,11 +78,15 @@ struct Parsed {
 
 Parsed<DecodeOptions> parseDecodeOptions(const std::vector<std::string_view>& args);
 Parsed<EncodeOptions> parseEncodeOptions(const std::vector<std::string_view>& args);
+Parsed<ChannelsOptions> parseChannelsOptions(const std::vector<std::string_view>& args);
+Parsed<WaterfallOptions> parseWaterfallOptions(const std::vector<std::string_view>& args);
 
 const ModeChoice* findMode(std::string_view name);
 
 std::string_view generalHelp();
 std::string_view decodeHelp();
 std::string_view encodeHelp();
+std::string_view channelsHelp();
+std::string_view waterfallHelp();
 
 }  // namespace tarnvel::cli

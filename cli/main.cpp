@@ -1,4 +1,5 @@
-// tarnvel-cli: decodes WAV recordings and writes transmissions into WAV files.
+// tarnvel-cli: decodes WAV recordings, writes transmissions into WAV files, and shows the
+// channels and the waterfall of a recording.
 
 #include <cstdio>
 #include <string>
@@ -42,9 +43,13 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") return run(parseDecodeOptions(args), decodeHelp(), runDecode);
     if (command == "encode") return run(parseEncodeOptions(args), encodeHelp(), runEncode);
+    if (command == "channels") return run(parseChannelsOptions(args), channelsHelp(), runChannels);
+    if (command == "waterfall")
+        return run(parseWaterfallOptions(args), waterfallHelp(), runWaterfall);
     if (command == "listen") return runListen(args);
     if (command == "transmit") return runTransmit(args);
     if (command == "devices") return runDevices(args);
-    reportProblem({std::string(command), "unknown command (decode or encode; try --help)"});
+    reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
+                                         "listen, transmit or devices; try --help)"});
     return kExitBadInput;
 }

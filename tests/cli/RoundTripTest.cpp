@@ -1,7 +1,7 @@
 // Encodes text into audio and decodes it back through the batch tool's modem bridge, in every
-// PSK variant: clean, in white noise, with the receiver tuned off and with a transmit sound
-// card running fast. Bounds on the character error rate were set from measured rates with
-// margin.
+// PSK and FSK variant: clean, in white noise, with the receiver tuned off and with a transmit
+// sound card running fast; FSK63 with its tones swapped; PACTOR from a test transmitter.
+// Bounds on the character error rate were set from measured rates with margin.
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,15 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/ReceiveText.h"
 #include "cli/ModemBridge.h"
+#include "modem/OperatingMode.h"
+#include "modem/ReceiveChain.h"
 #include "modem/TransmitHost.h"
+#include "tests/modem/PactorSignal.h"
 
 namespace tarnvel::cli {
 namespace {
@@ -58,9 +62,26 @@ size_t editDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
+// Edit distance from `expected` to the closest stretch of `decoded`.
+size_t stretchDistance(const std::string& decoded, const std::string& expected) {
+    std::vector<size_t> prev(decoded.size() + 1, 0), cur(decoded.size() + 1, 0);
+    for (size_t i = 1; i <= expected.size(); ++i) {
+        cur[0] = i;
+        for (size_t j = 1; j <= decoded.size(); ++j)
+            cur[j] = std::min(
+                {prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (expected[i - 1] != decoded[j - 1])});
+        std::swap(prev, cur);
+    }
+    return *std::min_element(prev.begin(), prev.end());
+}
+
 // Character error rate of `decoded` against `expected`, not counting characters made of the
-// carrier's onset before the text.
-double cer(const std::string& decoded, const std::string& expected) {
+// carrier's onset before the text; with `looseEnds`, against the closest stretch of `decoded`
+// (whatever the receiver made of the preamble and the tail is not counted).
+double cer(const std::string& decoded, const std::string& expected, bool looseEnds = false) {
+    if (looseEnds)
+        return static_cast<double>(stretchDistance(decoded, expected)) /
+               static_cast<double>(expected.size());
     size_t best = editDistance(decoded, expected);
     for (size_t skip = 1; skip <= kOnsetCharacters && skip <= decoded.size(); ++skip)
         best = std::min(best, editDistance(decoded.substr(skip), expected));
@@ -107,6 +128,9 @@ struct Variant {
     const char* mode;
     double edgeSnrDb;
     double edgeCer;
+    // FSK63's block decoder prints characters of wrong code phases until it has locked onto
+    // the preamble's idle words, and one more in the tail.
+    bool looseEnds = false;
 };
 
 // Measured rates were 0 at 10 dB and at +100 ppm in every variant; the bound allows one error
@@ -116,6 +140,9 @@ constexpr double kCleanConditionCer = 0.005;
 class RoundTrip : public ::testing::TestWithParam<Variant> {
   protected:
     const ModeChoice& mode() const { return *findMode(GetParam().mode); }
+    double cerOf(const std::string& decoded) const {
+        return cer(decoded, shown_, GetParam().looseEnds);
+    }
     const std::string text_ = mixedText();
     const std::string shown_ = asShown(text_);
 };
@@ -123,19 +150,22 @@ class RoundTrip : public ::testing::TestWithParam<Variant> {
 TEST_P(RoundTrip, CleanAndTunedOffWithAfcAreExact) {
     const std::vector<int16_t> audio = encode(mode(), text_);
     const std::string clean = decode(mode(), audio);
-    EXPECT_EQ(cer(clean, shown_), 0.0) << clean;
-    EXPECT_TRUE(clean.ends_with(shown_)) << clean;
+    EXPECT_EQ(cerOf(clean), 0.0) << clean;
+    if (!GetParam().looseEnds) {
+        EXPECT_TRUE(clean.ends_with(shown_)) << clean;
+    }
 
+    // The AFC follows only while the spectrum shows the signal at the receive frequency.
     const std::string offTune = decode(mode(), audio, kCarrierHz + 3.0);
-    EXPECT_EQ(cer(offTune, shown_), 0.0) << offTune;
+    EXPECT_EQ(cerOf(offTune), 0.0) << offTune;
 }
 
 TEST_P(RoundTrip, NoiseAndSampleRateErrorStayWithinBounds) {
     constexpr uint32_t kSeed = 20261207;
     const std::vector<int16_t> audio = encode(mode(), text_);
-    const double noisy = cer(decode(mode(), withNoise(audio, 10.0, kSeed)), shown_);
-    const double edge = cer(decode(mode(), withNoise(audio, GetParam().edgeSnrDb, kSeed)), shown_);
-    const double fast = cer(decode(mode(), encode(mode(), text_, kRate * (1.0 + 1e-4))), shown_);
+    const double noisy = cerOf(decode(mode(), withNoise(audio, 10.0, kSeed)));
+    const double edge = cerOf(decode(mode(), withNoise(audio, GetParam().edgeSnrDb, kSeed)));
+    const double fast = cerOf(decode(mode(), encode(mode(), text_, kRate * (1.0 + 1e-4))));
     std::printf("%s: CER %.4f at 10 dB, %.4f at %.0f dB, %.4f at +100 ppm\n", GetParam().mode,
                 noisy, edge, GetParam().edgeSnrDb, fast);
     EXPECT_LE(noisy, kCleanConditionCer);
@@ -143,14 +173,14 @@ TEST_P(RoundTrip, NoiseAndSampleRateErrorStayWithinBounds) {
     EXPECT_LE(fast, kCleanConditionCer);
 }
 
-// Measured at the edge (this seed): bpsk31 0.014, bpsk63 0.020, qpsk31 0.040,
-// qpsk31i 0.026.
-INSTANTIATE_TEST_SUITE_P(PskVariants, RoundTrip,
-                         ::testing::Values(Variant{"bpsk31", -8.0, 0.04},
-                                           Variant{"bpsk63", -5.0, 0.05},
-                                           Variant{"qpsk31", -8.0, 0.08},
-                                           Variant{"qpsk31i", -8.0, 0.08}),
-                         [](const auto& info) { return std::string(info.param.mode); });
+// Measured at the edge (this seed): bpsk31 0.014, bpsk63 0.020, qpsk31 0.037,
+// qpsk31i 0.034, fsk31 0.031, fsk63 0.077.
+INSTANTIATE_TEST_SUITE_P(
+    Variants, RoundTrip,
+    ::testing::Values(Variant{"bpsk31", -8.0, 0.04}, Variant{"bpsk63", -5.0, 0.05},
+                      Variant{"qpsk31", -8.0, 0.08}, Variant{"qpsk31i", -8.0, 0.08},
+                      Variant{"fsk31", -9.0, 0.06}, Variant{"fsk63", -3.0, 0.12, true}),
+    [](const auto& info) { return std::string(info.param.mode); });
 
 TEST(RoundTripSideband, InvertedQpskDecodesOnlyWithTheInvertedSetting) {
     const std::string text = "Sidebands swapped: only the matching receiver reads this text.";
@@ -158,6 +188,87 @@ TEST(RoundTripSideband, InvertedQpskDecodesOnlyWithTheInvertedSetting) {
         const std::vector<int16_t> audio = encode(*findMode(sent), text);
         EXPECT_EQ(cer(decode(*findMode(sent), audio), text), 0.0) << sent;
         EXPECT_GT(cer(decode(*findMode(other), audio), text), 0.5) << sent << " read as " << other;
+    }
+}
+
+// The AFC takes the spectrum's signal-to-noise figure at the receive frequency: it pulls onto a
+// signal that stands out, and holds still in noise alone, where the decoder's drift word only
+// wanders.
+TEST(RoundTripAfc, FollowsASignalAndHoldsStillInNoise) {
+    const ModeChoice& bpsk31 = *findMode("bpsk31");
+    const std::vector<int16_t> signal = encode(bpsk31, "The AFC pulls the receiver onto me.");
+    std::vector<int16_t> noise(20 * 11025);
+    std::mt19937 rng(9);
+    std::normal_distribution<double> gauss(0.0, 2000.0);
+    for (int16_t& s : noise) s = static_cast<int16_t>(std::lround(gauss(rng)));
+    for (const auto& [audio, expectedHz, what] :
+         {std::tuple{signal, kCarrierHz, "signal"}, {noise, kCarrierHz + 4.0, "noise"}}) {
+        app::ReceiveText window(true);
+        const ModemOutcome out =
+            decodeAudio(audio, {&bpsk31, kCarrierHz + 4.0, true, std::nullopt}, window);
+        ASSERT_TRUE(out.ok) << out.error;
+        EXPECT_NEAR(out.receiveFrequency, expectedHz, 0.3) << what;
+    }
+}
+
+// Multiplying by (-1)^n mirrors the spectrum about a quarter of the sample rate: a
+// transmission rendered at (rate/2 - f) arrives at f with its tones swapped.
+std::vector<int16_t> swappedTonesAt(const ModeChoice& mode, const std::string& text, double hz) {
+    TransmitSettings settings{&mode, kRate / 2.0 - hz, text, std::nullopt, kRate};
+    std::vector<int16_t> audio;
+    const ModemOutcome out = renderTransmission(settings, audio);
+    EXPECT_TRUE(out.ok) << out.error;
+    for (size_t n = 1; n < audio.size(); n += 2)
+        audio[n] = static_cast<int16_t>(std::min(32767, -static_cast<int>(audio[n])));
+    return audio;
+}
+
+// The FSK63 decoder's leading code phase after a recording: 0..16 upright, 17..33 inverted.
+int leadingCodePhase(const std::vector<int16_t>& audio) {
+    modem::ReceiveChain chain(kRate, modem::kModeFsk63);
+    EXPECT_TRUE(chain.selectMode(modem::kModeFsk63));
+    chain.setReceiveFrequency(kCarrierHz, true);
+    for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
+        const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);
+        chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(n * sizeof(int16_t)),
+                                  modem::ReceiveChain::kDemodulate);
+    }
+    return chain.fsk63Decoder().bestPhase();
+}
+
+bool isInvertedPhase(int phase) {
+    return phase >= modem::Fsk63Decoder::kCodePhases;
+}
+
+TEST(RoundTripFsk63, SwappedTonesDecodeWithoutAnySetting) {
+    const std::string text = "Tones swapped: the block decoder finds the other code phases.";
+    const ModeChoice& fsk63 = *findMode("fsk63");
+    const std::vector<int16_t> swapped = swappedTonesAt(fsk63, text, kCarrierHz);
+    const std::string decoded = decode(fsk63, swapped);
+    EXPECT_EQ(cer(decoded, text, true), 0.0) << decoded;
+
+    // The decoder really took its other path: the swapped and the upright transmission lead
+    // with code phases of different sets.
+    const int upright = leadingCodePhase(encode(fsk63, text));
+    const int mirrored = leadingCodePhase(swapped);
+    EXPECT_NE(isInvertedPhase(upright), isInvertedPhase(mirrored))
+        << "phases " << upright << " and " << mirrored;
+}
+
+// PACTOR is received only: a test transmitter sends a plain and a Huffman packet at each speed,
+// 200 Hz shift around the receive frequency, in noise (12.5 dB in 2500 Hz).
+TEST(RoundTripPactor, PacketsFromATestTransmitterDecode) {
+    using namespace modem::testing;
+    for (const PactorSpeed speed : {PactorSpeed::Slow, PactorSpeed::Fast}) {
+        const std::string plain = "CQ CQ DE", packed = "the quick br";
+        const std::vector<std::vector<uint8_t>> frames = {
+            dataPacket(speed, plain, {.counter = 1}),
+            dataPacket(speed, packed, {.counter = 2, .huffman = true})};
+        std::vector<int16_t> audio;
+        FskModulator(1500.0, 200.0, baudOf(speed)).modulate(transmission(frames), audio);
+        addNoise(audio, 2000.0, 11);
+        EXPECT_EQ(decode(*findMode("pactor"), audio, 1500.0), plain + packed)
+            << "at " << baudOf(speed) << " baud";
     }
 }
 
