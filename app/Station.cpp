@@ -419,7 +419,9 @@ int Station::pump(StationMs timeoutMs) {
         if (now >= deadline) break;
         StationMs wait = deadline - now;
         if (started_) wait = std::min(wait, std::max<StationMs>(nextTickAt_ - now, 0));
-        clock_.waitForEvents(card_.events(), wait);
+        const bool pending = clock_.waitForEvents(card_.events(), wait);
+        // A clock that follows the audio does not move while none comes: give up the wait.
+        if (!pending && clock_.now() == now) break;
         handled += handleSoundEvents();
         runDueTicks();
     }
@@ -506,6 +508,7 @@ void Station::onInputBlock(const int16_t* samples, size_t count) {
     if (settings_.misc.multichannelWindow != 0 && isBpskMode(mode()))
         multichannel_.processBlock(samples, count);
     flushReceivedText();
+    clock_.inputSamples(count);
 }
 
 void Station::replayHistory() {
@@ -607,7 +610,9 @@ void Station::onTimerTick() {
 void Station::afcStep(double gain) {
     const int bin = chain_.afcBin();
     const double snr = display::signalToNoise(spectrumHistory_, mode(), bin, chain_.sampleRate());
-    const modem::AfcOutcome outcome = chain_.afcStep(static_cast<int>(snr), gain);
+    // A figure that is not a number never opens the gate.
+    const int figure = std::isfinite(snr) ? static_cast<int>(std::clamp(snr, -1000.0, 1000.0)) : 0;
+    const modem::AfcOutcome outcome = chain_.afcStep(figure, gain);
     if (!outcome.moved) return;
     setFrequency(outcome.frequency, kSetTransmit, false);
 }

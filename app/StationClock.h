@@ -5,6 +5,7 @@
 // waiting.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 #include "audio/SoundEvents.h"
@@ -21,6 +22,8 @@ class StationClock {
     virtual void sleepFor(StationMs ms) = 0;
     // Waits until a sound event is pending or ms have passed; true when one is pending.
     virtual bool waitForEvents(audio::SoundEvents& events, StationMs ms) = 0;
+    // The station has taken count received samples (a clock that follows the audio moves).
+    virtual void inputSamples(size_t count) { (void)count; }
 };
 
 class SteadyStationClock final : public StationClock {
@@ -45,6 +48,26 @@ class ManualStationClock final : public StationClock {
 
   private:
     StationMs now_ = 0;
+};
+
+// Time follows the received audio: a recording decoded faster than real time still gets one
+// timer tick per 300 ms of its own audio, so the squelch and the AFC behave as they would
+// live. The pauses cost nothing; waiting for events is real.
+class AudioStationClock final : public StationClock {
+  public:
+    explicit AudioStationClock(double sampleRate) : sampleRate_(sampleRate) {}
+    StationMs now() const override {
+        return static_cast<StationMs>(static_cast<double>(samples_) * 1000.0 / sampleRate_);
+    }
+    void sleepFor(StationMs) override {}
+    bool waitForEvents(audio::SoundEvents& events, StationMs ms) override {
+        return events.waitFor(std::chrono::milliseconds(ms > 0 ? ms : 0));
+    }
+    void inputSamples(size_t count) override { samples_ += count; }
+
+  private:
+    double sampleRate_;
+    uint64_t samples_ = 0;
 };
 
 }  // namespace tarnvel::app

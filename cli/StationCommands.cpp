@@ -22,6 +22,7 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
 #include "cli/Options.h"
+#include "cli/ScratchProfile.h"
 #include "cli/TextCodec.h"
 #include "modem/TransmitHost.h"
 
@@ -133,27 +134,6 @@ StationOptions parseStationOptions(const std::vector<std::string_view>& args,
     if (needsMode && o.frequency == 0.0) refuse("--freq", "is required");
     return o;
 }
-
-// A settings profile of its own for one run, so the tool never changes the operator's.
-class ScratchProfile {
-  public:
-    ScratchProfile() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarnvel-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
-        store_ = std::make_unique<app::SettingsStore>(folder_ + "/Tarnvel.ini");
-    }
-    ~ScratchProfile() {
-        store_.reset();
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    app::SettingsStore& store() { return *store_; }
-
-  private:
-    std::string folder_;
-    std::unique_ptr<app::SettingsStore> store_;
-};
 
 // Finds a device by its exact name, else by a part of the name that only one device has.
 std::optional<int> findDevice(const std::vector<audio::SoundDeviceInfo>& devices,
