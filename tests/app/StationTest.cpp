@@ -361,3 +361,43 @@ TEST_F(StationTest, ShutDownWritesTheSettingsBack) {
 
 }  // namespace
 }  // namespace tarnvel::app
+
+namespace tarnvel::app {
+namespace {
+
+// A BPSK31 transmission as another station would send it.
+std::vector<int16_t> otherStation(const std::string& text, double hz) {
+    modem::TextTransmitHost sender("DL1ABC");
+    modem::Transmitter transmitter(sender);
+    transmitter.setMode(kModeBpsk31);
+    transmitter.setTransmitFrequency(hz);
+    sender.type(text + "\xAE");
+    return transmitter.renderTransmission(20 * 11025).samples;
+}
+
+// Tuning with Shift held decodes the history again from its oldest sample, so a signal that
+// was on the air before the operator tuned to it is read from its start.
+TEST_F(StationTest, ShiftTuningReplaysTheHistoryAtTheNewFrequency) {
+    Station& s = startStation(card);
+    s.settings().sound.squelch = 0;
+    s.setFrequency(600.0, kSetBoth, false);
+    const std::vector<int16_t> signal = otherStation("CQ DE DL1ABC", 1500.0);
+    for (size_t at = 0; at < signal.size(); at += 4096) {
+        card.inject(std::span<const int16_t>(signal).subspan(
+            at, std::min<size_t>(4096, signal.size() - at)));
+        s.pump(0);
+    }
+    EXPECT_EQ(host.shown.find("DL1ABC"), std::string::npos) << host.shown;
+    s.setFrequency(1500.0, kSetBoth, false);
+    ASSERT_TRUE(s.startReplay());
+    const std::vector<int16_t> silence(512, 0);
+    card.inject(silence);  // the next block runs the replay first
+    s.pump(0);
+    EXPECT_FALSE(s.soundHistory()->replaying());
+    const size_t marker = host.shown.find("\r\n...");
+    ASSERT_NE(marker, std::string::npos) << host.shown;
+    EXPECT_NE(host.shown.find("CQ DE DL1ABC", marker), std::string::npos) << host.shown;
+}
+
+}  // namespace
+}  // namespace tarnvel::app
