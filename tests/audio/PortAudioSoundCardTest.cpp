@@ -62,6 +62,28 @@ struct Station {
         }
     }
 
+    bool failedWithDeviceVanished(SoundDirection d) const {
+        return std::any_of(failures.begin(), failures.end(), [d](const SoundEvent& e) {
+            return e.direction == d && e.error == SoundError::DeviceVanished;
+        });
+    }
+    bool bothDirectionsFailed(std::chrono::seconds timeout) {
+        return runUntil(
+            [&] {
+                return failedWithDeviceVanished(SoundDirection::Input) &&
+                       failedWithDeviceVanished(SoundDirection::Output);
+            },
+            timeout);
+    }
+
+    // Opens both directions, plays the tone and waits for the first input.
+    void startBoth() {
+        ASSERT_TRUE(card.startInput().ok());
+        ASSERT_TRUE(card.openOutput().ok());
+        primeOutput();
+        ASSERT_TRUE(runUntil([&] { return !received.empty(); }, 10s));
+    }
+
     // Pumps events until done() or the time-out; false on time-out.
     template <typename Done>
     bool runUntil(Done done, std::chrono::seconds timeout) {
@@ -74,6 +96,14 @@ struct Station {
         return true;
     }
 };
+
+// Streams closed in the background finish once the server is gone for good.
+bool backgroundClosesFinish() {
+    const auto deadline = Clock::now() + 15s;
+    while (PortAudioSoundCard::backgroundClosesPending() && Clock::now() < deadline)
+        std::this_thread::sleep_for(50ms);
+    return !PortAudioSoundCard::backgroundClosesPending();
+}
 
 class PortAudioWithServer : public ::testing::Test {
   protected:
@@ -168,22 +198,11 @@ class PortAudioServerFailure : public PortAudioWithServer {};
 // and once a server is back the input opens and runs again.
 TEST_F(PortAudioServerFailure, ServerDeathIsReportedAndReopeningWorks) {
     PortAudioSoundCard card;
-    ASSERT_TRUE(card.startInput().ok());
-    ASSERT_TRUE(card.openOutput().ok());
     Station station{card};
-    station.primeOutput();
-    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(station.startBoth());
 
     ASSERT_TRUE(server.kill()) << server.error();
-    auto failed = [&](SoundDirection d) {
-        for (const SoundEvent& e : station.failures) {
-            if (e.direction == d && e.error == SoundError::DeviceVanished) return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(station.runUntil(
-        [&] { return failed(SoundDirection::Input) && failed(SoundDirection::Output); }, 10s))
-        << station.failures.size() << " failure events";
+    EXPECT_TRUE(station.bothDirectionsFailed(10s)) << station.failures.size() << " failure events";
 
     const auto closing = Clock::now();
     card.stopInput();
@@ -205,34 +224,19 @@ TEST_F(PortAudioServerFailure, ServerDeathIsReportedAndReopeningWorks) {
 // returns at once instead of blocking, and once a server runs again the card opens again.
 TEST_F(PortAudioWithServer, FrozenServerIsReportedAndClosingDoesNotBlock) {
     PortAudioSoundCard card;
-    ASSERT_TRUE(card.startInput().ok());
-    ASSERT_TRUE(card.openOutput().ok());
     Station station(card);
-    station.primeOutput();
-    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(station.startBoth());
 
     ASSERT_TRUE(server.freeze()) << server.error();
-    auto failed = [&](SoundDirection d) {
-        for (const SoundEvent& e : station.failures) {
-            if (e.direction == d && e.error == SoundError::DeviceVanished) return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(station.runUntil(
-        [&] { return failed(SoundDirection::Input) && failed(SoundDirection::Output); }, 15s));
+    EXPECT_TRUE(station.bothDirectionsFailed(15s));
 
     const auto closing = Clock::now();
     card.stopInput();
     EXPECT_TRUE(card.closeOutput().ok());
     EXPECT_LT(Clock::now() - closing, 1s);
 
-    // The streams finish closing once the server is gone for good.
     ASSERT_TRUE(server.kill()) << server.error();
-    const auto deadline = Clock::now() + 15s;
-    while (PortAudioSoundCard::backgroundClosesPending() && Clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_FALSE(PortAudioSoundCard::backgroundClosesPending());
+    EXPECT_TRUE(backgroundClosesFinish());
 
     ASSERT_TRUE(server.start()) << server.error();
     const SoundResult again = card.startInput();
@@ -245,11 +249,8 @@ TEST_F(PortAudioWithServer, FrozenServerIsReportedAndClosingDoesNotBlock) {
 // time-out instead of waiting for the server.
 TEST_F(PortAudioWithServer, ClosingRightAfterTheServerFreezesReturns) {
     PortAudioSoundCard card;
-    ASSERT_TRUE(card.startInput().ok());
-    ASSERT_TRUE(card.openOutput().ok());
     Station station(card);
-    station.primeOutput();
-    ASSERT_TRUE(station.runUntil([&] { return !station.received.empty(); }, 10s));
+    ASSERT_NO_FATAL_FAILURE(station.startBoth());
 
     ASSERT_TRUE(server.freeze()) << server.error();
     const auto closing = Clock::now();
@@ -259,11 +260,7 @@ TEST_F(PortAudioWithServer, ClosingRightAfterTheServerFreezesReturns) {
     EXPECT_FALSE(card.inputOpen());
 
     ASSERT_TRUE(server.kill()) << server.error();
-    const auto deadline = Clock::now() + 15s;
-    while (PortAudioSoundCard::backgroundClosesPending() && Clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_FALSE(PortAudioSoundCard::backgroundClosesPending());
+    EXPECT_TRUE(backgroundClosesFinish());
 }
 
 // A device listed a moment ago but gone when opened is refused with the station's reason

@@ -3,61 +3,46 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
+#include <span>
+
+#include "SoundTestSupport.h"
 
 namespace tarnvel::audio {
 namespace {
 
 std::vector<int16_t> tone(double hz, double rate, double seconds, double amplitude) {
     std::vector<int16_t> s(static_cast<size_t>(rate * seconds));
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<int16_t>(
-            std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * double(i) / rate)));
+    test::Tone(hz, rate, amplitude).fill(s);
     return s;
 }
 
-// Frequency from the first and last rising zero crossings (linearly interpolated) of the
-// middle half, away from the filter's edges.
-double measuredFrequency(const std::vector<int16_t>& s, double rate) {
-    double first = -1, last = -1;
-    int crossings = 0;
-    for (size_t i = s.size() / 4; i < 3 * s.size() / 4; ++i) {
-        if (s[i - 1] < 0 && s[i] >= 0) {
-            const double t = double(i - 1) + double(-s[i - 1]) / double(s[i] - s[i - 1]);
-            if (first < 0) first = t;
-            last = t;
-            ++crossings;
-        }
-    }
-    return (crossings - 1) * rate / (last - first);
+// The middle half, away from the filter's edges.
+std::span<const int16_t> middle(const std::vector<int16_t>& s) {
+    return std::span<const int16_t>(s).subspan(s.size() / 4, s.size() / 2);
 }
 
-double rmsOfMiddle(const std::vector<int16_t>& s) {
-    double sum = 0;
-    const size_t from = s.size() / 4, to = 3 * s.size() / 4;
-    for (size_t i = from; i < to; ++i) sum += double(s[i]) * s[i];
-    return std::sqrt(sum / double(to - from));
-}
-
-TEST(Resampler, ToneComesOutAtTheModemRateWithFrequencyLevelAndLengthKept) {
-    for (double rate : {48000.0, 8000.0, 44100.0, 192000.0}) {
-        const std::vector<int16_t> in = tone(1000, rate, 2.0, 16000);
-        const ResampleResult out = resampleBuffer(in, rate, kModemSampleRate);
+// To the modem rate from common card rates and back out to others: frequency, level and
+// length are kept.
+TEST(Resampler, ToneKeepsFrequencyLevelAndLengthBetweenRates) {
+    struct Case {
+        double from, to, hz, amplitude, hzTolerance;
+    };
+    for (const Case c : {Case{48000, kModemSampleRate, 1000, 16000, 0.01},
+                         Case{8000, kModemSampleRate, 1000, 16000, 0.01},
+                         Case{44100, kModemSampleRate, 1000, 16000, 0.01},
+                         Case{192000, kModemSampleRate, 1000, 16000, 0.01},
+                         Case{kModemSampleRate, 8000, 1500, 20000, 0.02},
+                         Case{kModemSampleRate, 22050, 1500, 20000, 0.02},
+                         Case{kModemSampleRate, 48000, 1500, 20000, 0.02}}) {
+        const ResampleResult out =
+            resampleBuffer(tone(c.hz, c.from, 2.0, c.amplitude), c.from, c.to);
         ASSERT_TRUE(out.ok) << out.error;
-        EXPECT_NEAR(double(out.samples.size()), 2.0 * kModemSampleRate, 2.0) << rate;
-        EXPECT_NEAR(measuredFrequency(out.samples, kModemSampleRate), 1000.0, 0.01) << rate;
-        EXPECT_NEAR(rmsOfMiddle(out.samples), 16000 / std::sqrt(2.0), 16000 * 0.002) << rate;
-    }
-}
-
-TEST(Resampler, ModemAudioGoesToAnyOutputRate) {
-    const std::vector<int16_t> in = tone(1500, kModemSampleRate, 1.0, 20000);
-    for (double rate : {8000.0, 22050.0, 48000.0}) {
-        const ResampleResult out = resampleBuffer(in, kModemSampleRate, rate);
-        ASSERT_TRUE(out.ok);
-        EXPECT_NEAR(double(out.samples.size()), rate, 2.0);
-        EXPECT_NEAR(measuredFrequency(out.samples, rate), 1500.0, 0.02) << rate;
-        EXPECT_NEAR(rmsOfMiddle(out.samples), 20000 / std::sqrt(2.0), 20000 * 0.002) << rate;
+        EXPECT_NEAR(double(out.samples.size()), 2.0 * c.to, 2.0) << c.from << " " << c.to;
+        EXPECT_NEAR(test::measureFrequency(middle(out.samples), c.to), c.hz, c.hzTolerance)
+            << c.from << " " << c.to;
+        EXPECT_NEAR(test::rms(middle(out.samples)), c.amplitude / std::sqrt(2.0),
+                    c.amplitude * 0.002)
+            << c.from << " " << c.to;
     }
 }
 

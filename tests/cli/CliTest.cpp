@@ -95,10 +95,6 @@ TEST(CliDecode, RefusesBadInputWithOneLineAndStatus2) {
         return (dir / name).string();
     };
     const std::string good = file("good.wav", stereoRecording(48000));
-    Bytes truncated = stereoRecording(48000);
-    truncated.resize(truncated.size() / 2);
-    Bytes oversized = stereoRecording(48000);
-    oversized[4] -= 2;
     struct Case {
         std::vector<std::string> args;
         std::string subject, problem;
@@ -112,15 +108,9 @@ TEST(CliDecode, RefusesBadInputWithOneLineAndStatus2) {
     std::vector<Case> cases = {
         {withFile((dir / "absent.wav").string()), "absent.wav", "No such file"},
         {withFile(dir.path().string()), dir.path().string(), "directory"},
+        // The reader's own message comes through; every malformed file is the reader's tests'.
         {withFile(file("text.wav", Bytes(100, 'x'))), "text.wav", "not a RIFF/WAVE"},
-        {withFile(file("u8.wav", stereoRecording(8000, 8))), "u8.wav", "8-bit"},
         {withFile(file("float.wav", stereoRecording(8000, 32, 3))), "float.wav", "floating-point"},
-        {withFile(file("adpcm.wav", stereoRecording(8000, 4, 0x11))), "adpcm.wav", "0x0011"},
-        {withFile(file("extf.wav", riff({chunk("fmt ", testing::extensibleFmtBody(1, 8000, 32, 3)),
-                                         chunk("data", pcmFrames(10, 1))}))),
-         "extf.wav", "floating-point"},
-        {withFile(file("cut.wav", truncated)), "cut.wav", "truncated"},
-        {withFile(file("big.wav", oversized)), "big.wav", "oversized"},
         {withFile(file("slow.wav", stereoRecording(4000))), "slow.wav", "4000 Hz"},
         {withFile(file("fast.wav", stereoRecording(384000))), "fast.wav", "384000 Hz"},
         {{"--mode", "bpsk31", "--freq", "1000", "--channel", "3", good},

@@ -1,6 +1,7 @@
 // Encodes text into audio and decodes it back through the batch tool's modem bridge, in every
 // PSK and FSK variant: clean, in white noise, with the receiver tuned off and with a transmit
-// sound card running fast; FSK63 with its tones swapped; PACTOR from a test transmitter.
+// sound card running fast; FSK63 with its tones swapped. (PACTOR, receive only, goes through
+// the tool in CliTest and through its receiver with noise in the modem tests.)
 // Bounds on the character error rate were set from measured rates with margin.
 
 #include <gtest/gtest.h>
@@ -17,7 +18,8 @@
 #include "modem/OperatingMode.h"
 #include "modem/ReceiveChain.h"
 #include "modem/TransmitHost.h"
-#include "tests/modem/PactorSignal.h"
+#include "tests/modem/FskSignal.h"
+#include "tests/modem/PskTestSignal.h"
 
 namespace tarnvel::cli {
 namespace {
@@ -47,40 +49,13 @@ std::string asShown(const std::string& codes) {
     return window.text();
 }
 
-size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = up;
-        }
-    }
-    return row[b.size()];
-}
-
-// Edit distance from `expected` to the closest stretch of `decoded`.
-size_t stretchDistance(const std::string& decoded, const std::string& expected) {
-    std::vector<size_t> prev(decoded.size() + 1, 0), cur(decoded.size() + 1, 0);
-    for (size_t i = 1; i <= expected.size(); ++i) {
-        cur[0] = i;
-        for (size_t j = 1; j <= decoded.size(); ++j)
-            cur[j] = std::min(
-                {prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (expected[i - 1] != decoded[j - 1])});
-        std::swap(prev, cur);
-    }
-    return *std::min_element(prev.begin(), prev.end());
-}
-
 // Character error rate of `decoded` against `expected`, not counting characters made of the
 // carrier's onset before the text; with `looseEnds`, against the closest stretch of `decoded`
 // (whatever the receiver made of the preamble and the tail is not counted).
 double cer(const std::string& decoded, const std::string& expected, bool looseEnds = false) {
+    using modem::testing::editDistance;
     if (looseEnds)
-        return static_cast<double>(stretchDistance(decoded, expected)) /
+        return static_cast<double>(modem::testing::stretchDistance(decoded, expected)) /
                static_cast<double>(expected.size());
     size_t best = editDistance(decoded, expected);
     for (size_t skip = 1; skip <= kOnsetCharacters && skip <= decoded.size(); ++skip)
@@ -107,19 +82,13 @@ std::string decode(const ModeChoice& mode, const std::vector<int16_t>& audio,
 
 // White Gaussian noise at `snrDb` in a 2500 Hz bandwidth, relative to the mean power of the
 // whole transmission.
-std::vector<int16_t> withNoise(const std::vector<int16_t>& audio, double snrDb, uint32_t seed) {
+std::vector<int16_t> withNoise(std::vector<int16_t> audio, double snrDb, uint32_t seed) {
     double power = 0.0;
     for (const int16_t s : audio) power += static_cast<double>(s) * s;
     power /= static_cast<double>(audio.size());
     const double noiseInBand = power / std::pow(10.0, snrDb / 10.0);
-    const double sigma = std::sqrt(noiseInBand * (kRate / 2.0) / 2500.0);
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> gauss(0.0, sigma);
-    std::vector<int16_t> noisy(audio.size());
-    for (size_t i = 0; i < audio.size(); ++i)
-        noisy[i] =
-            static_cast<int16_t>(std::clamp(std::lround(audio[i] + gauss(rng)), -32768L, 32767L));
-    return noisy;
+    modem::testing::addNoise(audio, std::sqrt(noiseInBand * (kRate / 2.0) / 2500.0), seed);
+    return audio;
 }
 
 // Near the edge of each mode (a 31.25 baud signal is about 19 dB above the noise in its own
@@ -253,23 +222,6 @@ TEST(RoundTripFsk63, SwappedTonesDecodeWithoutAnySetting) {
     const int mirrored = leadingCodePhase(swapped);
     EXPECT_NE(isInvertedPhase(upright), isInvertedPhase(mirrored))
         << "phases " << upright << " and " << mirrored;
-}
-
-// PACTOR is received only: a test transmitter sends a plain and a Huffman packet at each speed,
-// 200 Hz shift around the receive frequency, in noise (12.5 dB in 2500 Hz).
-TEST(RoundTripPactor, PacketsFromATestTransmitterDecode) {
-    using namespace modem::testing;
-    for (const PactorSpeed speed : {PactorSpeed::Slow, PactorSpeed::Fast}) {
-        const std::string plain = "CQ CQ DE", packed = "the quick br";
-        const std::vector<std::vector<uint8_t>> frames = {
-            dataPacket(speed, plain, {.counter = 1}),
-            dataPacket(speed, packed, {.counter = 2, .huffman = true})};
-        std::vector<int16_t> audio;
-        FskModulator(1500.0, 200.0, baudOf(speed)).modulate(transmission(frames), audio);
-        addNoise(audio, 2000.0, 11);
-        EXPECT_EQ(decode(*findMode("pactor"), audio, 1500.0), plain + packed)
-            << "at " << baudOf(speed) << " baud";
-    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "SpectrumFill.h"
 #include "display/ModeNumbers.h"
 #include "display/SpectrumHistory.h"
 #include "modem/ImdMeter.h"
@@ -14,12 +15,7 @@ using modem::ImdMeter;
 constexpr double kRate = 11025.0;
 constexpr int kRx = 300;
 
-void fillHistory(SpectrumHistory& h, const std::function<double(int)>& levelDb) {
-    SpectrumRow row{};
-    for (int k = 0; k < kSpectrumBins; ++k)
-        row[static_cast<size_t>(k)] = static_cast<float>((levelDb(k) + 90.0) / 20.0);
-    for (int i = 0; i < kHistoryRows; ++i) h.addRow(row);
-}
+using testing::fillHistory;
 
 // An idling signal at the receive bin: two tones at +-toneBins and products at +-productBins
 // over a floor of -80.

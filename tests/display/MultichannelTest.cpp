@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "SpectrumFill.h"
 #include "display/BandDecoder.h"
 #include "display/MultichannelDecoder.h"
 #include "display/MultichannelLines.h"
@@ -40,20 +41,9 @@ TEST(Multichannel, OpenRetunesWithin8HzAndTakesTheFirstFreeSlotBeyond) {
     EXPECT_EQ(d.openChannel(kBpsk31, 2000.0, 0), 0);  // lowest free slot first
 }
 
-// A history whose every row holds a smooth signal at one bin over a flat floor.
-void fillWithSignalAt(SpectrumHistory& h, double centre) {
-    SpectrumRow row{};
-    for (int k = 0; k < kSpectrumBins; ++k) {
-        const double d = (k - centre) / 2.0;
-        const double db = 20.0 * std::log10(3000.0 * std::exp(-d * d) + 20.0) - 90.0;
-        row[static_cast<size_t>(k)] = static_cast<float>((db + 90.0) / 20.0);
-    }
-    for (int i = 0; i < kHistoryRows; ++i) h.addRow(row);
-}
-
 TEST(Multichannel, WithAll26InUseTheSearchOpensNothing) {
     SpectrumHistory h;
-    fillWithSignalAt(h, 200.0);  // about 1077 Hz
+    testing::fillHistory(h, testing::signalAt(200.0, 3000.0));  // about 1077 Hz
     MultichannelDecoder d;
     for (int i = 0; i < kChannelSlots; ++i)
         ASSERT_TRUE(d.openChannel(kBpsk31, 3000.0 + 40.0 * i, 0));

@@ -78,16 +78,6 @@ TEST(SpectrumAnalyser, LogPowerMatchesDoublePrecisionDft) {
     EXPECT_EQ(x, original);  // the block is not consumed
 }
 
-TEST(SpectrumAnalyser, SilenceReadsZeroAndDcBinExactlyZero) {
-    SpectrumAnalyser analyser;
-    std::vector<float> block(kSpectrumBlockSize, 0.0f);
-    SpectrumRow row;
-    row.fill(-1.0f);
-    analyser.analyseBlock(block.data(), SpectrumWindow::Hann, row);
-    EXPECT_EQ(row[0], 0.0f);
-    for (int k = 1; k < kSpectrumBins; ++k) EXPECT_NEAR(row[static_cast<size_t>(k)], 0.0f, 1e-6);
-}
-
 TEST(SpectrumAnalyser, FullScaleSineOnABinReadsAbout5_30) {
     // 32767 x sin at bin 186 (about 1001 Hz) without a window: |X| = 32767 x 1024.
     std::vector<float> block(kSpectrumBlockSize);
@@ -138,12 +128,6 @@ TEST(SpectrumWindow, UnknownSettingsBehaveAsHann) {
     EXPECT_EQ(spectrumWindowFromSetting(7), SpectrumWindow::Hann);
     EXPECT_EQ(spectrumWindowFromSetting(-1), SpectrumWindow::Hann);
     EXPECT_EQ(spectrumWindowFromSetting(2), SpectrumWindow::Hann);
-    std::vector<float> a(kSpectrumBlockSize), b;
-    for (int i = 0; i < kSpectrumBlockSize; ++i) a[static_cast<size_t>(i)] = 1000.0f + i;
-    b = a;
-    applySpectrumWindow(spectrumWindowFromSetting(7), a.data());
-    applySpectrumWindow(SpectrumWindow::Hann, b.data());
-    EXPECT_EQ(a, b);
 }
 
 TEST(SpectrumWindow, WeightsMatchTheirDefinitions) {

@@ -5,11 +5,10 @@
 #include <vector>
 
 #include "display/WaterfallImage.h"
+#include "support/WavBytes.h"
 
 namespace tarnvel::display {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Rgb {
     int width = 0, height = 0;
@@ -36,14 +35,7 @@ Rgb readPng(const std::string& path) {
 
 class WaterfallImageTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("tarnvel-wf-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    testing::ScratchFolder dir_;
 };
 
 TEST_F(WaterfallImageTest, RowsAndScaleSurviveTheRoundTrip) {
@@ -116,7 +108,7 @@ TEST_F(WaterfallImageTest, UnwritablePathIsReported) {
     WaterfallImage image(16);
     std::vector<uint8_t> row(16, 3);
     image.appendRow(row.data());
-    const std::string path = dir_.string();
+    const std::string path = dir_.path().string();
     const auto r = image.writePng(path, buildDisplayPalette(defaultPaletteAnchors()),
                                   WaterfallImage::RowOrder::NewestFirst, {}, {});
     EXPECT_FALSE(r.ok);

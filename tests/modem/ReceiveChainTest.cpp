@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
-#include <string>
 #include <vector>
 
 #include "PskTestSignal.h"
@@ -265,104 +263,6 @@ TEST_F(ReceiveChainTest, AfcStepArithmetic) {
     EXPECT_FALSE(r.moved);
     chain.restoreMode(kModeRtty);
     EXPECT_FALSE(chain.afcStep(20).moved);
-}
-
-// --- Received signals ------------------------------------------------------------------
-
-const std::string kQso =
-    "CQ CQ de N0CALL N0CALL pse k\nThe quick brown fox jumps over the lazy dog 0123456789.\n";
-
-struct Decoded {
-    std::string text;
-    double frequency;
-    int maxQuality;
-};
-
-Decoded receive(int mode, const testing::PskSignalOptions& o, bool afc, double tuneHz,
-                bool inverted = false) {
-    ReceiveChain chain;
-    chain.selectMode(mode);
-    chain.setInvertedQpsk(inverted);
-    chain.setReceiveFrequency(tuneHz, true);
-    const std::vector<int16_t> s = testing::makePskSignal(kQso, o);
-    constexpr size_t kTickSamples = 3307;  // 300 ms
-    int maxQuality = 0;
-    for (size_t pos = 0; pos < s.size(); pos += kTickSamples) {
-        const size_t n = std::min(kTickSamples, s.size() - pos);
-        chain.processReceiveBlock(s.data() + pos, static_cast<unsigned>(2 * n), 1);
-        chain.onTimerTick();
-        maxQuality = std::max(maxQuality, chain.squelchQuality());
-        if (afc) chain.afcStep(20);  // a signal stands well out of the spectrum
-    }
-    return {chain.pendingText(), chain.receiveFrequency(), maxQuality};
-}
-
-TEST(ReceiveChainSignal, DecodesAtTenDbSnr) {
-    struct Case {
-        int mode;
-        double baud;
-        bool qpsk, inverted;
-    };
-    for (const Case c :
-         {Case{kModeBpsk31, 31.25, false, false}, Case{kModeBpsk63, 62.5, false, false},
-          Case{kModeQpsk31, 31.25, true, false}, Case{kModeQpsk31, 31.25, true, true}}) {
-        for (uint32_t seed : {1u, 2u}) {
-            testing::PskSignalOptions o;
-            o.baud = c.baud;
-            o.qpsk = c.qpsk;
-            o.invertedQpsk = c.inverted;
-            o.carrierHz = 1200.0;
-            o.snrDb = 10.0;
-            o.seed = seed;
-            const Decoded d = receive(c.mode, o, false, 1200.0, c.inverted);
-            // At most one stray character as the signal appears out of nothing.
-            EXPECT_LE(testing::characterErrorRate(kQso, d.text), 1.5 / kQso.size())
-                << c.mode << " " << c.inverted << " [" << d.text << "]";
-            EXPECT_NE(d.text.find(kQso), std::string::npos) << c.mode;
-            EXPECT_GE(d.maxQuality, 28) << c.mode;
-        }
-    }
-}
-
-TEST(ReceiveChainSignal, AfcPullsAThreeHertzOffsetIn) {
-    for (int mode : {kModeBpsk31, kModeQpsk31, kModeBpsk63}) {
-        for (double offset : {3.0, -3.0}) {
-            testing::PskSignalOptions o;
-            o.qpsk = mode == kModeQpsk31;
-            o.baud = mode == kModeBpsk63 ? 62.5 : 31.25;
-            o.carrierHz = 1000.0 + offset;
-            o.snrDb = 10.0;
-            const Decoded d = receive(mode, o, true, 1000.0);
-            // The oscillator's step is 11025 / 65536 Hz; the AFC settles within one step.
-            EXPECT_NEAR(d.frequency, 1000.0 + offset, 0.25) << mode << " " << offset;
-            EXPECT_NE(d.text.find(kQso.substr(10)), std::string::npos)
-                << mode << " [" << d.text << "]";
-        }
-    }
-}
-
-TEST(ReceiveChainSignal, SquelchOpensOnSignalAndClosesOnNoise) {
-    ReceiveChain chain;
-    chain.setReceiveFrequency(1000.0, true);
-    testing::PskSignalOptions o;
-    o.snrDb = 10.0;
-    const std::vector<int16_t> signal = testing::makePskSignal(kQso, o);
-    std::mt19937 rng(3);
-    std::normal_distribution<double> noise(0.0, 3000.0);
-    std::vector<int16_t> hiss(3307 * 10);
-    for (auto& v : hiss) v = static_cast<int16_t>(noise(rng));
-    auto feed = [&](const std::vector<int16_t>& s) {
-        for (size_t pos = 0; pos + 3307 <= s.size(); pos += 3307) {
-            chain.processReceiveBlock(s.data() + pos, 2 * 3307, 1);
-            chain.onTimerTick();
-        }
-    };
-    feed(hiss);
-    EXPECT_FALSE(chain.squelch().isOpen());
-    feed(signal);
-    EXPECT_TRUE(chain.squelch().isOpen());
-    feed(hiss);
-    EXPECT_FALSE(chain.squelch().isOpen());
 }
 
 }  // namespace

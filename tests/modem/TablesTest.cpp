@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 
+#include "modem/Fsk63CodeTable.h"
 #include "modem/Tables.h"
 #include "modem/Varicode.h"
 
@@ -74,30 +76,6 @@ TEST(Varicode, PublishedAndDerivedEntries) {
     EXPECT_EQ(VaricodeTable[232], 0b101010101011);
     EXPECT_EQ(VaricodeTable[255], 0b101101011011);
 }
-
-TEST(Varicode, EveryCodeIsValidDistinctAndAtMostTwelveBits) {
-    for (int c = 0; c < 256; ++c) {
-        EXPECT_TRUE(detail::isVaricodeWord(VaricodeTable[c])) << c;
-        EXPECT_LE(varicodeLength(VaricodeTable[c]), 12) << c;
-        for (int d = 0; d < c; ++d) EXPECT_NE(VaricodeTable[c], VaricodeTable[d]) << c << " " << d;
-    }
-}
-
-TEST(Varicode, DecodeTableInvertsTheCodes) {
-    for (int c = 0; c < 256; ++c) EXPECT_EQ(VaricodeDecodeTable[VaricodeTable[c] >> 1], c);
-    // A 12-bit pattern no character uses stays 0.
-    EXPECT_EQ(VaricodeDecodeTable[0b101101011101 >> 1], 0);
-}
-
-}  // namespace
-}  // namespace tarnvel::modem
-
-#include <bit>
-
-#include "modem/Fsk63CodeTable.h"
-
-namespace tarnvel::modem {
-namespace {
 
 TEST(Fsk63Code, WordsAreSeventeenBitsDistinctAndAtLeastFiveApart) {
     EXPECT_EQ(Fsk63CodeTable[0], 0x19231u);

@@ -1,10 +1,9 @@
 #include "TransmittedAudio.h"
 
-#include <algorithm>
 #include <cmath>
-#include <random>
 #include <string>
 
+#include "FskSignal.h"
 #include "modem/Transmitter.h"
 
 namespace tarnvel::modem::testing {
@@ -34,10 +33,7 @@ void addNoiseForSnr(std::vector<int16_t>& audio, double snrDb, unsigned seed) {
     // Noise power in 2500 Hz is the signal power less the SNR; white noise spreads over the
     // whole band up to half the sample rate.
     const double noiseVariance = power / std::pow(10.0, snrDb / 10.0) * (11025.0 / 2) / 2500.0;
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, std::sqrt(noiseVariance));
-    for (auto& s : audio)
-        s = static_cast<int16_t>(std::lround(std::clamp(s + noise(rng), -32767.0, 32767.0)));
+    addNoise(audio, std::sqrt(noiseVariance), seed);
 }
 
 }  // namespace tarnvel::modem::testing

@@ -1,5 +1,5 @@
-// FSK31, FSK63 and PACTOR through the receive chain, with the station's own transmitter as the
-// FSK signal source.
+// Signals through the whole receive chain: PSK from the test signal source, FSK31 and FSK63 from
+// the station's own transmitter, PACTOR from the test PACTOR transmitter.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "PactorSignal.h"
+#include "PskTestSignal.h"
 #include "TransmittedAudio.h"
 #include "modem/ReceiveChain.h"
 
@@ -17,20 +18,8 @@ namespace {
 constexpr double kTransmitHz = 1000.0;
 constexpr size_t kTickSamples = 3307;  // the 300 ms timer at 11025 samples per second
 const std::string kMessage = "CQ CQ de SP9XYZ SP9XYZ pse k\nThe quick brown fox 0123456789\n";
-
-// Edit distance from the message to the closest stretch of the received text.
-int errorsAgainst(const std::string& message, const std::string& received) {
-    const size_t m = message.size(), n = received.size();
-    std::vector<int> prev(n + 1, 0), cur(n + 1, 0);  // free start anywhere in received
-    for (size_t i = 1; i <= m; ++i) {
-        cur[0] = static_cast<int>(i);
-        for (size_t j = 1; j <= n; ++j)
-            cur[j] = std::min({prev[j] + 1, cur[j - 1] + 1,
-                               prev[j - 1] + (message[i - 1] == received[j - 1] ? 0 : 1)});
-        std::swap(prev, cur);
-    }
-    return *std::min_element(prev.begin(), prev.end());
-}
+const std::string kQso =
+    "CQ CQ de N0CALL N0CALL pse k\nThe quick brown fox jumps over the lazy dog 0123456789.\n";
 
 struct Reception {
     std::string text;
@@ -40,12 +29,10 @@ struct Reception {
     double frequencyWhenDecoded = 0.0;  // at the tick on which the marker text had arrived
 };
 
-Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bool afc,
-                  const std::string& marker = "quick brown fox") {
-    ReceiveChain chain;
-    if (!chain.selectMode(mode)) chain.restoreMode(mode);
-    chain.setReceiveFrequency(tuneHz, true);
-    Reception r;
+// Feeds audio through the chain in 512-sample blocks, with the 300 ms timer (and the AFC when
+// asked) after each tick's worth.
+void feedTicks(ReceiveChain& chain, const std::vector<int16_t>& audio, bool afc, Reception& r,
+               const std::string& marker = "quick brown fox") {
     for (size_t pos = 0; pos < audio.size(); pos += kTickSamples) {
         const size_t end = std::min(pos + kTickSamples, audio.size());
         for (size_t at = pos; at < end; at += 512) {
@@ -54,7 +41,7 @@ Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bo
                                       ReceiveChain::kDemodulate);
         }
         chain.onTimerTick();
-        if (afc) chain.afcStep(20);
+        if (afc) chain.afcStep(20);  // a signal stands well out of the spectrum
         r.maxQuality = std::max(r.maxQuality, chain.squelchQuality());
         r.squelchOpened = r.squelchOpened || chain.squelch().isOpen();
         if (r.frequencyWhenDecoded == 0.0 && chain.pendingText().find(marker) != std::string::npos)
@@ -62,6 +49,16 @@ Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bo
     }
     r.text = chain.pendingText();
     r.frequency = chain.receiveFrequency();
+}
+
+Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bool afc,
+                  bool invertedQpsk = false) {
+    ReceiveChain chain;
+    if (!chain.selectMode(mode)) chain.restoreMode(mode);
+    chain.setInvertedQpsk(invertedQpsk);
+    chain.setReceiveFrequency(tuneHz, true);
+    Reception r;
+    feedTicks(chain, audio, afc, r);
     return r;
 }
 
@@ -81,9 +78,8 @@ TEST_P(FskRoundTrip, TenDecibelsInTwoAndAHalfKilohertzAFewHertzOffTune) {
     auto audio = testing::transmittedAudio(mode, kMessage, kTransmitHz);
     testing::addNoiseForSnr(audio, 10.0, 1234);
     const Reception r = receive(mode, audio, kTransmitHz + 3.0, false);
-    const int errors = errorsAgainst(kMessage, r.text);
     // Both decode this seed without error; FSK31 stays clean down to -6 dB, FSK63 to 0 dB.
-    EXPECT_LE(errors, 1) << r.text;
+    EXPECT_LE(testing::stretchDistance(r.text, kMessage), 1u) << r.text;
 }
 
 TEST_P(FskRoundTrip, AfcPullsTheReceiveFrequencyOntoTheSignal) {
@@ -118,6 +114,63 @@ TEST(FskChain, PactorMonitorWritesIntoTheReceiveText) {
     EXPECT_EQ(r.text, "\r\n<Calling:SP9XYZ>GE OM");
     EXPECT_EQ(r.maxQuality, ModeReceiver::kNoQuality);
     EXPECT_EQ(r.frequency, kTransmitHz);  // no AFC in PACTOR
+}
+
+TEST(PskChain, DecodesAtTenDbSnr) {
+    struct Case {
+        int mode;
+        double baud;
+        bool qpsk, inverted;
+    };
+    for (const Case c :
+         {Case{kModeBpsk31, 31.25, false, false}, Case{kModeBpsk63, 62.5, false, false},
+          Case{kModeQpsk31, 31.25, true, false}, Case{kModeQpsk31, 31.25, true, true}}) {
+        for (uint32_t seed : {1u, 2u}) {
+            const testing::PskSignalOptions o{.carrierHz = 1200.0,
+                                              .baud = c.baud,
+                                              .qpsk = c.qpsk,
+                                              .invertedQpsk = c.inverted,
+                                              .snrDb = 10.0,
+                                              .seed = seed};
+            const Reception d =
+                receive(c.mode, testing::makePskSignal(kQso, o), 1200.0, false, c.inverted);
+            // At most one stray character as the signal appears out of nothing.
+            EXPECT_LE(testing::characterErrorRate(kQso, d.text), 1.5 / kQso.size())
+                << c.mode << " " << c.inverted << " [" << d.text << "]";
+            EXPECT_NE(d.text.find(kQso), std::string::npos) << c.mode;
+            EXPECT_GE(d.maxQuality, 28) << c.mode;
+        }
+    }
+}
+
+TEST(PskChain, AfcPullsAThreeHertzOffsetIn) {
+    for (int mode : {kModeBpsk31, kModeQpsk31, kModeBpsk63}) {
+        for (double offset : {3.0, -3.0}) {
+            const testing::PskSignalOptions o{.carrierHz = 1000.0 + offset,
+                                              .baud = mode == kModeBpsk63 ? 62.5 : 31.25,
+                                              .qpsk = mode == kModeQpsk31,
+                                              .snrDb = 10.0};
+            const Reception d = receive(mode, testing::makePskSignal(kQso, o), 1000.0, true);
+            // The oscillator's step is 11025 / 65536 Hz; the AFC settles within one step.
+            EXPECT_NEAR(d.frequency, 1000.0 + offset, 0.25) << mode << " " << offset;
+            EXPECT_NE(d.text.find(kQso.substr(10)), std::string::npos)
+                << mode << " [" << d.text << "]";
+        }
+    }
+}
+
+TEST(PskChain, SquelchOpensOnSignalAndClosesOnNoise) {
+    ReceiveChain chain;
+    chain.setReceiveFrequency(1000.0, true);
+    std::vector<int16_t> hiss(kTickSamples * 10, 0);
+    testing::addNoise(hiss, 3000.0, 3);
+    Reception r;
+    feedTicks(chain, hiss, false, r);
+    EXPECT_FALSE(chain.squelch().isOpen());
+    feedTicks(chain, testing::makePskSignal(kQso, {.snrDb = 10.0}), false, r);
+    EXPECT_TRUE(chain.squelch().isOpen());
+    feedTicks(chain, hiss, false, r);
+    EXPECT_FALSE(chain.squelch().isOpen());
 }
 
 }  // namespace
