@@ -3,26 +3,16 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <memory>
 
-#include "app/SampleTimer.h"
 #include "audio/Resampler.h"
-#include "display/SpectrumAnalyser.h"
-#include "display/SpectrumCollector.h"
-#include "display/SpectrumHistory.h"
-#include "display/SpectrumWindow.h"
 #include "modem/Fsk63CodeTable.h"
 #include "modem/OperatingMode.h"
-#include "modem/ReceiveChain.h"
 #include "modem/TransmitHost.h"
 #include "modem/Transmitter.h"
 #include "modem/Varicode.h"
 
 namespace tarnvel::cli {
 namespace {
-
-// The station's spectrum window ("Misc"/"FFTWindow") as a fresh profile has it.
-constexpr int kDefaultFftWindowSetting = 2;
 
 // Bounds for the length of a transmission, in symbols: the preamble (4 carrier, 36 idle), the
 // tail (10 encoder symbols, 36 carrier, 1 off), each character's varicode with its two zero
@@ -52,78 +42,7 @@ size_t symbolBound(int mode, std::string_view text, size_t cwIdLength) {
     return symbols + (cwIdLength + kMorseFrameCharacters) * kMaxMorseSymbolsPerCharacter;
 }
 
-// The signal-to-noise figure the AFC step takes: the spectrum's decibels, truncated toward
-// zero, with anything not finite (no rows yet can give no such value, but the gate must never
-// open on one) held shut.
-int afcGateFigure(double snrDb) {
-    if (!std::isfinite(snrDb)) return 0;
-    return static_cast<int>(std::clamp(snrDb, -1000.0, 1000.0));
-}
-
-// The spectrum rows as the station's waterfall makes them, for the AFC gate: every block is
-// offered to the collector, and each full block becomes one analysed row in the history.
-class SpectrumGate {
-  public:
-    SpectrumGate()
-        : window_(display::spectrumWindowFromSetting(kDefaultFftWindowSetting)),
-          collector_(std::make_unique<display::SpectrumCollector>()),
-          analyser_(std::make_unique<display::SpectrumAnalyser>()),
-          history_(std::make_unique<display::SpectrumHistory>()),
-          row_(std::make_unique<display::SpectrumRow>()) {}
-
-    void offer(const int16_t* samples, size_t count) {
-        if (!collector_->collect(samples, count)) return;
-        analyser_->analyseBlock(collector_->block(), window_, *row_);
-        history_->addRow(*row_);
-        collector_->clearBlockReady();
-    }
-
-    int figureAt(const modem::ReceiveChain& chain) const {
-        return afcGateFigure(
-            display::signalToNoise(*history_, chain.mode(), chain.afcBin(), chain.sampleRate()));
-    }
-
-  private:
-    display::SpectrumWindow window_;
-    // The block, the transform buffers and the eight rows are large: kept off the stack.
-    std::unique_ptr<display::SpectrumCollector> collector_;
-    std::unique_ptr<display::SpectrumAnalyser> analyser_;
-    std::unique_ptr<display::SpectrumHistory> history_;
-    std::unique_ptr<display::SpectrumRow> row_;
-};
-
 }  // namespace
-
-ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& settings,
-                         app::ReceiveText& window) {
-    if (settings.mode == nullptr) return {false, "no mode given"};
-    modem::ReceiveChain chain(audio::kModemSampleRate, settings.mode->operatingMode);
-    if (!chain.selectMode(settings.mode->operatingMode))
-        return {false, "the mode " + std::string(settings.mode->name) + " has no receiver"};
-    chain.setInvertedQpsk(settings.mode->invertedQpsk);
-    if (!chain.setReceiveFrequency(settings.frequency, /*operatorRetune=*/true))
-        return {false, "the receive frequency is not usable"};
-    chain.squelch().setEnabled(settings.squelchThreshold.has_value());
-    if (settings.squelchThreshold && !chain.squelch().setThreshold(*settings.squelchThreshold))
-        return {false, "the squelch threshold is outside 0..31"};
-
-    SpectrumGate spectrum;
-    app::SampleTimer timer(audio::kModemSampleRate, app::kHousekeepingPeriodMs);
-    for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
-        const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);
-        spectrum.offer(audio.data() + at, n);
-        chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(n * sizeof(int16_t)),
-                                  modem::ReceiveChain::kDemodulate);
-        std::string& pending = chain.pendingText();
-        if (chain.textPasses(/*transmitting=*/false)) window.appendReceivedText(pending);
-        pending.clear();
-        for (int ticks = timer.advance(n); ticks > 0; --ticks) {
-            chain.onTimerTick();
-            if (settings.afc) chain.afcStep(spectrum.figureAt(chain));
-        }
-    }
-    return {true, {}, chain.receiveFrequency()};
-}
 
 ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<int16_t>& audio) {
     if (settings.mode == nullptr) return {false, "no mode given"};

@@ -382,13 +382,17 @@ Parsed<WaterfallOptions> parseWaterfallOptions(const std::vector<std::string_vie
 std::string_view generalHelp() {
     return R"(Usage: tarnvel-cli COMMAND [OPTIONS]
 
-Batch work on WAV recordings with the Tarnvel modem.
+Batch work on WAV recordings with the Tarnvel modem, and a station without a
+window on the sound card.
 
 Commands:
   decode     decode a recording and print the received text
   encode     write one transmission into a WAV file
   channels   decode every BPSK signal of a recording, one block per channel
   waterfall  draw the waterfall of a recording into a PNG picture
+  listen     receive from a sound card and print the text as it arrives
+  transmit   send a text on a sound card and return to receive
+  devices    list the sound input and output devices
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.
 Exit status: 0 done, 1 the work could not be done, 2 bad command line or bad file.

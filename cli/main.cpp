@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/StationCommands.h"
 
 namespace {
 
@@ -45,7 +46,10 @@ int main(int argc, char** argv) {
     if (command == "channels") return run(parseChannelsOptions(args), channelsHelp(), runChannels);
     if (command == "waterfall")
         return run(parseWaterfallOptions(args), waterfallHelp(), runWaterfall);
-    reportProblem({std::string(command),
-                   "unknown command (decode, encode, channels or waterfall; try --help)"});
+    if (command == "listen") return runListen(args);
+    if (command == "transmit") return runTransmit(args);
+    if (command == "devices") return runDevices(args);
+    reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
+                                         "listen, transmit or devices; try --help)"});
     return kExitBadInput;
 }

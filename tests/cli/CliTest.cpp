@@ -463,7 +463,7 @@ TEST(CliWaterfall, RefusesABadPaletteAndLeavesNothingBehind) {
 
 TEST(Cli, CommandsAndHelp) {
     expectRefused(runCli({}), "usage", "no command", "no arguments");
-    expectRefused(runCli({"transmit"}), "transmit", "unknown command", "unknown command");
+    expectRefused(runCli({"record"}), "record", "unknown command", "unknown command");
     const CliRun help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("decode"), std::string::npos);

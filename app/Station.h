@@ -1,0 +1,241 @@
+#pragma once
+// The station: the main frame's logic without a window. It owns every engine (the receive
+// chain, the transmitter, the spectrum analysis, the IMD meter, the multichannel decoder, the
+// sound history), the receive and transmit text models and the settings, and drives an
+// injected sound card. It holds the operating state (stopped, receiving, transmitting), the
+// receive and transmit frequencies, and runs the switching sequences, the text flow and the
+// 300 ms housekeeping timer in their fixed order.
+//
+// One thread does all the work: the owner calls pump() (a command-line loop), or calls
+// handleSoundEvents() when the sound card's wake descriptor becomes readable and onTimerTick()
+// from its own 300 ms timer (a desktop window). Nothing here blocks longer than the short
+// pauses around push-to-talk.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ReceiveText.h"
+#include "app/Settings.h"
+#include "app/StationClock.h"
+#include "app/StationHost.h"
+#include "app/TransmitText.h"
+#include "audio/HistoryRing.h"
+#include "audio/SoundCard.h"
+#include "display/MultichannelDecoder.h"
+#include "display/SpectrumAnalyser.h"
+#include "display/SpectrumCollector.h"
+#include "display/SpectrumHistory.h"
+#include "modem/ImdMeter.h"
+#include "modem/ReceiveChain.h"
+#include "modem/TransmitHost.h"
+#include "modem/Transmitter.h"
+
+namespace tarnvel::app {
+
+// Bits of the `which` argument of setFrequency.
+inline constexpr int kSetTransmit = 1;
+inline constexpr int kSetReceive = 2;
+inline constexpr int kSetBoth = kSetTransmit | kSetReceive;
+
+inline constexpr double kMinNudgeHz = 50.0;
+inline constexpr double kMaxNudgeHz = 5000.0;
+
+inline constexpr const char* kNoCallMessage = "Your callsign is not set!";
+inline constexpr const char* kTuneMessage = "Tune your transmitter, then press OK.";
+inline constexpr const char* kTuneCaption = "Tune TX";
+inline constexpr const char* kErrorCaption = "Error";
+inline constexpr const char* kCannotOpenMessage = "Cannot open ";
+inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
+
+struct StationOptions {
+    // Made the current folder at start-up (log, macros and palettes are named relative to it);
+    // empty: the current folder stays.
+    std::string dataFolder;
+    // Keep the whole received text (a batch tool prints it) instead of the window's line limit.
+    bool keepAllReceivedText = false;
+};
+
+class Station final : private modem::TransmitHost {
+  public:
+    static constexpr StationMs kTimerPeriodMs = 300;
+    static constexpr StationMs kPttReleasePauseMs = 50;
+    static constexpr StationMs kPttKeyPauseMs = 55;
+    // Ticks the output watchdog waits for the first returned buffer before reopening.
+    static constexpr int kOutputWatchdogTicks = 10;
+    static constexpr int kImdHoldTicks = 3;
+    static constexpr int kChannelCount = display::kChannelSlots;
+
+    Station(SettingsStore& store, audio::SoundCard& card, StationHost& host, StationClock& clock,
+            StationOptions options = {});
+    ~Station() override;
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    // Start-up: rates, history, frequencies, the receive log, the data folder, the sound card
+    // (receiving, or stopped with the message), the timer. The saved mode is re-issued on the
+    // first tick. Returns false when the sound card could not be opened (the station runs on,
+    // stopped).
+    bool start();
+    // Shut-down: sound off, receive log closed, changed settings written back. Also run by the
+    // destructor when start() ran.
+    void shutdown();
+
+    // The loop of a front end without its own: handles sound events and due timer ticks for
+    // up to timeoutMs; returns the number of sound events handled.
+    int pump(StationMs timeoutMs);
+    // Pumps until done() holds (true) or timeoutMs have passed (false).
+    bool runUntil(const std::function<bool()>& done, StationMs timeoutMs);
+    // Handles every pending sound event (with the timer ticks that fall due between them).
+    int handleSoundEvents();
+    // Runs the timer ticks that are due by the clock.
+    void runDueTicks();
+
+    // Operating state.
+    OperatingState state() const { return state_; }
+    void goTransmit();
+    void goReceive();
+    void toggleTransmit();
+    void soundOff();
+    // The Tune command: transmits the tuning carrier while the host's modal message is open.
+    void tune();
+    // "&RX": releases a held IMD figure and returns to receive.
+    void receiveCommand();
+    // Esc: returns to receive; with "ClearOnEsc" the transmit window is emptied.
+    void escapeCommand();
+
+    // Frequencies: which is kSetTransmit and/or kSetReceive. Refuses (false) a frequency that
+    // is not finite and positive.
+    bool setFrequency(double hz, int which, bool addSeparator);
+    double receiveFrequency() const { return chain_.receiveFrequency(); }
+    double transmitFrequency() const { return txFrequency_; }
+    void setTransmitLocked(bool locked);
+    bool transmitLocked() const { return txLocked_; }
+    // Alt (1 Hz) and Ctrl (10 Hz) with Left (direction -1) or Right (+1); Shift marks the text.
+    void nudgeFrequency(int direction, double stepHz, bool shiftHeld);
+    void seekLeft();
+    void seekRight();
+    // Shift-tuning: the history is decoded again from its oldest sample.
+    bool startReplay();
+
+    // Mode commands: 0 BPSK31, 1 QPSK31, 2 FSK31, 4 FSK63, 10 PACTOR, 11 BPSK63.
+    bool selectMode(int mode);
+    int mode() const { return chain_.mode(); }
+    void setInvertedQpsk(bool inverted);
+
+    // The receive text flow.
+    void flushReceivedText();
+    bool openReceiveLog(const std::string& fileName);
+    void closeReceiveLog();
+    bool receiveLogOpen() const { return rxLog_ != nullptr; }
+
+    // The timer rules, in their order; the owner's timer or runDueTicks calls it.
+    void onTimerTick();
+    // One received block (512 samples).
+    void onInputBlock(const int16_t* samples, size_t count);
+    void onOutputBufferDone(int buffer);
+
+    // Text and settings the windows edit.
+    TransmitText& transmitText() { return transmitText_; }
+    ReceiveText& receiveText() { return receiveText_; }
+    const ReceiveText& receiveText() const { return receiveText_; }
+    Settings& settings() { return settings_; }
+    void setImdMeasuring(bool on);
+    bool tuning() const { return tuning_; }
+
+    // Engines, for the views and tests.
+    modem::ReceiveChain& receiveChain() { return chain_; }
+    modem::Transmitter& transmitter() { return transmitter_; }
+    modem::ImdMeter& imdMeter() { return imd_; }
+    display::MultichannelDecoder& multichannel() { return multichannel_; }
+    const display::SpectrumHistory& spectrumHistory() const { return spectrumHistory_; }
+    audio::HistoryRing* soundHistory() { return history_.get(); }
+    audio::SoundCard& soundCard() { return card_; }
+
+    int tickCount() const { return tickCount_; }
+    int outputWatchdog() const { return outputWatchdog_; }
+    bool inputEnded() const { return inputEnded_; }
+    // Transmissions that ended because their end buffer had played.
+    int transmissionsCompleted() const { return transmissionsCompleted_; }
+    // Times the output watchdog started the output again.
+    int watchdogReopens() const { return watchdogReopens_; }
+    // What the sound card said when it last refused (for a front end's own report).
+    const std::string& lastSoundProblem() const { return lastSoundProblem_; }
+
+  private:
+    // TransmitHost.
+    bool nextTransmitCharacter(uint8_t& ch) override;
+    bool isTuning() const override { return tuning_; }
+    bool isImdMeasuring() const override { return imd_.measuring(); }
+    void echo(char ch) override { chain_.pendingText().push_back(ch); }
+    void announce(std::string_view text) override;
+    void clearTransmitWindow() override;
+    void transmissionOver() override { transmissionOver_ = true; }
+    std::string cwIdText() const override { return settings_.station.cwId.value(); }
+    int useCwId() const override { return settings_.station.useCwId; }
+    int fastCwId() const override { return settings_.station.fastCwId; }
+
+    void applySampleRate();
+    void applyReceiveSettings();
+    void changeState(OperatingState state);
+    bool openInput();
+    void reportSoundCardUnavailable();
+    void reportSoundFailure(const std::string& what, const audio::SoundResult& result);
+    // Fills and queues the four output buffers; the card's refusal when it refused one.
+    audio::SoundResult primeOutput();
+    // Leaves transmit because the output failed; the transmitter is released.
+    void abandonTransmit(const std::string& what, const audio::SoundResult& result);
+    void handleEvent(const audio::SoundEvent& event);
+    void handleDeviceFailure(const audio::SoundEvent& event);
+    void showReceived(std::string_view text);
+    void appendDirect(char c);
+    void runSpectrumRow();
+    void replayHistory();
+    void afcStep(double gain);
+    int32_t activeZeroRun() const;
+    void firstTick();
+    void jumpToChannel(int slot);
+
+    SettingsStore& store_;
+    Settings settings_;
+    audio::SoundCard& card_;
+    StationHost& host_;
+    StationClock& clock_;
+    StationOptions options_;
+
+    modem::ReceiveChain chain_;
+    modem::Transmitter transmitter_;
+    modem::ImdMeter imd_;
+    display::SpectrumCollector collector_;
+    display::SpectrumAnalyser analyser_;
+    display::SpectrumHistory spectrumHistory_;
+    display::SpectrumRow row_{};
+    display::MultichannelDecoder multichannel_;
+    std::unique_ptr<audio::HistoryRing> history_;
+    ReceiveText receiveText_;
+    TransmitText transmitText_;
+    std::array<int16_t, audio::kInputBlockSamples> block_{};
+
+    OperatingState state_ = OperatingState::Stopped;
+    double txFrequency_ = 1000.0;
+    bool txLocked_ = false;
+    bool tuning_ = false;
+    int outputWatchdog_ = 0;
+    int tickCount_ = 0;
+    StationMs nextTickAt_ = 0;
+    bool started_ = false;
+    bool shutDown_ = false;
+    bool transmissionOver_ = false;
+    bool replaying_ = false;
+    bool inputEnded_ = false;
+    int transmissionsCompleted_ = 0;
+    int watchdogReopens_ = 0;
+    bool firstTickDone_ = false;
+    std::string lastSoundProblem_;
+    std::FILE* rxLog_ = nullptr;
+};
+
+}  // namespace tarnvel::app

@@ -1,0 +1,59 @@
+#pragma once
+// The narrow window interface of the station: everything Station asks of whatever shows it to
+// the operator. The desktop frame implements it with message boxes and views; the command-line
+// tool prints messages to standard error; tests script it.
+//
+// Every call comes on the station's thread. showMessage and the prompts are modal: they return
+// when the operator has answered (a desktop host keeps pumping the station meanwhile, so audio
+// goes on while a message box is open).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarnvel::app {
+
+enum class MessageKind { Error, Warning, Info };
+
+enum class OperatingState : int { Stopped = 0, Receiving = 1, Transmitting = 2 };
+
+class StationHost {
+  public:
+    virtual ~StationHost() = default;
+
+    // A message box: text, caption (may be empty) and icon.
+    virtual void showMessage(std::string_view text, std::string_view caption, MessageKind kind) = 0;
+    // A one-value input dialog; nothing when cancelled.
+    virtual std::optional<std::string> prompt(std::string_view text, std::string_view initial) {
+        (void)text;
+        (void)initial;
+        return std::nullopt;
+    }
+    // The station dialog (call sign, name, QTH, identification).
+    virtual void openStationDialog() {}
+
+    // Whether the receive window has the keyboard focus (decoded text then waits).
+    virtual bool receiveWindowHasFocus() const { return false; }
+    virtual void focusTransmitWindow() {}
+
+    // Repaint requests: a new spectrum row is in the spectrum history; the status bar (mode,
+    // frequencies, quality, IMD) has new values; the frequencies changed.
+    virtual void spectrumRowReady() {}
+    virtual void statusChanged() {}
+    virtual void frequencyChanged() {}
+
+    // Text windows: characters shown in the receive window (already appended to the model);
+    // the receive window was cleared; the transmit window was emptied.
+    virtual void receivedTextShown(std::string_view text) { (void)text; }
+    virtual void receiveWindowCleared() {}
+    virtual void transmitWindowCleared() {}
+
+    // The operating state changed (the view redraws its transmit marks, the layout changes).
+    virtual void stateChanged(OperatingState state) { (void)state; }
+    // The push-to-talk line should follow on (the serial port and the external program).
+    virtual void setPtt(bool on) { (void)on; }
+    // Once per timer tick: a started rig-control program is checked for still running.
+    virtual void checkExternalProgram() {}
+};
+
+}  // namespace tarnvel::app

@@ -1,0 +1,337 @@
+#include "cli/StationCommands.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "app/SettingsStore.h"
+#include "app/Station.h"
+#include "app/StationClock.h"
+#include "audio/PortAudioSoundCard.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleHost.h"
+#include "cli/Options.h"
+#include "cli/ScratchProfile.h"
+#include "cli/TextCodec.h"
+#include "modem/TransmitHost.h"
+
+namespace tarnvel::cli {
+namespace {
+
+constexpr app::StationMs kPumpSliceMs = 100;
+// Bounds the wait for the end of a transmission: the slowest character (a 12-bit varicode
+// word with its two zero bits at 31.25 baud, 0.45 s) times the text, plus the preamble,
+// postamble and the sound server's buffering.
+constexpr double kSecondsPerCharacterBound = 14.0 / 31.25;
+constexpr double kTransmissionSlackSeconds = 15.0;
+
+std::atomic<bool> gStopRequested{false};
+
+void onStopSignal(int) {
+    gStopRequested.store(true);
+}
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int fail(int status, std::string subject, std::string message) {
+    reportProblem(Problem{std::move(subject), std::move(message)});
+    return status;
+}
+
+// Options of the station commands: "--name value" or "--name=value".
+struct StationOptions {
+    std::optional<Problem> problem;
+    bool help = false;
+    const ModeChoice* mode = nullptr;
+    double frequency = 0.0;
+    std::optional<std::string> device;
+    std::optional<double> seconds;
+    std::optional<std::string> text;
+    std::optional<std::string> textFile;
+};
+
+StationOptions parseStationOptions(const std::vector<std::string_view>& args,
+                                   std::initializer_list<std::string_view> known) {
+    StationOptions o;
+    auto refuse = [&](std::string_view subject, std::string message) {
+        if (!o.problem) o.problem = Problem{std::string(subject), std::move(message)};
+    };
+    std::vector<std::string_view> seen;
+    for (size_t i = 0; i < args.size() && !o.problem; ++i) {
+        std::string_view name = args[i];
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+            continue;
+        }
+        std::optional<std::string_view> value;
+        if (const size_t eq = name.find('='); name.starts_with("--") && eq != name.npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            refuse(name, name.starts_with("-") ? "unknown option" : "unexpected argument");
+            break;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                refuse(name, "needs a value");
+                break;
+            }
+            value = args[++i];
+        }
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
+            refuse(name, "given more than once");
+            break;
+        }
+        seen.push_back(name);
+        const std::string v(*value);
+        if (name == "--mode") {
+            o.mode = findMode(v);
+            if (o.mode == nullptr) refuse(name, "unknown mode '" + v + "'");
+        } else if (name == "--freq") {
+            char* end = nullptr;
+            errno = 0;
+            o.frequency = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(o.frequency))
+                refuse(name, "'" + v + "' is not a frequency in Hz");
+            else if (o.frequency < kMinFrequencyHz || o.frequency > kMaxFrequencyHz)
+                refuse(name, v + " Hz is outside 100..5000 Hz");
+        } else if (name == "--seconds") {
+            char* end = nullptr;
+            errno = 0;
+            const double s = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(s) || s <= 0)
+                refuse(name, "'" + v + "' is not a positive number of seconds");
+            o.seconds = s;
+        } else if (name == "--device") {
+            o.device = v;
+        } else if (name == "--text") {
+            o.text = v;
+        } else if (name == "--text-file") {
+            o.textFile = v;
+        }
+    }
+    if (o.problem || o.help) return o;
+    const bool needsMode = std::find(known.begin(), known.end(), "--mode") != known.end();
+    if (needsMode && o.mode == nullptr) refuse("--mode", "is required");
+    if (needsMode && o.frequency == 0.0) refuse("--freq", "is required");
+    return o;
+}
+
+// Finds a device by its exact name, else by a part of the name that only one device has.
+std::optional<int> findDevice(const std::vector<audio::SoundDeviceInfo>& devices,
+                              const std::string& name, std::string& error) {
+    for (size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].name == name) return static_cast<int>(i);
+    std::optional<int> found;
+    for (size_t i = 0; i < devices.size(); ++i) {
+        if (devices[i].name.find(name) == std::string::npos) continue;
+        if (found) {
+            error = "more than one device matches (see 'tarnvel-cli devices')";
+            return std::nullopt;
+        }
+        found = static_cast<int>(i);
+    }
+    if (!found) error = "no such device (see 'tarnvel-cli devices')";
+    return found;
+}
+
+// The settings of a headless station: every decoded character printed, no multichannel
+// decoding, no history.
+void prepareStation(app::Station& station, const StationOptions& o) {
+    app::Settings& s = station.settings();
+    s.station.call = "N0CALL";
+    s.sound.squelch = 0;
+    s.misc.multichannelWindow = 0;
+    s.misc.soundHistory = 0;
+    s.misc.mode = o.mode->operatingMode;
+    s.misc.invQpsk = o.mode->invertedQpsk ? 1 : 0;
+    s.sound.lastFq = static_cast<float>(o.frequency);
+}
+
+bool startStation(app::Station& station, const StationOptions& o) {
+    const bool open = station.start();
+    station.selectMode(o.mode->operatingMode);
+    station.setInvertedQpsk(o.mode->invertedQpsk);
+    station.setFrequency(o.frequency, app::kSetBoth, false);
+    return open;
+}
+
+constexpr std::string_view kListenHelp =
+    "usage: tarnvel-cli listen --mode MODE --freq HZ [--device NAME] [--seconds S]\n"
+    "\n"
+    "Receives from a sound card input and prints the decoded text as it arrives, until S\n"
+    "seconds have passed or the program is interrupted. NAME is an input device as listed by\n"
+    "'tarnvel-cli devices' (a unique part of its name will do); the default is the system's.\n"
+    "Exits with status 1 when the sound card cannot be opened or stops working.\n";
+
+constexpr std::string_view kTransmitHelp =
+    "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F) [--device NAME]\n"
+    "\n"
+    "Sends the text on a sound card output and exits when the station has returned to\n"
+    "receive, after the last buffer of the transmission has played. NAME is an output device\n"
+    "as listed by 'tarnvel-cli devices'. Exits with status 1 when the transmission could not\n"
+    "be made or was cut short.\n";
+
+constexpr std::string_view kDevicesHelp =
+    "usage: tarnvel-cli devices\n"
+    "\n"
+    "Lists the sound input and output devices, numbered as the station's settings number\n"
+    "them.\n";
+
+}  // namespace
+
+int runListen(const std::vector<std::string_view>& args) {
+    const StationOptions o =
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--seconds"});
+    if (o.help) {
+        std::fwrite(kListenHelp.data(), 1, kListenHelp.size(), stdout);
+        return kExitOk;
+    }
+    if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
+
+    audio::PortAudioSoundCard card;
+    int deviceId = audio::kPreferredDevice;
+    if (o.device) {
+        std::string error;
+        const auto found = findDevice(card.inputDevices(), *o.device, error);
+        if (!found) return fail(kExitBadInput, "--device", *o.device + ": " + error);
+        deviceId = *found;
+    }
+    ScratchProfile profile;
+    ConsoleHost host;
+    app::SteadyStationClock clock;
+    app::Station station(profile.store(), card, host, clock,
+                         app::StationOptions{{}, /*keepAllReceivedText=*/true});
+    prepareStation(station, o);
+    station.settings().soundDevice.mixerDevice = deviceId;
+    host.printReceivedTextOf(&station);
+    catchStopSignals();
+    if (!startStation(station, o)) return kExitFailure;
+
+    const app::StationMs end =
+        o.seconds ? clock.now() + static_cast<app::StationMs>(*o.seconds * 1000.0) : -1;
+    int status = kExitOk;
+    while (!gStopRequested.load()) {
+        station.pump(kPumpSliceMs);
+        if (station.state() == app::OperatingState::Stopped) {
+            status = kExitFailure;  // the host has said why
+            break;
+        }
+        if (end >= 0 && clock.now() >= end) break;
+    }
+    const std::string& text = station.receiveText().text();
+    if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return status;
+}
+
+int runTransmit(const std::vector<std::string_view>& args) {
+    const StationOptions o =
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--text", "--text-file"});
+    if (o.help) {
+        std::fwrite(kTransmitHelp.data(), 1, kTransmitHelp.size(), stdout);
+        return kExitOk;
+    }
+    if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
+    if (o.text.has_value() == o.textFile.has_value())
+        return fail(kExitBadInput, "--text", "give either --text or --text-file");
+    if (o.mode->operatingMode == 10) return fail(kExitBadInput, "--mode", "pactor is receive only");
+
+    std::string raw;
+    std::string subject = "--text";
+    if (o.textFile) {
+        subject = *o.textFile;
+        std::ifstream in(*o.textFile, std::ios::binary);
+        if (!in)
+            return fail(kExitBadInput, subject,
+                        std::string("cannot open: ") + std::strerror(errno));
+        std::ostringstream content;
+        content << in.rdbuf();
+        raw = content.str();
+    } else {
+        raw = *o.text;
+    }
+    const CodedText coded = toStationCodes(raw);
+    if (!coded.ok) return fail(kExitBadInput, subject, coded.error);
+    if (coded.codes.empty()) return fail(kExitBadInput, subject, "the text is empty");
+
+    audio::PortAudioSoundCard card;
+    int deviceId = audio::kPreferredDevice;
+    if (o.device) {
+        std::string error;
+        const auto found = findDevice(card.outputDevices(), *o.device, error);
+        if (!found) return fail(kExitBadInput, "--device", *o.device + ": " + error);
+        deviceId = *found;
+    }
+    ScratchProfile profile;
+    ConsoleHost host;
+    app::SteadyStationClock clock;
+    app::Station station(profile.store(), card, host, clock);
+    prepareStation(station, o);
+    station.settings().soundDevice.mixerDeviceOut = deviceId;
+    catchStopSignals();
+    if (!startStation(station, o)) return kExitFailure;
+
+    station.transmitText().appendText(coded.codes);
+    station.transmitText().appendText(std::string(1, static_cast<char>(modem::kCharRx)));
+    station.goTransmit();
+    if (station.state() != app::OperatingState::Transmitting) return kExitFailure;
+
+    const double boundSeconds =
+        static_cast<double>(coded.codes.size()) * kSecondsPerCharacterBound +
+        kTransmissionSlackSeconds;
+    const app::StationMs deadline = clock.now() + static_cast<app::StationMs>(boundSeconds * 1000);
+    while (station.state() == app::OperatingState::Transmitting) {
+        if (gStopRequested.load()) {
+            station.goReceive();
+            return fail(kExitFailure, "transmit", "interrupted before the end of the text");
+        }
+        if (clock.now() >= deadline) {
+            station.goReceive();
+            return fail(kExitFailure, "transmit", "the sound card stopped taking audio");
+        }
+        station.pump(kPumpSliceMs);
+    }
+    if (station.transmissionsCompleted() == 0) return kExitFailure;  // the host has said why
+    return kExitOk;
+}
+
+int runDevices(const std::vector<std::string_view>& args) {
+    const StationOptions o = parseStationOptions(args, {});
+    if (o.help) {
+        std::fwrite(kDevicesHelp.data(), 1, kDevicesHelp.size(), stdout);
+        return kExitOk;
+    }
+    if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
+    audio::PortAudioSoundCard card;
+    const auto inputs = card.inputDevices();
+    const auto outputs = card.outputDevices();
+    if (inputs.empty() && outputs.empty())
+        return fail(kExitFailure, "devices", "no sound devices found (is a sound server running?)");
+    for (size_t i = 0; i < inputs.size(); ++i)
+        std::printf("input %zu: %s\n", i, inputs[i].name.c_str());
+    for (size_t i = 0; i < outputs.size(); ++i)
+        std::printf("output %zu: %s\n", i, outputs[i].name.c_str());
+    std::fflush(stdout);
+    return kExitOk;
+}
+
+}  // namespace tarnvel::cli

@@ -1,0 +1,52 @@
+#pragma once
+// A station host for tests: records every message and request, answers focus questions as
+// scripted, and can run a callback while a modal message is open (the Tune message).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/StationHost.h"
+
+namespace tarnvel::app::testing {
+
+struct ShownMessage {
+    std::string text;
+    std::string caption;
+    MessageKind kind;
+};
+
+class ScriptedHost : public StationHost {
+  public:
+    void showMessage(std::string_view text, std::string_view caption, MessageKind kind) override {
+        messages.push_back({std::string(text), std::string(caption), kind});
+        if (whileMessageOpen) whileMessageOpen();
+    }
+    void openStationDialog() override { ++stationDialogs; }
+    bool receiveWindowHasFocus() const override { return receiveFocus; }
+    void spectrumRowReady() override { ++spectrumRows; }
+    void receivedTextShown(std::string_view text) override { shown.append(text); }
+    void receiveWindowCleared() override { ++receiveClears; }
+    void transmitWindowCleared() override { ++transmitClears; }
+    void stateChanged(OperatingState state) override { states.push_back(state); }
+    void setPtt(bool on) override { ptt.push_back(on); }
+
+    bool hasMessage(const std::string& text) const {
+        for (const ShownMessage& m : messages)
+            if (m.text == text) return true;
+        return false;
+    }
+
+    std::vector<ShownMessage> messages;
+    std::function<void()> whileMessageOpen;
+    int stationDialogs = 0;
+    bool receiveFocus = false;
+    int spectrumRows = 0;
+    std::string shown;
+    int receiveClears = 0;
+    int transmitClears = 0;
+    std::vector<OperatingState> states;
+    std::vector<bool> ptt;
+};
+
+}  // namespace tarnvel::app::testing

@@ -1,0 +1,188 @@
+// tarnvel-cli's station commands on a real sound server: a private PulseAudio server with a
+// null sink, whose monitor hears what is played. Skipped only where no server can be started.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/WavFile.h"
+#include "support/WavBytes.h"
+#include "tests/audio/PulseServer.h"
+
+extern char** environ;
+
+namespace tarnvel::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using testing::ScratchFolder;
+
+std::string fileText(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The tool opens PortAudio, whose ALSA plugins leave allocations behind when unloaded; a
+// sanitizer build of the tool is told to ignore those, as the sound tests are.
+void quietenPluginLeaks(const std::filesystem::path& folder) {
+    const std::filesystem::path suppressions = folder / "lsan.supp";
+    std::ofstream(suppressions) << "leak:snd_dlopen\n";
+    ::setenv("LSAN_OPTIONS", ("suppressions=" + suppressions.string()).c_str(), 1);
+    ::setenv("ASAN_OPTIONS", "fast_unwind_on_malloc=0", 1);
+}
+
+// A running tarnvel-cli with its standard output and error in files.
+class CliProcess {
+  public:
+    CliProcess(const std::filesystem::path& folder, const std::string& name,
+               const std::vector<std::string>& args)
+        : out_(folder / (name + ".out")), err_(folder / (name + ".err")) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<std::string> all = {TARNVEL_CLI_PATH};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        started_ = Clock::now();
+        if (posix_spawn(&pid_, TARNVEL_CLI_PATH, &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~CliProcess() {
+        if (pid_ > 0 && status_ < 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    // The exit status, or -1 when the process had not ended within the limit (it is then
+    // killed: a hang).
+    int wait(std::chrono::seconds limit) {
+        if (pid_ <= 0) return -1;
+        const auto deadline = Clock::now() + limit;
+        while (status_ < 0) {
+            int raw = 0;
+            const pid_t r = ::waitpid(pid_, &raw, WNOHANG);
+            if (r == pid_) {
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                ended_ = Clock::now();
+                break;
+            }
+            if (Clock::now() >= deadline) {
+                ::kill(pid_, SIGKILL);
+                ::waitpid(pid_, nullptr, 0);
+                status_ = -2;
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return status_;
+    }
+    double seconds() const { return std::chrono::duration<double>(ended_ - started_).count(); }
+    std::string out() const { return fileText(out_); }
+    std::string err() const { return fileText(err_); }
+
+  private:
+    std::filesystem::path out_, err_;
+    pid_t pid_ = -1;
+    int status_ = -1;
+    Clock::time_point started_, ended_;
+};
+
+class StationAudio : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        quietenPluginLeaks(folder.path());
+        if (!server.start()) GTEST_SKIP() << "no PulseAudio server here: " << server.error();
+    }
+    ScratchFolder folder;
+    audio::test::PulseServer server;
+};
+
+constexpr const char* kText = "VVV VVV VVV CQ CQ DE SP9XYZ SP9XYZ PSE K";
+
+// The transmission goes into the sink while a listening station hears its monitor; the
+// transmitting station returns to receive only when the whole transmission has played.
+TEST_F(StationAudio, ListenHearsTransmitThroughTheSink) {
+    // The length of the same transmission rendered to a file, for the timing check.
+    CliProcess encode(folder.path(), "encode",
+                      {"encode", "--mode", "bpsk31", "--freq", "1000", "--text", kText, "-o",
+                       (folder / "tx.wav").string()});
+    ASSERT_EQ(encode.wait(std::chrono::seconds(30)), 0) << encode.err();
+    const audio::WavReadResult rendered = audio::readWavFile((folder / "tx.wav").string(), 0);
+    ASSERT_TRUE(rendered.ok) << rendered.error;
+    const double audioSeconds =
+        static_cast<double>(rendered.samples.size()) / static_cast<double>(rendered.sampleRate);
+
+    CliProcess transmit(folder.path(), "transmit",
+                        {"transmit", "--mode", "bpsk31", "--freq", "1000", "--text", kText});
+    // The listener joins while the leading "VVV" goes out: an output opened while another
+    // client of the null sink already records its monitor has been seen to drain several
+    // times faster than real time.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    CliProcess listen(folder.path(), "listen",
+                      {"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds",
+                       std::to_string(static_cast<int>(audioSeconds) + 6)});
+    const int sent = transmit.wait(std::chrono::seconds(static_cast<int>(audioSeconds) + 30));
+    ASSERT_EQ(sent, 0) << transmit.err();
+    // The end buffer comes back only after everything before it has played; the first
+    // buffers were queued before the clock of the sound server started.
+    EXPECT_GE(transmit.seconds(), audioSeconds - 0.5) << "rendered " << audioSeconds << " s";
+    EXPECT_LT(transmit.seconds(), audioSeconds + 10.0);
+    const int heard = listen.wait(std::chrono::seconds(static_cast<int>(audioSeconds) + 30));
+    ASSERT_EQ(heard, 0) << listen.err();
+    EXPECT_NE(listen.out().find("CQ CQ DE SP9XYZ SP9XYZ PSE K"), std::string::npos)
+        << "heard: " << listen.out() << "\n"
+        << listen.err();
+    std::printf("transmission of %.2f s: transmit returned after %.2f s\n", audioSeconds,
+                transmit.seconds());
+}
+
+TEST_F(StationAudio, ListenEndsWithAMessageWhenTheServerDies) {
+    CliProcess listen(folder.path(), "listen", {"listen", "--mode", "bpsk31", "--freq", "1000"});
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(server.kill()) << server.error();
+    const auto killedAt = Clock::now();
+    const int status = listen.wait(std::chrono::seconds(30));
+    ASSERT_NE(status, -1) << "listen hung after the server died\n" << listen.err();
+    EXPECT_EQ(status, 1) << listen.err();
+    EXPECT_NE(listen.err().find("tarnvel-cli: Error: Sound card stopped"), std::string::npos)
+        << listen.err();
+    std::printf("listen ended %.2f s after the server was killed\n",
+                std::chrono::duration<double>(Clock::now() - killedAt).count());
+}
+
+TEST_F(StationAudio, NoServerMeansAMessageAndFailureNotAHang) {
+    server.stop();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds",
+                                   "60"},
+          std::vector<std::string>{"transmit", "--mode", "bpsk31", "--freq", "1000", "--text",
+                                   "TEST"}}) {
+        CliProcess run(folder.path(), args[0], args);
+        const int status = run.wait(std::chrono::seconds(30));
+        ASSERT_NE(status, -1) << args[0] << " hung without a sound server";
+        EXPECT_EQ(status, 1) << args[0] << "\n" << run.err();
+        EXPECT_NE(run.err().find("tarnvel-cli: "), std::string::npos) << run.err();
+    }
+}
+
+}  // namespace
+}  // namespace tarnvel::cli
