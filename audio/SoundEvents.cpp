@@ -153,9 +153,11 @@ std::optional<SoundEvent> SoundEvents::takeStreamEnd(SoundDirection direction) {
 }
 
 std::optional<SoundEvent> SoundEvents::next() {
+    // Waiting input first: a back end that hands a done buffer straight back (a loopback)
+    // must not keep the queue busy while the input backlog overflows.
+    if (auto ready = takeInputReady(SoundDirection::Input)) return ready;
     if (auto queued = nextQueued()) return queued;
     for (const SoundDirection d : {SoundDirection::Input, SoundDirection::Output}) {
-        if (auto ready = takeInputReady(d)) return ready;
         if (auto end = takeStreamEnd(d)) return end;
     }
     return std::nullopt;

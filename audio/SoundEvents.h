@@ -51,8 +51,8 @@ class SoundEvents {
     // only an OutputBufferDone can find it full.
     bool post(const SoundEvent& event) noexcept;
 
-    // Station's thread: the next event of a current stream: buffers done, oldest first, then
-    // waiting input, then the end of a stream. Events of a stream that has since been closed
+    // Station's thread: the next event of a current stream: waiting input, then buffers done,
+    // oldest first, then the end of a stream. Events of a stream that has since been closed
     // are discarded here.
     std::optional<SoundEvent> next();
 
