@@ -66,7 +66,7 @@ void LoopbackSoundCard::inject(std::span<const int16_t> samples) {
     const std::size_t taken = ring_.push(samples.data(), samples.size());
     overruns_ += samples.size() - taken;
     sinceLastEvent_ += taken;
-    // One event per whole block, as a sound card reports each filled buffer.
+    // Each whole block says so, as a sound card reports each filled buffer (the events coalesce).
     for (; sinceLastEvent_ >= kInputBlockSamples; sinceLastEvent_ -= kInputBlockSamples) {
         events_.post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1, SoundError::None,
                       inputStream_});

@@ -162,8 +162,9 @@ struct PortAudioSoundCard::StreamState {
 struct PortAudioSoundCard::InputStream : StreamState {
     SpscRing<int16_t> ring;  // mono at the device rate
     std::atomic<uint64_t> overruns{0};
-    // Callback only: one event per 512 samples at the nominal rate, counted in units of
-    // 1 / (nominal rate) frames so that any device rate gives whole numbers.
+    // Callback only: input is announced per 512 samples at the nominal rate (the announcements
+    // coalesce until the station looks), counted in units of 1 / (nominal rate) frames so
+    // that any device rate gives whole numbers.
     uint64_t credit = 0;
     uint64_t creditPerFrame = 1;
     uint64_t creditPerBlock = kInputBlockSamples;

@@ -16,8 +16,9 @@ std::vector<SoundEvent> drain(SoundCard& card) {
     return out;
 }
 
-// Four buffers of a counting pattern come back as eight exact input blocks, each buffer is
-// reported done by its own number, in the order played.
+// Four buffers of a counting pattern come back as eight exact input blocks (announced by one
+// readiness event, however many blocks wait), each buffer is reported done by its own number,
+// in the order played.
 TEST(LoopbackSoundCard, PlayedBuffersComeBackExactlyAsInput) {
     LoopbackSoundCard card;
     ASSERT_TRUE(card.startInput().ok());
@@ -35,7 +36,7 @@ TEST(LoopbackSoundCard, PlayedBuffersComeBackExactlyAsInput) {
         if (e.kind == SoundEventKind::InputBlockReady) ++blocksSignalled;
     }
     EXPECT_EQ(done, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(blocksSignalled, 8);
+    EXPECT_EQ(blocksSignalled, 1);
 
     std::vector<int16_t> received;
     std::array<int16_t, kInputBlockSamples> block{};

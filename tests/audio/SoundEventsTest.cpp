@@ -103,6 +103,65 @@ TEST(SoundEvents, WaitTimesOutOrWakesOnPost) {
     EXPECT_FALSE(events.next());
 }
 
+// A station that does not look at its events for a long while, under a flood of "data is
+// waiting" from a fast producer: the buffers done, the end of the input and an output failure
+// all still arrive, the data once, before the end that followed it; nothing is dropped.
+TEST(SoundEvents, FloodOfReadinessNeverCrowdsOutStreamState) {
+    SoundEvents events;
+    const uint32_t input = events.beginStream(SoundDirection::Input);
+    const uint32_t output = events.beginStream(SoundDirection::Output);
+    constexpr int kFlood = 100000;
+    std::thread inputSide([&] {
+        for (int i = 0; i < kFlood; ++i) {
+            events.post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1,
+                         SoundError::None, input});
+        }
+        events.post(
+            {SoundEventKind::InputEnded, SoundDirection::Input, -1, SoundError::None, input});
+    });
+    std::thread outputSide([&] {
+        for (int b = 0; b < kOutputBuffersInFlight; ++b) {
+            events.post({SoundEventKind::OutputBufferDone, SoundDirection::Output, b,
+                         SoundError::None, output});
+        }
+        events.post({SoundEventKind::DeviceFailed, SoundDirection::Output, -1,
+                     SoundError::DeviceVanished, output});
+        // A late failure of a stream that is no longer current changes nothing.
+        events.post({SoundEventKind::DeviceFailed, SoundDirection::Output, -1,
+                     SoundError::LibraryFailed, output - 1});
+    });
+    inputSide.join();
+    outputSide.join();
+
+    std::vector<SoundEvent> got;
+    while (auto e = events.next()) got.push_back(*e);
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(kOutputBuffersInFlight) + 3);
+    EXPECT_EQ(got[0].kind, SoundEventKind::InputBlockReady);
+    for (int b = 0; b < kOutputBuffersInFlight; ++b) {
+        EXPECT_EQ(got[b + 1].kind, SoundEventKind::OutputBufferDone);
+        EXPECT_EQ(got[b + 1].buffer, b);
+    }
+    EXPECT_EQ(got[5].kind, SoundEventKind::InputEnded);
+    EXPECT_EQ(got[5].stream, input);
+    EXPECT_EQ(got[6].kind, SoundEventKind::DeviceFailed);
+    EXPECT_EQ(got[6].direction, SoundDirection::Output);
+    EXPECT_EQ(got[6].error, SoundError::DeviceVanished);
+    EXPECT_EQ(events.droppedEvents(), 0u);
+    EXPECT_FALSE(events.waitFor(0ms));
+
+    // A reopened input starts clean: the old end does not come back, a new one does.
+    events.endStream(SoundDirection::Input);
+    const uint32_t reopened = events.beginStream(SoundDirection::Input);
+    EXPECT_FALSE(events.next());
+    events.post(
+        {SoundEventKind::InputEnded, SoundDirection::Input, -1, SoundError::None, reopened});
+    events.post({SoundEventKind::InputEnded, SoundDirection::Input, -1, SoundError::None, input});
+    auto end = events.next();
+    ASSERT_TRUE(end);
+    EXPECT_EQ(end->stream, reopened);
+    EXPECT_FALSE(events.next());
+}
+
 TEST(SoundEvents, FullQueueRefusesAndCountsTheDrop) {
     SoundEvents events;
     const uint32_t stream = events.beginStream(SoundDirection::Output);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <numeric>
+#include <thread>
 
 #include "SoundTestSupport.h"
 #include "audio/WavFile.h"
@@ -114,6 +115,37 @@ TEST(WavFileSoundCard, StalledStationLosesAudioBeyondTheBacklog) {
     ASSERT_EQ(kept.size(), static_cast<std::size_t>(kInputBacklogBlocks * kInputBlockSamples));
     EXPECT_TRUE(std::equal(kept.begin(), kept.end(), recording.begin()));
     EXPECT_EQ(card.inputOverruns(), recording.size() - kept.size());
+}
+
+// A station that reads the audio but does not look at its events until the recording is
+// through (hundreds of blocks, far more than the event queue holds) still gets every sample
+// and the end of the input.
+TEST(WavFileSoundCard, EndOfInputSurvivesAStationThatIgnoresItsEvents) {
+    ScratchFolder dir;
+    constexpr std::size_t kBlocks = 3 * SoundEvents::kCapacity;
+    const auto recording = pattern(kBlocks * kInputBlockSamples - 100);
+    ASSERT_EQ(writeWavFile(recording.data(), 11025, static_cast<int>(recording.size()),
+                           dir / "in.wav", 0),
+              0);
+    WavFileSoundCard card({}, {dir / "in.wav", "", false});
+    ASSERT_TRUE(card.startInput().ok());
+    std::vector<int16_t> received;
+    std::array<int16_t, kInputBlockSamples> block{};
+    const auto deadline = Clock::now() + 20s;
+    while (received.size() < kBlocks * kInputBlockSamples && Clock::now() < deadline) {
+        if (card.readInputBlock(block)) {
+            received.insert(received.end(), block.begin(), block.end());
+        } else {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    ASSERT_EQ(received.size(), kBlocks * kInputBlockSamples);
+    EXPECT_TRUE(std::equal(recording.begin(), recording.end(), received.begin()));
+    const Received rest = readAll(card, 5s);
+    EXPECT_TRUE(rest.ended);
+    EXPECT_TRUE(rest.samples.empty());
+    EXPECT_EQ(card.events().droppedEvents(), 0u);
+    EXPECT_EQ(card.inputOverruns(), 0u);
 }
 
 // Every played buffer comes back done and lands in the file, across two transmissions.

@@ -134,8 +134,11 @@ TEST_F(StationAudio, ListenHearsTransmitThroughTheSink) {
     CliProcess transmit(folder.path(), "transmit",
                         {"transmit", "--mode", "bpsk31", "--freq", "1000", "--text", kText});
     // The listener joins while the leading "VVV" goes out: an output opened while another
-    // client of the null sink already records its monitor has been seen to drain several
-    // times faster than real time.
+    // client of the null sink already records its monitor drains several times faster than
+    // real time. That is PortAudio's ALSA host on the pulse ALSA plugin, not this program: a
+    // bare PortAudio stream does it too, with nearly every callback flagged as an underflow,
+    // even when the recorder is parecord (at a 70 ms latency, not at 35 or 100 ms), and only
+    // for some buffer sizes at some rates; plain ALSA writes and paplay keep real time.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     CliProcess listen(folder.path(), "listen",
                       {"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds",
