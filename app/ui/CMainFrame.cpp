@@ -729,17 +729,10 @@ void CMainFrame::focusTransmitWindow() {
     tx_->setFocus();
 }
 
-// A new row is in the station's spectrum history: the newest of its eight rows goes into the
-// waterfall (the history stores 20 x output - 90).
+// A new row is in the station's spectrum history: the analyser's row goes into the waterfall.
 void CMainFrame::spectrumRowReady() {
-    const display::SpectrumHistory& h = station_->spectrumHistory();
-    const int newest = (h.writePosition() + (display::kHistoryRows - 1) * display::kSpectrumBins) %
-                       (display::kHistoryRows * display::kSpectrumBins);
-    display::SpectrumRow row{};
-    for (int k = 0; k < display::kSpectrumBins; ++k)
-        row[static_cast<size_t>(k)] = (h.value(newest + k) + 90.0f) / 20.0f;
     if (waterfall_.rows() > 0)
-        waterfall_.addSpectrumRow(row,
+        waterfall_.addSpectrumRow(station_->lastSpectrumRow(),
                                   display::WaterfallSettings{settings_.view.freqMode,
                                                              station_->receiveChain().sampleRate(),
                                                              markers_.frequencies()});

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -481,6 +482,25 @@ TEST_F(StationTest, HistoryLengthCommandRefusesTooBigAndStoresNegativeAsNone) {
     EXPECT_TRUE(s.applySampleRate(11025));  // no history to replace: none appears
     EXPECT_EQ(s.soundHistory(), nullptr);
     EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// The waterfall draws the analyser's own row: a 1000 Hz tone peaks in its bin (1000 x 2048 /
+// 11025 = 185.8), and the spectrum history holds the same row as 20 x value - 90.
+TEST_F(StationTest, LastSpectrumRowIsTheAnalysedNewestRow) {
+    Station& s = startStation(card);
+    std::vector<int16_t> tone(3 * 2048);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(8000.0 * std::sin(2.0 * M_PI * 1000.0 * i / 11025.0));
+    injectInPieces(card, s, tone);
+    ASSERT_GE(host.spectrumRows, 1);
+    const display::SpectrumRow& row = s.lastSpectrumRow();
+    const auto peak = std::max_element(row.begin() + 1, row.end()) - row.begin();
+    EXPECT_EQ(peak, 186);
+    const display::SpectrumHistory& h = s.spectrumHistory();
+    const int newest = (h.writePosition() + (display::kHistoryRows - 1) * display::kSpectrumBins) %
+                       (display::kHistoryRows * display::kSpectrumBins);
+    for (int k = 0; k < display::kSpectrumBins; ++k)
+        ASSERT_EQ(h.value(newest + k), 20.0f * row[static_cast<size_t>(k)] - 90.0f) << k;
 }
 
 // The ring has wrapped: the file holds the last second in the order it was heard. A write
