@@ -12,6 +12,7 @@
 #include "app/StationClock.h"
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CRxView.h"
 #include "app/ui/PositionedDialog.h"
 #include "audio/LoopbackSoundCard.h"
 #include "display/ui/CSpectrumView.h"
@@ -246,6 +247,25 @@ class MainFrameTest : public QObject {
         QCOMPARE(s.soundHistory()->capacity(), static_cast<int>(3 * s.receiveChain().sampleRate()));
         QVERIFY(saveCommand()->isEnabled());
         QCOMPARE(saveCommand()->text(), QStringLiteral("Save last 3 s&econds..."));
+    }
+
+    // Tab and Shift+Tab never type into the transmit text nor wander through the views: the
+    // focus goes to the transmit window and stays there.
+    void tabKeepsTheFocusWithTheTransmitWindow() {
+        frame_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+        auto* tx = frame_->transmitView();
+        QWidget* rx = frame_->receiveView();
+        rx->setFocus();
+        QTRY_VERIFY(rx->hasFocus());
+        QTest::keyClick(rx, Qt::Key_Tab);
+        QTRY_VERIFY(tx->hasFocus());
+        QTest::keyClicks(tx, "CQ");
+        QTest::keyClick(tx, Qt::Key_Tab);
+        QTest::keyClick(tx, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(tx->hasFocus());
+        QTest::keyClicks(tx, "DE");
+        QCOMPARE(frame_->station().transmitText().text(), std::string("CQDE"));
     }
 
     void ctrlArrowsNudgeTheFrequency() {
