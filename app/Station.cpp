@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/UserFolders.h"
 #include "audio/SampleRates.h"
+#include "audio/WavFile.h"
 #include "display/SpectrumWindow.h"
 
 namespace tarnvel::app {
@@ -14,9 +16,6 @@ namespace {
 constexpr const char* kTuningSeparator = "\r\n...";
 // Shown when a running stream stops on its own (server gone, device unplugged).
 constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
-// Rates the sound device dialog accepts; anything else in the profile falls back to nominal.
-constexpr int kMinNominalRate = 7000;
-constexpr int kMaxNominalRate = 12000;
 // Sound events handled in one go, so that a card that answers every played buffer at once
 // (loopback) cannot keep the station from its timer.
 constexpr int kEventsPerBatch = 256;
@@ -55,7 +54,10 @@ bool Station::start() {
         const FolderResult folder = enterDataFolder(options_.dataFolder);
         if (!folder.ok) host_.showMessage(folder.error, kErrorCaption, MessageKind::Error);
     }
-    applySampleRate();
+    // A stored nominal rate the dialog would not accept is replaced by the usual one.
+    if (!applySampleRate(settings_.misc.soundSampleRate))
+        applySampleRate(audio::kDefaultNominalRate);
+    makeHistory(chain_.sampleRate());
     applyReceiveSettings();
     chain_.setInvertedQpsk(settings_.misc.invQpsk != 0);
     transmitter_.setInvertedQpsk(settings_.misc.invQpsk != 0);
@@ -67,12 +69,9 @@ bool Station::start() {
         kSetBoth, false);
     if (settings_.misc.rxLogOpen != 0) openReceiveLog(settings_.misc.rxLogFile.value());
 
-    int nominal = settings_.misc.soundSampleRate;
-    if (nominal < kMinNominalRate || nominal > kMaxNominalRate)
-        nominal = audio::kDefaultNominalRate;
-    card_.setConfig(audio::SoundCardConfig{settings_.soundDevice.mixerDevice,
-                                           settings_.soundDevice.mixerDeviceOut, nominal,
-                                           card_.config().forcedDeviceRate});
+    card_.setConfig(audio::SoundCardConfig{
+        settings_.soundDevice.mixerDevice, settings_.soundDevice.mixerDeviceOut,
+        settings_.misc.soundSampleRate, card_.config().forcedDeviceRate});
     const bool open = openInput();
     changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
     if (!open) reportSoundCardUnavailable();
@@ -97,20 +96,55 @@ void Station::shutdown() {
         host_.showMessage(store_.lastError(), kErrorCaption, MessageKind::Error);
 }
 
-void Station::applySampleRate() {
-    int nominal = settings_.misc.soundSampleRate;
-    if (nominal < kMinNominalRate || nominal > kMaxNominalRate)
-        nominal = audio::kDefaultNominalRate;
+bool Station::applySampleRate(int nominal) {
+    if (nominal < kMinNominalRate || nominal > kMaxNominalRate) return false;
+    settings_.misc.soundSampleRate = nominal;
     const audio::SampleRates rates =
         audio::sampleRates(nominal, settings_.misc.rateCorrRx, settings_.misc.rateCorrTx);
     chain_.setSampleRate(rates.rx);
     transmitter_.setSampleRate(rates.tx);
     multichannel_.setSampleRate(nominal);
+    audio::SoundCardConfig config = card_.config();
+    config.nominalRate = nominal;
+    card_.setConfig(config);
+    if (history_) makeHistory(nominal);
+    return true;
+}
+
+void Station::makeHistory(double rate) {
     history_.reset();
     const int seconds = settings_.misc.soundHistory;
     if (seconds >= 1 && seconds <= audio::kMaxHistorySeconds)
-        history_ = std::make_unique<audio::HistoryRing>(
-            audio::HistoryRing::capacityFor(seconds, rates.rx));
+        history_ =
+            std::make_unique<audio::HistoryRing>(audio::HistoryRing::capacityFor(seconds, rate));
+}
+
+bool Station::setSoundHistoryLength(int seconds) {
+    if (seconds > audio::kMaxHistorySeconds) {
+        host_.showMessage(kTooBigMessage, "", MessageKind::Warning);
+        return false;
+    }
+    settings_.misc.soundHistory = std::max(0, seconds);
+    makeHistory(chain_.sampleRate());
+    return true;
+}
+
+bool Station::canSaveSoundHistory() const {
+    return settings_.misc.soundHistory >= 1 && history_ != nullptr;
+}
+
+std::optional<SoundHistoryCopy> Station::copySoundHistory() const {
+    if (!canSaveSoundHistory()) return std::nullopt;
+    return SoundHistoryCopy{history_->oldestFirst(), static_cast<int>(chain_.sampleRate())};
+}
+
+bool Station::saveSoundHistory(const SoundHistoryCopy& copy, const std::string& fileName) {
+    const int error = audio::writeWavFileSafely(copy.samples.data(), copy.rate,
+                                                static_cast<int>(copy.samples.size()), fileName, 0);
+    if (error == 0) return true;
+    host_.showMessage(kCannotWriteMessage + fileName + ": " + std::strerror(error), kErrorCaption,
+                      MessageKind::Error);
+    return false;
 }
 
 void Station::applyReceiveSettings() {

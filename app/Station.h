@@ -16,7 +16,9 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ReceiveText.h"
 #include "app/Settings.h"
@@ -50,6 +52,19 @@ inline constexpr const char* kTuneCaption = "Tune TX";
 inline constexpr const char* kErrorCaption = "Error";
 inline constexpr const char* kCannotOpenMessage = "Cannot open ";
 inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
+inline constexpr const char* kTooBigMessage = "Too big value";
+inline constexpr const char* kCannotWriteMessage = "Cannot write ";
+inline constexpr const char* kDefaultHistoryFile = "History.wav";
+// Nominal rates the sound device dialog accepts.
+inline constexpr int kMinNominalRate = 7000;
+inline constexpr int kMaxNominalRate = 12000;
+
+// The sound history as it was when the save command was given, oldest sample first, with the
+// rate it is written at (the corrected receive rate).
+struct SoundHistoryCopy {
+    std::vector<int16_t> samples;
+    int rate = 0;
+};
 
 struct StationOptions {
     // Made the current folder at start-up (log, macros and palettes are named relative to it);
@@ -138,6 +153,25 @@ class Station final : private modem::TransmitHost {
     void onInputBlock(const int16_t* samples, size_t count);
     void onOutputBufferDone(int buffer);
 
+    // Rates: stores nominal into "SoundSampleRate" and gives the receivers (their state reset),
+    // the transmitter (reset), the multichannel channels and the sound card the rates from it
+    // and the two corrections ("RateCorrRx", "RateCorrTx"); an existing sound history is
+    // replaced by an empty one. Takes effect at once, also while receiving; the sound card
+    // opens at a new nominal rate the next time it opens. Refuses (false, nothing changes) a
+    // nominal rate outside 7000..12000.
+    bool applySampleRate(int nominal);
+    // The history length command: 301 s or more is refused with "Too big value" (false,
+    // nothing changes); otherwise the old history is dropped, "SoundHistory" becomes the value
+    // (a negative one 0) and a value above 0 gets a new, empty history of that many seconds.
+    bool setSoundHistoryLength(int seconds);
+    // The save command is offered while "SoundHistory" is 1 or more and a history exists.
+    bool canSaveSoundHistory() const;
+    // The whole history, oldest first; nothing when it cannot be saved.
+    std::optional<SoundHistoryCopy> copySoundHistory() const;
+    // Writes a copy as a 16-bit mono WAV file. A failed write is reported ("Cannot write
+    // <file>: <reason>") and leaves neither a partial file nor a changed earlier one.
+    bool saveSoundHistory(const SoundHistoryCopy& copy, const std::string& fileName);
+
     // Text and settings the windows edit.
     TransmitText& transmitText() { return transmitText_; }
     ReceiveText& receiveText() { return receiveText_; }
@@ -152,6 +186,8 @@ class Station final : private modem::TransmitHost {
     modem::ImdMeter& imdMeter() { return imd_; }
     display::MultichannelDecoder& multichannel() { return multichannel_; }
     const display::SpectrumHistory& spectrumHistory() const { return spectrumHistory_; }
+    // The analyser's output for the newest spectrum row (what the waterfall draws).
+    const display::SpectrumRow& lastSpectrumRow() const { return row_; }
     audio::HistoryRing* soundHistory() { return history_.get(); }
     audio::SoundCard& soundCard() { return card_; }
 
@@ -178,7 +214,8 @@ class Station final : private modem::TransmitHost {
     int useCwId() const override { return settings_.station.useCwId; }
     int fastCwId() const override { return settings_.station.fastCwId; }
 
-    void applySampleRate();
+    // A new, empty history of "SoundHistory" seconds at rate; none when the length is 0.
+    void makeHistory(double rate);
     void applyReceiveSettings();
     void changeState(OperatingState state);
     bool openInput();

@@ -23,7 +23,6 @@
 #include "app/ui/CRxView.h"
 #include "app/ui/CSquelchWindow.h"
 #include "app/ui/PositionedDialog.h"
-#include "audio/WavFile.h"
 #include "display/DisplaySettings.h"
 #include "display/FrequencyScale.h"
 #include "display/ui/CRxListView.h"
@@ -42,7 +41,6 @@ constexpr int kColumnMargin = 15;
 constexpr int kMinListWidth = 5;
 constexpr int kMiddleRowSlack = 18;
 constexpr int kRowSlack = 7;
-constexpr int kMaxHistorySeconds = 300;
 constexpr const char* kBarStateKey = "State";
 
 // Menu texts shared by the commands and the tests.
@@ -430,7 +428,7 @@ void CMainFrame::buildMenus() {
         if (dialog.exec() != QDialog::Accepted) return;
         c = dialog.choice();
         station_->soundOff();
-        settings_.misc.soundSampleRate = c.nominalRate;
+        station_->applySampleRate(c.nominalRate);
         settings_.misc.soundDevType = c.deviceType;
         settings_.soundDevice.mixerDevice = c.inputDevice;
         settings_.soundDevice.mixerDeviceOut = c.outputDevice;
@@ -440,29 +438,25 @@ void CMainFrame::buildMenus() {
         audio::SoundCardConfig config = card_.config();
         config.inputDeviceId = c.inputDevice;
         config.outputDeviceId = c.outputDevice;
-        config.nominalRate = c.nominalRate;
         card_.setConfig(config);
         station_->goReceive();
     });
     add(options, QStringLiteral("TX..."), [this] {
         askNumber(QStringLiteral("TX"), QStringLiteral("TX Sample rate correction, ppm"),
-                  settings_.misc.rateCorrTx);
+                  settings_.misc.rateCorrTx,
+                  [this] { station_->applySampleRate(settings_.misc.soundSampleRate); });
     });
     add(options, QStringLiteral("RX..."), [this] {
         askNumber(QStringLiteral("RX"), QStringLiteral("RX Sample rate correction, ppm"),
-                  settings_.misc.rateCorrRx);
+                  settings_.misc.rateCorrRx,
+                  [this] { station_->applySampleRate(settings_.misc.soundSampleRate); });
     });
     add(options, QStringLiteral("Historia dźwięku..."), [this] {
         const auto v = CNumberPrompt::ask(
             this, QStringLiteral("Historia dźwięku"),
             QStringLiteral("Sound History, seconds\n(Use Shift key when tuning)"),
             settings_.misc.soundHistory);
-        if (!v) return;
-        if (*v > kMaxHistorySeconds) {
-            showMessage("Too big value", "", MessageKind::Warning);
-            return;
-        }
-        settings_.misc.soundHistory = std::max(0, *v);
+        if (v) station_->setSoundHistoryLength(*v);
     });
     options->addSeparator();
     toggle(options, QStringLiteral("Szumy"), settings_.sound.squelch);
@@ -735,17 +729,10 @@ void CMainFrame::focusTransmitWindow() {
     tx_->setFocus();
 }
 
-// A new row is in the station's spectrum history: the newest of its eight rows goes into the
-// waterfall (the history stores 20 x output - 90).
+// A new row is in the station's spectrum history: the analyser's row goes into the waterfall.
 void CMainFrame::spectrumRowReady() {
-    const display::SpectrumHistory& h = station_->spectrumHistory();
-    const int newest = (h.writePosition() + (display::kHistoryRows - 1) * display::kSpectrumBins) %
-                       (display::kHistoryRows * display::kSpectrumBins);
-    display::SpectrumRow row{};
-    for (int k = 0; k < display::kSpectrumBins; ++k)
-        row[static_cast<size_t>(k)] = (h.value(newest + k) + 90.0f) / 20.0f;
     if (waterfall_.rows() > 0)
-        waterfall_.addSpectrumRow(row,
+        waterfall_.addSpectrumRow(station_->lastSpectrumRow(),
                                   display::WaterfallSettings{settings_.view.freqMode,
                                                              station_->receiveChain().sampleRate(),
                                                              markers_.frequencies()});
@@ -883,7 +870,7 @@ void CMainFrame::updateCommands() {
     set(QStringLiteral("Start + częstotliwość dźwięku"), true, settings_.view.freqMode == 1);
     set(QStringLiteral("Otwórz log odbioru..."), !station_->receiveLogOpen(), false);
     set(QStringLiteral("Zamknij log odbioru"), station_->receiveLogOpen(), false);
-    const bool history = settings_.misc.soundHistory >= 1 && station_->soundHistory() != nullptr;
+    const bool history = station_->canSaveSoundHistory();
     for (QAction* a : actions_)
         if (a->text().startsWith(QStringLiteral("Save last "))) {
             a->setText(QStringLiteral("Save last %1 s&econds...")
@@ -993,16 +980,15 @@ void CMainFrame::toggleFourband(int value) {
 }
 
 void CMainFrame::saveLastSeconds() {
-    audio::HistoryRing* history = station_->soundHistory();
+    // The history as it is now: audio goes on while the file dialog is open.
+    const std::optional<SoundHistoryCopy> copy = station_->copySoundHistory();
+    if (!copy) return;
     const int seconds = settings_.misc.soundHistory;
-    if (seconds <= 0 || history == nullptr) return;
-    const std::vector<int16_t> samples = history->oldestFirst();
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Save last %1 seconds into WAV file").arg(seconds),
-        QStringLiteral("History.wav"), QStringLiteral("WAV files (*.wav);;All files (*.*)"));
-    if (path.isEmpty()) return;
-    audio::writeWavFile(samples.data(), static_cast<int>(station_->receiveChain().sampleRate()),
-                        static_cast<int>(samples.size()), path.toStdString(), 0);
+        QString::fromLatin1(kDefaultHistoryFile),
+        QStringLiteral("WAV files (*.wav);;All files (*.*)"));
+    if (!path.isEmpty()) station_->saveSoundHistory(*copy, path.toStdString());
 }
 
 void CMainFrame::askNumber(const QString& title, const QString& prompt, PersistentInt& setting,

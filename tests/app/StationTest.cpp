@@ -1,12 +1,17 @@
 #include "app/Station.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "app/SettingsStore.h"
 #include "audio/LoopbackSoundCard.h"
+#include "audio/WavFile.h"
 #include "modem/Transmitter.h"
 #include "tests/app/ScriptedHost.h"
 #include "tests/app/TempFolder.h"
@@ -397,6 +402,135 @@ TEST_F(StationTest, ShiftTuningReplaysTheHistoryAtTheNewFrequency) {
     const size_t marker = host.shown.find("\r\n...");
     ASSERT_NE(marker, std::string::npos) << host.shown;
     EXPECT_NE(host.shown.find("CQ DE DL1ABC", marker), std::string::npos) << host.shown;
+}
+
+}  // namespace
+}  // namespace tarnvel::app
+
+namespace tarnvel::app {
+namespace {
+
+void injectInPieces(audio::LoopbackSoundCard& card, Station& s, std::span<const int16_t> samples) {
+    for (size_t at = 0; at < samples.size(); at += 4096) {
+        card.inject(samples.subspan(at, std::min<size_t>(4096, samples.size() - at)));
+        s.pump(0);
+    }
+}
+
+// A changed correction reaches the receivers and the transmitter while receiving; the history
+// starts again, empty, at seconds x nominal rate. A new nominal rate also goes to the card.
+TEST_F(StationTest, RateChangesTakeEffectAtOnceAndEmptyTheHistory) {
+    Station& s = startStation(card);
+    ASSERT_NE(s.soundHistory(), nullptr);
+    EXPECT_EQ(s.soundHistory()->capacity(), 20 * 11025);
+    const std::vector<int16_t> noise(4096, 1000);
+    injectInPieces(card, s, noise);
+    ASSERT_EQ(s.soundHistory()->writeIndex(), 4096);
+
+    s.settings().misc.rateCorrRx = -100;
+    s.settings().misc.rateCorrTx = 100;
+    ASSERT_TRUE(s.applySampleRate(s.settings().misc.soundSampleRate));
+    EXPECT_EQ(s.state(), OperatingState::Receiving);
+    EXPECT_DOUBLE_EQ(s.receiveChain().sampleRate(), 11024.0);  // 11023.8975 rounded
+    EXPECT_DOUBLE_EQ(s.transmitter().sampleRate(), 11026.0);   // 11026.1025 rounded
+    EXPECT_DOUBLE_EQ(s.multichannel().sampleRate(), 11025.0);  // the channels run uncorrected
+    ASSERT_NE(s.soundHistory(), nullptr);
+    EXPECT_EQ(s.soundHistory()->capacity(), 20 * 11025);
+    EXPECT_EQ(s.soundHistory()->writeIndex(), 0);
+    const auto kept = s.soundHistory()->samples();
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), int16_t{0}), kept.size());
+
+    s.soundOff();
+    ASSERT_TRUE(s.applySampleRate(8000));
+    EXPECT_EQ(s.settings().misc.soundSampleRate.value(), 8000);
+    EXPECT_EQ(card.config().nominalRate, 8000);
+    EXPECT_DOUBLE_EQ(s.receiveChain().sampleRate(), 7999.0);
+    EXPECT_EQ(s.soundHistory()->capacity(), 20 * 8000);
+    EXPECT_FALSE(s.applySampleRate(12001));  // outside what the dialog accepts
+    EXPECT_FALSE(s.applySampleRate(6999));
+    EXPECT_EQ(s.settings().misc.soundSampleRate.value(), 8000);
+    EXPECT_EQ(card.config().nominalRate, 8000);
+    EXPECT_DOUBLE_EQ(s.receiveChain().sampleRate(), 7999.0);
+    s.goReceive();
+    EXPECT_EQ(s.state(), OperatingState::Receiving);
+}
+
+TEST_F(StationTest, HistoryLengthCommandRefusesTooBigAndStoresNegativeAsNone) {
+    Station& s = startStation(card);
+    const audio::HistoryRing* before = s.soundHistory();
+    EXPECT_FALSE(s.setSoundHistoryLength(301));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Too big value");
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(s.settings().misc.soundHistory.value(), 20);
+    EXPECT_EQ(s.soundHistory(), before);
+
+    EXPECT_TRUE(s.setSoundHistoryLength(300));
+    EXPECT_EQ(s.soundHistory()->capacity(), 300 * 11025);
+    s.settings().misc.rateCorrRx = 100;
+    s.applySampleRate(11025);
+    EXPECT_TRUE(s.setSoundHistoryLength(2));  // seconds x the corrected receive rate
+    EXPECT_EQ(s.soundHistory()->capacity(), 2 * 11026);
+    EXPECT_TRUE(s.canSaveSoundHistory());
+
+    EXPECT_TRUE(s.setSoundHistoryLength(-5));
+    EXPECT_EQ(s.settings().misc.soundHistory.value(), 0);
+    EXPECT_EQ(s.soundHistory(), nullptr);
+    EXPECT_FALSE(s.canSaveSoundHistory());
+    EXPECT_FALSE(s.copySoundHistory().has_value());
+    EXPECT_FALSE(s.startReplay());
+    EXPECT_TRUE(s.applySampleRate(11025));  // no history to replace: none appears
+    EXPECT_EQ(s.soundHistory(), nullptr);
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// The waterfall draws the analyser's own row: a 1000 Hz tone peaks in its bin (1000 x 2048 /
+// 11025 = 185.8), and the spectrum history holds the same row as 20 x value - 90.
+TEST_F(StationTest, LastSpectrumRowIsTheAnalysedNewestRow) {
+    Station& s = startStation(card);
+    std::vector<int16_t> tone(3 * 2048);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(8000.0 * std::sin(2.0 * M_PI * 1000.0 * i / 11025.0));
+    injectInPieces(card, s, tone);
+    ASSERT_GE(host.spectrumRows, 1);
+    const display::SpectrumRow& row = s.lastSpectrumRow();
+    const auto peak = std::max_element(row.begin() + 1, row.end()) - row.begin();
+    EXPECT_EQ(peak, 186);
+    const display::SpectrumHistory& h = s.spectrumHistory();
+    const int newest = (h.writePosition() + (display::kHistoryRows - 1) * display::kSpectrumBins) %
+                       (display::kHistoryRows * display::kSpectrumBins);
+    for (int k = 0; k < display::kSpectrumBins; ++k)
+        ASSERT_EQ(h.value(newest + k), 20.0f * row[static_cast<size_t>(k)] - 90.0f) << k;
+}
+
+// The ring has wrapped: the file holds the last second in the order it was heard. A write
+// that fails is reported and leaves nothing behind.
+TEST_F(StationTest, SavedHistoryIsChronologicalAndAFailedWriteIsReported) {
+    store->writeInt("Misc", "SoundHistory", 1);
+    Station& s = startStation(card);
+    ASSERT_EQ(s.soundHistory()->capacity(), 11025);
+    std::vector<int16_t> ramp(3 * 4096 + 512);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 7 % 20000 - 10000);
+    injectInPieces(card, s, ramp);
+
+    const std::optional<SoundHistoryCopy> copy = s.copySoundHistory();
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_EQ(copy->rate, 11025);
+    const std::string file = folder.file(kDefaultHistoryFile);
+    ASSERT_TRUE(s.saveSoundHistory(*copy, file));
+    const audio::WavReadResult saved = audio::readWavFile(file);
+    ASSERT_TRUE(saved.ok) << saved.error;
+    EXPECT_EQ(saved.sampleRate, 11025u);
+    EXPECT_EQ(saved.samples, std::vector<int16_t>(ramp.end() - 11025, ramp.end()));
+    EXPECT_TRUE(host.messages.empty());
+
+    const std::string taken = folder.file("taken.wav");
+    ASSERT_EQ(::mkdir(taken.c_str(), 0755), 0);
+    EXPECT_FALSE(s.saveSoundHistory(*copy, taken));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Cannot write " + taken + ": Is a directory");
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
+    EXPECT_NE(::access((taken + ".tmp").c_str(), F_OK), 0);
 }
 
 }  // namespace

@@ -1,12 +1,19 @@
 // The main frame around a real station on the loopback sound card: status pane clicks and the
 // enable and check rules of the commands.
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/StationClock.h"
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CRxView.h"
+#include "app/ui/PositionedDialog.h"
 #include "audio/LoopbackSoundCard.h"
 #include "display/ui/CSpectrumView.h"
 #include "display/ui/StationText.h"
@@ -27,6 +34,31 @@ class MainFrameTest : public QObject {
         QAction* a = frame_->action(text);
         if (!a) qFatal("no command %s", qPrintable(text));
         return a;
+    }
+
+    // Runs a command, answering its number prompt with `answer` and any message box after it
+    // with OK; returns the message box's text.
+    QString runAnswering(const QString& text, const QString& answer) {
+        QString message;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* prompt = qobject_cast<CNumberPrompt*>(modal)) {
+                prompt->field()->setText(answer);
+                prompt->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                message = box->text();
+                box->accept();
+            }
+        });
+        answerer.start(20);
+        command(text)->trigger();
+        return message;
+    }
+    QAction* saveCommand() {
+        for (QAction* a : frame_->menuBar()->findChildren<QAction*>())
+            if (a->text().startsWith(QStringLiteral("Save last "))) return a;
+        qFatal("no save command");
     }
 
   private Q_SLOTS:
@@ -190,6 +222,50 @@ class MainFrameTest : public QObject {
         const int before = s.multichannel().countInUse();
         QTest::mousePress(view, Qt::RightButton, {}, QPoint(500, view->height() / 2));
         QCOMPARE(s.multichannel().countInUse(), before + 1);
+    }
+
+    void rateCorrectionAppliesAtOnceWhileReceiving() {
+        Station& s = frame_->station();
+        QCOMPARE(runAnswering(QStringLiteral("RX..."), QStringLiteral("-100")), QString());
+        QCOMPARE(s.settings().misc.rateCorrRx.value(), -100);
+        QCOMPARE(s.receiveChain().sampleRate(), 11024.0);
+        QCOMPARE(s.state(), OperatingState::Receiving);
+        runAnswering(QStringLiteral("TX..."), QStringLiteral("100"));
+        QCOMPARE(s.transmitter().sampleRate(), 11026.0);
+        QCOMPARE(s.soundHistory()->writeIndex(), 0);
+    }
+
+    void historyLengthCommandRenewsTheHistoryAndTheSaveCommand() {
+        Station& s = frame_->station();
+        QCOMPARE(runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("301")),
+                 QStringLiteral("Too big value"));
+        QCOMPARE(s.settings().misc.soundHistory.value(), 20);
+        runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("0"));
+        QCOMPARE(s.soundHistory(), nullptr);
+        QVERIFY(!saveCommand()->isEnabled());
+        runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("3"));
+        QCOMPARE(s.soundHistory()->capacity(), static_cast<int>(3 * s.receiveChain().sampleRate()));
+        QVERIFY(saveCommand()->isEnabled());
+        QCOMPARE(saveCommand()->text(), QStringLiteral("Save last 3 s&econds..."));
+    }
+
+    // Tab and Shift+Tab never type into the transmit text nor wander through the views: the
+    // focus goes to the transmit window and stays there.
+    void tabKeepsTheFocusWithTheTransmitWindow() {
+        frame_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+        auto* tx = frame_->transmitView();
+        QWidget* rx = frame_->receiveView();
+        rx->setFocus();
+        QTRY_VERIFY(rx->hasFocus());
+        QTest::keyClick(rx, Qt::Key_Tab);
+        QTRY_VERIFY(tx->hasFocus());
+        QTest::keyClicks(tx, "CQ");
+        QTest::keyClick(tx, Qt::Key_Tab);
+        QTest::keyClick(tx, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(tx->hasFocus());
+        QTest::keyClicks(tx, "DE");
+        QCOMPARE(frame_->station().transmitText().text(), std::string("CQDE"));
     }
 
     void ctrlArrowsNudgeTheFrequency() {
