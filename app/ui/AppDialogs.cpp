@@ -1,5 +1,7 @@
 #include "app/ui/AppDialogs.h"
 
+#include "display/ui/DialogButtons.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,15 +22,6 @@ namespace {
 
 constexpr int kUsbLevelMax = 255;
 constexpr int kUsbLevelPage = 16;
-
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* box = new QDialogButtonBox(dialog);
-    box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    box->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
-    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return box;
-}
 
 QString fromLatin1(const std::string& s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
@@ -67,7 +60,7 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
     cwLayout->addWidget(new QLabel(QStringLiteral("Tekst identyfikacji:"), cw));
     cwLayout->addWidget(cwId_);
     layout->addWidget(cw);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(display::okCancelButtons(this));
 }
 
 StationData CStationDialog::data() const {
@@ -126,7 +119,7 @@ CSoundDeviceDialog::CSoundDeviceDialog(const SoundDeviceChoice& choice, const QS
     form->addRow(QStringLiteral("Poziom wejścia USB:"), volumeIn_);
     form->addRow(QStringLiteral("Poziom wyjścia USB:"), volumeOut_);
     layout->addLayout(form);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(display::okCancelButtons(this));
     connect(card_, &QRadioButton::toggled, this, [this] { showNominalRate(); });
     showNominalRate();
 }

@@ -1,5 +1,7 @@
 #include "app/ui/PositionedDialog.h"
 
+#include "display/ui/DialogButtons.h"
+
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -14,15 +16,6 @@ namespace {
 
 constexpr const char* kLeftKey = "Left";
 constexpr const char* kTopKey = "Top";
-
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* box = new QDialogButtonBox(Qt::Vertical, dialog);
-    box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    box->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
-    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return box;
-}
 
 }  // namespace
 
@@ -71,7 +64,7 @@ CInputBox::CInputBox(SettingsStore& store, const QString& prompt, const QString&
     left->addWidget(new QLabel(prompt, this));
     left->addWidget(field_);
     layout->addLayout(left);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(display::okCancelButtons(this, Qt::Vertical));
     if (!mask.isNull()) field_->setEchoMode(QLineEdit::Password);
 }
 
@@ -100,7 +93,7 @@ CNumberPrompt::CNumberPrompt(const QString& prompt, int value, QWidget* parent)
     left->addWidget(new QLabel(prompt, this));
     left->addWidget(field_);
     layout->addLayout(left);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(display::okCancelButtons(this, Qt::Vertical));
     field_->selectAll();
 }
 

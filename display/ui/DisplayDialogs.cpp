@@ -1,5 +1,7 @@
 #include "display/ui/DisplayDialogs.h"
 
+#include "display/ui/DialogButtons.h"
+
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,15 +38,6 @@ QString qtFilter(const char* filter) {
     QStringList names;
     for (int i = 0; i + 1 < parts.size(); i += 2) names << parts[i];
     return names.join(QStringLiteral(";;"));
-}
-
-QDialogButtonBox* okCancel(QDialog* dialog) {
-    auto* box = new QDialogButtonBox(dialog);
-    box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    box->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
-    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return box;
 }
 
 }  // namespace
@@ -153,7 +146,7 @@ CMarkersDialog::CMarkersDialog(const SpectrumMarkers& markers, QWidget* parent) 
     }
     layout->addLayout(form);
     layout->addWidget(new QLabel(QStringLiteral("0 = znacznik wyłączony"), this));
-    layout->addWidget(okCancel(this));
+    layout->addWidget(okCancelButtons(this));
 }
 
 SpectrumMarkers CMarkersDialog::markers() const {
@@ -193,7 +186,7 @@ CBandPagesDialog::CBandPagesDialog(const BandPages& pages, QWidget* parent)
         grid->addWidget(options_[s], i + 1, 3);
     }
     layout->addLayout(grid);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(okCancelButtons(this));
 }
 
 BandPages CBandPagesDialog::pages() const {
@@ -230,7 +223,7 @@ CHighlightDialog::CHighlightDialog(const HighlightWords& words, QWidget* parent)
         grid->addWidget(colours_[s], k, 2);
     }
     layout->addLayout(grid);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(okCancelButtons(this));
 }
 
 HighlightWords::Slots CHighlightDialog::words() const {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "audio/WavFile.h"
+#include "tests/cli/CliSpawn.h"
 #include "support/WavBytes.h"
 #include "tests/modem/PactorSignal.h"
 
@@ -48,25 +49,13 @@ std::string fileText(const std::filesystem::path& p) {
 CliRun runCli(const std::vector<std::string>& args) {
     static ScratchFolder outputs;
     const auto outPath = outputs / "stdout", errPath = outputs / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> all = {TARNVEL_CLI_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
     CliRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, TARNVEL_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    const pid_t pid = testing::spawnCli(args, outPath, errPath);
+    if (pid > 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    posix_spawn_file_actions_destroy(&actions);
     run.out = fileText(outPath);
     run.err = fileText(errPath);
     return run;

@@ -17,6 +17,7 @@
 
 #include "audio/WavFile.h"
 #include "support/WavBytes.h"
+#include "tests/cli/CliSpawn.h"
 #include "tests/audio/PulseServer.h"
 
 extern char** environ;
@@ -49,21 +50,8 @@ class CliProcess {
     CliProcess(const std::filesystem::path& folder, const std::string& name,
                const std::vector<std::string>& args)
         : out_(folder / (name + ".out")), err_(folder / (name + ".err")) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        std::vector<std::string> all = {TARNVEL_CLI_PATH};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
         started_ = Clock::now();
-        if (posix_spawn(&pid_, TARNVEL_CLI_PATH, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = testing::spawnCli(args, out_, err_);
     }
     ~CliProcess() {
         if (pid_ > 0 && status_ < 0) {
