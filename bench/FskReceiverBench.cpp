@@ -55,29 +55,27 @@ void runBlocks(benchmark::State& state, ModeReceiver& rx, const std::vector<int1
         benchmark::Counter::kIsRate);
 }
 
-void BM_Fsk31Decode(benchmark::State& state) {
-    const auto audio = fskSignal(1000.0, 15.625, 31.25, 10);
+// One FSK receiver with its decoder over ten seconds of random data at 1000 Hz.
+template <typename Receiver, typename Decoder>
+void runFskDecode(benchmark::State& state, double shiftHz, double baud) {
+    const auto audio = fskSignal(1000.0, shiftHz, baud, 10);
     std::string text;
     CharacterSink sink(&text, nullptr);
-    VaricodeDecoder decoder;
+    Decoder decoder;
     decoder.sink = &sink;
-    Fsk31Receiver rx;
+    Receiver rx;
     rx.attachDecoder(&decoder);
     rx.setCarrierFrequency(1000.0);
     runBlocks(state, rx, audio, text);
 }
+
+void BM_Fsk31Decode(benchmark::State& state) {
+    runFskDecode<Fsk31Receiver, VaricodeDecoder>(state, 15.625, 31.25);
+}
 BENCHMARK(BM_Fsk31Decode)->Unit(benchmark::kMillisecond);
 
 void BM_Fsk63Decode(benchmark::State& state) {
-    const auto audio = fskSignal(1000.0, 31.25, 62.5, 10);
-    std::string text;
-    CharacterSink sink(&text, nullptr);
-    Fsk63Decoder decoder;
-    decoder.sink = &sink;
-    Fsk63Receiver rx;
-    rx.attachDecoder(&decoder);
-    rx.setCarrierFrequency(1000.0);
-    runBlocks(state, rx, audio, text);
+    runFskDecode<Fsk63Receiver, Fsk63Decoder>(state, 31.25, 62.5);
 }
 BENCHMARK(BM_Fsk63Decode)->Unit(benchmark::kMillisecond);
 
