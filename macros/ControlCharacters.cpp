@@ -7,10 +7,18 @@ std::string withoutControlCharacters(std::string_view text) {
     safe.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case kEndOfTransmission: safe += kEndOfTransmissionStandIn; break;
-            case kEndAndClear: safe += kEndAndClearStandIn; break;
-            case kSendIdentification: safe += kSendIdentificationStandIn; break;
-            default: safe += c; break;
+            case kEndOfTransmission:
+                safe += kEndOfTransmissionStandIn;
+                break;
+            case kEndAndClear:
+                safe += kEndAndClearStandIn;
+                break;
+            case kSendIdentification:
+                safe += kSendIdentificationStandIn;
+                break;
+            default:
+                safe += c;
+                break;
         }
     }
     return safe;

@@ -9,9 +9,9 @@
 
 namespace tarnvel::macros {
 
-inline constexpr char kEndOfTransmission = '\xAE';          // 174: back to receive
-inline constexpr char kEndAndClear = '\xA9';                // 169: the same, window cleared
-inline constexpr char kSendIdentification = '\xB0';         // 176: key the CW identification
+inline constexpr char kEndOfTransmission = '\xAE';   // 174: back to receive
+inline constexpr char kEndAndClear = '\xA9';         // 169: the same, window cleared
+inline constexpr char kSendIdentification = '\xB0';  // 176: key the CW identification
 
 inline constexpr std::string_view kRxTagText = "\xAE\r\n";
 inline constexpr std::string_view kRxAndClearTagText = "\xA9";

@@ -47,14 +47,30 @@ std::string MacroExpander::expandIncluded(std::string_view macro,
 void MacroExpander::applySpecial(MacroTag tag, MacroText& text,
                                  std::vector<FileIdentity>& includes) {
     switch (tag) {
-        case MacroTag::Rst: expandRst(text); break;
-        case MacroTag::CwId: expandCwId(text); break;
-        case MacroTag::TxToggle: expandTxToggle(text); break;
-        case MacroTag::Tx: startTransmitting(text); break;
-        case MacroTag::BandSelect: selectBand(text); break;
-        case MacroTag::Tune: tune(text); break;
-        case MacroTag::Imd: expandImd(text); break;
-        case MacroTag::Lookup: lookUpCall(text); break;
+        case MacroTag::Rst:
+            expandRst(text);
+            break;
+        case MacroTag::CwId:
+            expandCwId(text);
+            break;
+        case MacroTag::TxToggle:
+            expandTxToggle(text);
+            break;
+        case MacroTag::Tx:
+            startTransmitting(text);
+            break;
+        case MacroTag::BandSelect:
+            selectBand(text);
+            break;
+        case MacroTag::Tune:
+            tune(text);
+            break;
+        case MacroTag::Imd:
+            expandImd(text);
+            break;
+        case MacroTag::Lookup:
+            lookUpCall(text);
+            break;
         case MacroTag::Time:
             if (text.contains(tagText(tag)))
                 substitute(text, tag, formatMacroTime(context_.now(), context_.useUtc()));
@@ -63,10 +79,17 @@ void MacroExpander::applySpecial(MacroTag tag, MacroText& text,
             if (text.contains(tagText(tag)))
                 substitute(text, tag, formatMacroDate(context_.now(), context_.useUtc()));
             break;
-        case MacroTag::File: insertChosenFile(text); break;
-        case MacroTag::FileNamed: includeNamedFile(text, includes); break;
-        case MacroTag::QsoCommand: sendExternalCommand(text); break;
-        default: break;
+        case MacroTag::File:
+            insertChosenFile(text);
+            break;
+        case MacroTag::FileNamed:
+            includeNamedFile(text, includes);
+            break;
+        case MacroTag::QsoCommand:
+            sendExternalCommand(text);
+            break;
+        default:
+            break;
     }
 }
 
@@ -107,8 +130,7 @@ void MacroExpander::expandTxToggle(MacroText& text) {
 }
 
 void MacroExpander::startTransmitting(MacroText& text) {
-    if (text.removeAll(tagText(MacroTag::Tx)) &&
-        context_.state() == MacroStationState::Receiving) {
+    if (text.removeAll(tagText(MacroTag::Tx)) && context_.state() == MacroStationState::Receiving) {
         context_.run(MacroAction::Transmit);
     }
 }

@@ -97,9 +97,12 @@ std::string formatMacroFile(const MacroSet& macros) {
 MacroFileResult loadMacroFile(const std::string& name, MacroSet& macros) {
     std::string bytes;
     switch (readWholeFile(name, bytes)) {
-        case ReadOutcome::CannotOpen: return failure(kCannotOpenMacroFile, name);
-        case ReadOutcome::TooLarge: return failure(kErrorReadingMacroFile, name);
-        case ReadOutcome::Read: break;
+        case ReadOutcome::CannotOpen:
+            return failure(kCannotOpenMacroFile, name);
+        case ReadOutcome::TooLarge:
+            return failure(kErrorReadingMacroFile, name);
+        case ReadOutcome::Read:
+            break;
     }
     const std::vector<std::string_view> lines = splitLines(bytes);
     std::size_t next = 0;

@@ -35,7 +35,8 @@ MacroSet loadMacroSet(const MacroSettingsStore& store) {
         for (int key = 1; key <= kMacroKeysPerSet; ++key) {
             const StoredMacro fallback = defaultStoredMacro(set, key);
             Macro& macro = macros.at(set, key);
-            macro.label = store.find(kMacroSection, macroLabelKey(set, key)).value_or(fallback.label);
+            macro.label =
+                store.find(kMacroSection, macroLabelKey(set, key)).value_or(fallback.label);
             macro.text = unescapeMacroText(
                 store.find(kMacroSection, macroTextKey(set, key)).value_or(fallback.text));
         }

@@ -12,14 +12,68 @@
 namespace tarnvel::macros {
 
 enum class MacroTag {
-    MyName, MyQth, MyCall, Call, Name, Qth, Notes, Rst, MyRst, Version,
-    Rx, RxAndClear, CwId, CarriageReturn, LineFeed, CrLf,
-    ClearWindow, ClearRx, ClearTx, TxToggle, Tx, BandSelect, SeekLeft, SeekRight, Tune,
-    Bpsk, Bpsk63, Qpsk, Fsk31, Fsk63, Imd, Lookup, Time, Date, File, FileNamed,
-    Bookmark, Phase, SaveQso, LogBar, LockTxToggle, LockTx, UnlockTx,
-    Squelch, SquelchOn, SquelchOff, Afc, AfcOn, AfcOff, Snap, SnapOn, SnapOff,
-    Threshold, Volume, InputVolume, OutputVolume, BandPages, QsoCommand,
-    ChannelsClear, ChannelsToggle, ChannelsOn, ChannelsOff,
+    MyName,
+    MyQth,
+    MyCall,
+    Call,
+    Name,
+    Qth,
+    Notes,
+    Rst,
+    MyRst,
+    Version,
+    Rx,
+    RxAndClear,
+    CwId,
+    CarriageReturn,
+    LineFeed,
+    CrLf,
+    ClearWindow,
+    ClearRx,
+    ClearTx,
+    TxToggle,
+    Tx,
+    BandSelect,
+    SeekLeft,
+    SeekRight,
+    Tune,
+    Bpsk,
+    Bpsk63,
+    Qpsk,
+    Fsk31,
+    Fsk63,
+    Imd,
+    Lookup,
+    Time,
+    Date,
+    File,
+    FileNamed,
+    Bookmark,
+    Phase,
+    SaveQso,
+    LogBar,
+    LockTxToggle,
+    LockTx,
+    UnlockTx,
+    Squelch,
+    SquelchOn,
+    SquelchOff,
+    Afc,
+    AfcOn,
+    AfcOff,
+    Snap,
+    SnapOn,
+    SnapOff,
+    Threshold,
+    Volume,
+    InputVolume,
+    OutputVolume,
+    BandPages,
+    QsoCommand,
+    ChannelsClear,
+    ChannelsToggle,
+    ChannelsOn,
+    ChannelsOff,
 };
 
 enum class MacroTagKind {
@@ -31,13 +85,13 @@ enum class MacroTagKind {
 
 struct MacroTagInfo {
     MacroTag tag;
-    std::string_view text;      // as matched; the argument tags only up to the colon
-    std::string_view help;      // empty: the tag works but is not in the help list
+    std::string_view text;  // as matched; the argument tags only up to the colon
+    std::string_view help;  // empty: the tag works but is not in the help list
     MacroTagKind kind;
-    MacroField field = MacroField::MyCall;      // Field
-    std::string_view constant = {};             // Constant
+    MacroField field = MacroField::MyCall;       // Field
+    std::string_view constant = {};              // Constant
     MacroAction action = MacroAction::Transmit;  // Action
-    std::string_view helpForm = {};             // how the help list writes an argument tag
+    std::string_view helpForm = {};              // how the help list writes an argument tag
 };
 
 // Every tag, in processing order.

@@ -8,8 +8,8 @@ namespace tarnvel::macros {
 
 namespace {
 
-constexpr std::array<const char*, 12> kMonthAbbreviations{
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char*, 12> kMonthAbbreviations{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 std::tm brokenDown(std::chrono::system_clock::time_point when, bool utc) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
@@ -34,8 +34,8 @@ std::string formatMacroTime(std::chrono::system_clock::time_point when, bool utc
     const std::tm parts = brokenDown(when, utc);
     if (!utc) return localeFormat(parts, "%X");
     std::array<char, 32> buffer{};
-    const int length = std::snprintf(buffer.data(), buffer.size(), "%02d:%02d:%02dz",
-                                     parts.tm_hour, parts.tm_min, parts.tm_sec);
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%02d:%02d:%02dz", parts.tm_hour,
+                                     parts.tm_min, parts.tm_sec);
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
@@ -43,10 +43,9 @@ std::string formatMacroDate(std::chrono::system_clock::time_point when, bool utc
     const std::tm parts = brokenDown(when, utc);
     if (!utc) return localeFormat(parts, "%x");
     std::array<char, 48> buffer{};
-    const int length =
-        std::snprintf(buffer.data(), buffer.size(), "%d %s %d", parts.tm_mday,
-                      kMonthAbbreviations[static_cast<std::size_t>(parts.tm_mon)],
-                      parts.tm_year + 1900);
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%d %s %d", parts.tm_mday,
+                                     kMonthAbbreviations[static_cast<std::size_t>(parts.tm_mon)],
+                                     parts.tm_year + 1900);
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 

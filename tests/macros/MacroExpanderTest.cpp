@@ -209,7 +209,8 @@ TEST(MacroExpander, LookupFillsTheTemplateLiterallyWithTheEncodedCall) {
     RecordingContext context;
     context.fields[MacroField::Call] = "DL1ABC/P";
     EXPECT_EQ(expand(context, "<LOOKUP>"), "");
-    EXPECT_EQ(context.calls, std::vector<std::string>{"url https://callbook.example/db/DL1ABC%2FP"});
+    EXPECT_EQ(context.calls,
+              std::vector<std::string>{"url https://callbook.example/db/DL1ABC%2FP"});
 
     // The template is no format string: only its first "%s" is filled, other "%" stay.
     context.calls.clear();
@@ -219,10 +220,36 @@ TEST(MacroExpander, LookupFillsTheTemplateLiterallyWithTheEncodedCall) {
     EXPECT_EQ(context.calls,
               std::vector<std::string>{"url https://x.example/?q=A%25sB%20%26c&n=%d%%&r=%s"});
 
+    // Characters beyond ASCII go as the UTF-8 bytes of the character.
+    context.calls.clear();
+    context.urlTemplate = "https://x.example/%s";
+    context.fields[MacroField::Call] = "SP\xD3";
+    expand(context, "<LOOKUP>");
+    EXPECT_EQ(context.calls, std::vector<std::string>{"url https://x.example/SP%C3%93"});
+
     context.calls.clear();
     context.fields[MacroField::Call] = "";
     expand(context, "<LOOKUP>");
     EXPECT_TRUE(context.calls.empty());
+}
+
+TEST(MacroExpander, ARefusedTransmitStillGivesTheText) {
+    RecordingContext context;
+    context.fields[MacroField::MyCall] = "";
+    EXPECT_EQ(expand(context, "<TX>hello de <MYCALL><RX>"), "hello de \xAE\r\n");
+    EXPECT_EQ(context.actions, std::vector<MacroAction>{MacroAction::Transmit});
+    EXPECT_EQ(context.currentState, MacroStationState::Receiving);
+}
+
+TEST(MacroExpander, EveryActionHasItsOwnName) {
+    std::vector<std::string_view> names;
+    for (int i = 0; i <= static_cast<int>(MacroAction::ChannelsOff); ++i) {
+        names.push_back(macroActionName(static_cast<MacroAction>(i)));
+        EXPECT_NE(names.back(), "unknown") << i;
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    EXPECT_EQ(macroActionName(MacroAction::Transmit), "transmit");
 }
 
 TEST(MacroExpander, SubstitutedValuesAreNeverExpandedAgain) {
@@ -252,7 +279,9 @@ TEST(MacroExpander, AValueNeverCompletesATagWithTheTextAroundIt) {
 
 TEST(MacroExpander, ControlBytesInValuesAreSentAsVisibleText) {
     RecordingContext context;
-    context.fields[MacroField::Qth] = "20\xB0" "C \xAE \xA9";
+    context.fields[MacroField::Qth] =
+        "20\xB0"
+        "C \xAE \xA9";
     context.fields[MacroField::RstSent] = "5\xAE";
     context.imd = "\xA9";
     EXPECT_EQ(expand(context, "<QTH>|<RST>|<IMD>"), "20degC (R) (C)|5(R)|(C)");

@@ -88,7 +88,8 @@ TEST_F(MacroFileTest, SavedMacrosLoadBackUnchanged) {
 
 TEST_F(MacroFileTest, WindowsLineEndsLoadTheSame) {
     std::string crlf;
-    for (const std::string& line : linesOf(formatMacroFile(numberedSet("w")))) crlf += line + "\r\n";
+    for (const std::string& line : linesOf(formatMacroFile(numberedSet("w"))))
+        crlf += line + "\r\n";
     MacroSet loaded;
     ASSERT_TRUE(loadMacroFile(write("win.mac", crlf), loaded).ok);
     EXPECT_EQ(loaded, numberedSet("w"));

@@ -58,7 +58,8 @@ TEST(MacroSettings, MissingKeysTakeTheirDefaults) {
 TEST(MacroSettings, AnEditIsWrittenAtOnceWithTheTextEscaped) {
     MapStore store;
     MacroSet macros = MacroSet::defaults();
-    ASSERT_TRUE(storeEditedMacro(store, macros, MacroKeySet::Ctrl, 6, {" QSL ", " tnx\r\nfer <CR>"}));
+    ASSERT_TRUE(
+        storeEditedMacro(store, macros, MacroKeySet::Ctrl, 6, {" QSL ", " tnx\r\nfer <CR>"}));
     EXPECT_EQ(store.at("AltF6Label"), " QSL ");  // labels as they are
     EXPECT_EQ(store.at("AltF6Text"), "<SP>tnx<CR><LF>fer <CR>");
     EXPECT_EQ(store.values.size(), 2u);

@@ -49,16 +49,20 @@ class RecordingContext : public MacroContext {
         calls.push_back("action " + std::string(macroActionName(action)));
         switch (action) {
             case MacroAction::Transmit:
-                if (currentState == MacroStationState::Receiving && !text(MacroField::MyCall).empty())
+                if (currentState == MacroStationState::Receiving &&
+                    !text(MacroField::MyCall).empty())
                     currentState = MacroStationState::Transmitting;
                 break;
             case MacroAction::ReceiveCommand:
                 currentState = MacroStationState::Receiving;
                 break;
-            default: break;
+            default:
+                break;
         }
     }
-    void selectBand(std::string_view name) override { calls.push_back("band " + std::string(name)); }
+    void selectBand(std::string_view name) override {
+        calls.push_back("band " + std::string(name));
+    }
     void sendExternalCommand(std::string_view command) override {
         calls.push_back("external " + std::string(command));
     }

@@ -45,9 +45,9 @@ TEST_F(SendFileTest, ChosenFileIsSentAsItIsButANamedFileIsExpanded) {
 TEST_F(SendFileTest, AFileThatCannotBeReadWarnsForFileAndIsSilentForFileName) {
     context_.chosenFile = path("missing.txt");
     EXPECT_EQ(expand("a<FILE>b"), "ab");
-    EXPECT_EQ(context_.calls, (std::vector<std::string>{
-                                  "choose-file", "warning Cannot open " + path("missing.txt") +
-                                                     "|Warning!"}));
+    EXPECT_EQ(context_.calls,
+              (std::vector<std::string>{
+                  "choose-file", "warning Cannot open " + path("missing.txt") + "|Warning!"}));
     context_.calls.clear();
     EXPECT_EQ(expand("a<FILE:" + path("missing.txt") + ">b"), "ab");
     EXPECT_TRUE(context_.calls.empty());
@@ -60,7 +60,8 @@ TEST_F(SendFileTest, AFileThatCannotBeReadWarnsForFileAndIsSilentForFileName) {
 
 TEST_F(SendFileTest, OnlyRegularFilesOfAtMost64KiBAreRead) {
     // A device that never ends, a FIFO without a writer and a folder are refused at once.
-    for (const std::string& name : {std::string("/dev/zero"), path("fifo"), folder_.path().string()}) {
+    for (const std::string& name :
+         {std::string("/dev/zero"), path("fifo"), folder_.path().string()}) {
         if (name == path("fifo")) {
             ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
         }
@@ -81,15 +82,18 @@ TEST_F(SendFileTest, LinesEndInOneLineFeedAndLongLinesAreCut) {
     EXPECT_EQ(sendFileText(""), "");
     EXPECT_EQ(sendFileText("\n\n"), "\n\n");
     const std::string longLine(2500, 'q');
-    EXPECT_EQ(sendFileText(longLine),
-              std::string(1000, 'q') + "\n" + std::string(1000, 'q') + "\n" +
-                  std::string(500, 'q') + "\n");
+    EXPECT_EQ(sendFileText(longLine), std::string(1000, 'q') + "\n" + std::string(1000, 'q') +
+                                          "\n" + std::string(500, 'q') + "\n");
     EXPECT_EQ(sendFileText(std::string(1000, 'q')), std::string(1000, 'q') + "\n");
 }
 
 TEST_F(SendFileTest, FileTextBecomesStationCodesWithHarmlessControlCharacters) {
-    EXPECT_EQ(sendFileText("20\xC2\xB0" "C"), "20degC\n");   // UTF-8 degree sign
-    EXPECT_EQ(sendFileText("20\xB0" "C \xAE\xA9"), "20degC (R)(C)\n");  // Latin-1 bytes
+    EXPECT_EQ(sendFileText("20\xC2\xB0"
+                           "C"),
+              "20degC\n");  // UTF-8 degree sign
+    EXPECT_EQ(sendFileText("20\xB0"
+                           "C \xAE\xA9"),
+              "20degC (R)(C)\n");  // Latin-1 bytes
     EXPECT_EQ(sendFileText("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"), "Za?\xF3??\n");
     // A tag in a named file still places its control character.
     context_.fields[MacroField::Qth] = "Oslo";
@@ -117,8 +121,8 @@ TEST_F(SendFileTest, AFileIncludingItselfIsReadOnce) {
 
 TEST_F(SendFileTest, IncludedFilesNestAtMostEightDeep) {
     for (int i = 1; i <= 10; ++i) {
-        write("f" + std::to_string(i), std::to_string(i % 10) + "<FILE:" +
-                                           path("f" + std::to_string(i + 1)) + ">");
+        write("f" + std::to_string(i),
+              std::to_string(i % 10) + "<FILE:" + path("f" + std::to_string(i + 1)) + ">");
     }
     EXPECT_EQ(expand("<FILE:" + path("f1") + ">"), "12345678" + std::string(8, '\n'));
     EXPECT_EQ(expand("<FILE:" + path("f3") + ">"), "34567890" + std::string(8, '\n'));
