@@ -76,15 +76,24 @@ class RecordSplitter {
         }
         if (!current_.fields.empty() || !current_.problem.empty()) {
             // A last record without "<EOR>" is still a record.
-            current_.raw = std::string(text_.substr(recordStart_));
+            current_.raw = rawText(text_.size());
             records_.push_back(std::move(current_));
         }
         return std::move(records_);
     }
 
   private:
+    // The record's text from its first field on (the line break after the last record's end
+    // belongs to no record).
+    std::string rawText(size_t end) const {
+        size_t from = recordStart_;
+        while (from < end && (text_[from] == '\r' || text_[from] == '\n' || text_[from] == ' ' || text_[from] == '\t'))
+            ++from;
+        return std::string(text_.substr(from, end - from));
+    }
+
     void finishRecord(size_t end) {
-        current_.raw = std::string(text_.substr(recordStart_, end - recordStart_));
+        current_.raw = rawText(end);
         if (!current_.fields.empty() || !current_.problem.empty()) records_.push_back(std::move(current_));
         current_ = {};
         recordStart_ = pos_ = end;

@@ -128,7 +128,7 @@ EarlierQso LogFile::findEarlier(std::string_view call) const {
     const LogLines log = readLines();
     result.status = log.status;
     for (const std::string& line : log.lines) {
-        if (line.find(wanted) == std::string::npos) continue;  // cheap test before parsing
+        if (!lineContains(line, wanted)) continue;  // cheap test before parsing
         const auto record = parseLogLine(withoutCarriageReturn(line));
         if (!record || toUpperAscii(record->call) != wanted) continue;
         ++result.matches;
