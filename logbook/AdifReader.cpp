@@ -1,9 +1,7 @@
 #include "logbook/AdifReader.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "logbook/BandTable.h"
+#include "logbook/FrequencyText.h"
 #include "logbook/LogLine.h"
 
 namespace tarnvel::logbook {
@@ -164,15 +162,7 @@ std::optional<UtcSeconds> readStart(const AdifRecord& adif, std::string& problem
 }
 
 std::optional<Hertz> readFrequency(const AdifRecord& adif) {
-    std::string text(trimmed(valueOf(adif, "FREQ")));
-    for (char& c : text)
-        if (c == ',') c = '.';  // some loggers write the decimal comma
-    double megahertz = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), megahertz);
-    const double maxMegahertz = static_cast<double>(kMaxFrequency) / 1e6;
-    if (!text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(megahertz) &&
-        megahertz >= 0 && megahertz < maxMegahertz)
-        return static_cast<Hertz>(megahertz * 1e6 + 0.5);
+    if (const auto frequency = parseMegahertz(valueOf(adif, "FREQ"))) return frequency;
     const Band* band = bandNamed(valueOf(adif, "BAND"));
     if (band && band->importFrequency != 0) return band->importFrequency;
     return std::nullopt;

@@ -1,7 +1,6 @@
 #include "logbook/AdifWriter.h"
 
-#include <cstdio>
-
+#include "logbook/FrequencyText.h"
 #include "logbook/LogLine.h"
 
 namespace tarnvel::logbook {
@@ -15,15 +14,6 @@ std::string adifField(std::string_view name, std::string_view value) {
     field += '>';
     field += value;
     return field;
-}
-
-std::string megahertzText(Hertz frequency) {
-    const bool negative = frequency < 0;
-    const uint64_t hz = negative ? 0 - static_cast<uint64_t>(frequency) : static_cast<uint64_t>(frequency);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s%llu.%06llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(hz / 1'000'000), static_cast<unsigned long long>(hz % 1'000'000));
-    return text;
 }
 
 std::string formatAdifRecord(const QsoRecord& r) {

@@ -14,9 +14,6 @@ inline constexpr std::string_view kAdifHeader = "Tarnvel v 1.6 log file exported
 // "<NAME:length>value" with the length in bytes; an empty value gives nothing.
 std::string adifField(std::string_view name, std::string_view value);
 
-// Megahertz with six decimals, "14.074150".
-std::string megahertzText(Hertz frequency);
-
 // CALL, TIME_ON, QSO_DATE, FREQ, MODE, RST_RCVD, RST_SENT, NAME, QTH, COMMENT, then "<EOR>\n".
 std::string formatAdifRecord(const QsoRecord& record);
 
