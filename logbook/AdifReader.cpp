@@ -16,8 +16,12 @@ struct Tag {
     size_t end = 0;  // just after ">"
 };
 
-bool isNameChar(char c) { return c != ':' && c != '>' && c != '<' && c != ' ' && c != '\r' && c != '\n' && c != '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isNameChar(char c) {
+    return c != ':' && c != '>' && c != '<' && c != ' ' && c != '\r' && c != '\n' && c != '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The tag starting at the "<" at `at`, or nothing when the text there is not a tag.
 std::optional<Tag> readTag(std::string_view text, size_t at) {
@@ -61,16 +65,22 @@ size_t skipHeader(std::string_view text) {
 
 class RecordSplitter {
   public:
-    explicit RecordSplitter(std::string_view text) : text_(text), pos_(skipHeader(text)), recordStart_(pos_) {}
+    explicit RecordSplitter(std::string_view text)
+        : text_(text), pos_(skipHeader(text)), recordStart_(pos_) {}
 
     std::vector<AdifRecord> run() {
         while ((pos_ = text_.find('<', pos_)) != std::string_view::npos) {
             const auto tag = readTag(text_, pos_);
-            if (!tag) ++pos_;
-            else if (tag->name == "EOR") finishRecord(tag->end);
-            else if (tag->name == "EOH") startOver(tag->end);
-            else if (!tag->length) pos_ = tag->end;
-            else if (!takeValue(*tag)) break;
+            if (!tag)
+                ++pos_;
+            else if (tag->name == "EOR")
+                finishRecord(tag->end);
+            else if (tag->name == "EOH")
+                startOver(tag->end);
+            else if (!tag->length)
+                pos_ = tag->end;
+            else if (!takeValue(*tag))
+                break;
         }
         if (!current_.fields.empty() || !current_.problem.empty()) {
             // A last record without "<EOR>" is still a record.
@@ -85,14 +95,16 @@ class RecordSplitter {
     // belongs to no record).
     std::string rawText(size_t end) const {
         size_t from = recordStart_;
-        while (from < end && (text_[from] == '\r' || text_[from] == '\n' || text_[from] == ' ' || text_[from] == '\t'))
+        while (from < end && (text_[from] == '\r' || text_[from] == '\n' || text_[from] == ' ' ||
+                              text_[from] == '\t'))
             ++from;
         return std::string(text_.substr(from, end - from));
     }
 
     void finishRecord(size_t end) {
         current_.raw = rawText(end);
-        if (!current_.fields.empty() || !current_.problem.empty()) records_.push_back(std::move(current_));
+        if (!current_.fields.empty() || !current_.problem.empty())
+            records_.push_back(std::move(current_));
         current_ = {};
         recordStart_ = pos_ = end;
     }
@@ -177,7 +189,9 @@ const std::string* AdifRecord::field(std::string_view name) const {
     return nullptr;
 }
 
-std::vector<AdifRecord> readAdifRecords(std::string_view text) { return RecordSplitter(text).run(); }
+std::vector<AdifRecord> readAdifRecords(std::string_view text) {
+    return RecordSplitter(text).run();
+}
 
 AdifQso parseAdifRecord(const AdifRecord& adif) {
     AdifQso result;

@@ -9,7 +9,8 @@
 
 namespace tarnvel::logbook {
 
-inline constexpr std::string_view kAdifHeader = "Tarnvel v 1.6 log file exported to ADIF\n<EOH>\n<ADIF_VER:4>1.00\n";
+inline constexpr std::string_view kAdifHeader =
+    "Tarnvel v 1.6 log file exported to ADIF\n<EOH>\n<ADIF_VER:4>1.00\n";
 
 // "<NAME:length>value" with the length in bytes; an empty value gives nothing.
 std::string adifField(std::string_view name, std::string_view value);

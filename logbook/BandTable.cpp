@@ -49,7 +49,9 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-std::span<const Band> bandTable() { return kBands; }
+std::span<const Band> bandTable() {
+    return kBands;
+}
 
 const Band* bandOfFrequency(Hertz frequency) {
     for (const Band& band : kBands)

@@ -13,26 +13,33 @@ namespace {
 
 std::string fixed(double value, int decimals) {
     char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     return error == std::errc() ? std::string(text, end) : std::string();
 }
 
 }  // namespace
 
-int clampLogPrecision(int precision) { return std::clamp(precision, kMinLogPrecision, kMaxLogPrecision); }
+int clampLogPrecision(int precision) {
+    return std::clamp(precision, kMinLogPrecision, kMaxLogPrecision);
+}
 
 std::string megahertzDisplay(double kilohertz, int logPrecision) {
     return fixed(kilohertz / 1000.0, clampLogPrecision(logPrecision));
 }
 
-std::string kilohertzDisplay(double kilohertz) { return fixed(kilohertz, 1); }
+std::string kilohertzDisplay(double kilohertz) {
+    return fixed(kilohertz, 1);
+}
 
 std::string megahertzText(Hertz frequency) {
     const bool negative = frequency < 0;
-    const uint64_t hz = negative ? 0 - static_cast<uint64_t>(frequency) : static_cast<uint64_t>(frequency);
+    const uint64_t hz =
+        negative ? 0 - static_cast<uint64_t>(frequency) : static_cast<uint64_t>(frequency);
     char text[40];
     std::snprintf(text, sizeof text, "%s%llu.%06llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(hz / 1'000'000), static_cast<unsigned long long>(hz % 1'000'000));
+                  static_cast<unsigned long long>(hz / 1'000'000),
+                  static_cast<unsigned long long>(hz % 1'000'000));
     return text;
 }
 
@@ -44,9 +51,12 @@ std::optional<Hertz> parseMegahertz(std::string_view text) {
     for (char& c : number)
         if (c == ',') c = '.';
     double megahertz = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), megahertz);
-    if (number.empty() || error != std::errc() || end != number.data() + number.size()) return std::nullopt;
-    if (!std::isfinite(megahertz) || megahertz < 0 || megahertz * 1e6 >= static_cast<double>(kMaxFrequency))
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), megahertz);
+    if (number.empty() || error != std::errc() || end != number.data() + number.size())
+        return std::nullopt;
+    if (!std::isfinite(megahertz) || megahertz < 0 ||
+        megahertz * 1e6 >= static_cast<double>(kMaxFrequency))
         return std::nullopt;
     return static_cast<Hertz>(megahertz * 1e6 + 0.5);
 }

@@ -13,7 +13,8 @@ namespace tarnvel::logbook {
 namespace {
 
 bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -40,8 +41,8 @@ AdifIntake takeAdifRecords(std::string_view text) {
         }
         std::string line = formatLogLine(*qso.record);
         line.pop_back();
-        intake.items.push_back({qso.record->start, qso.record->call, bandOfFrequency(qso.record->frequency()),
-                                std::move(line)});
+        intake.items.push_back({qso.record->start, qso.record->call,
+                                bandOfFrequency(qso.record->frequency()), std::move(line)});
     }
     return intake;
 }
@@ -59,7 +60,9 @@ ImportResult importAdif(const LogFile& log, const std::string& adifPath) {
     ImportResult result;
     const FileText adif = readWholeFile(adifPath);
     if (!adif.status || !adif.exists) {
-        result.status = adif.exists ? adif.status : LogStatus::failure("Can't open " + adifPath + ": no such file");
+        result.status = adif.exists
+                            ? adif.status
+                            : LogStatus::failure("Can't open " + adifPath + ": no such file");
         result.failure = ExchangeFailure::Input;
         return result;
     }
@@ -74,7 +77,8 @@ ImportResult importAdif(const LogFile& log, const std::string& adifPath) {
     if (intake.errors > 0) {
         // Written first: should it fail, the log is not touched and the records are not lost.
         result.errorFile = log.folder() + "/" + kAdifErrorFileName;
-        if (LogStatus written = replaceFile(result.errorFile, intake.errorText, std::nullopt); !written) {
+        if (LogStatus written = replaceFile(result.errorFile, intake.errorText, std::nullopt);
+            !written) {
             result.status = written;
             result.failure = ExchangeFailure::Output;
             return result;
@@ -127,7 +131,9 @@ MergeResult mergeLog(const LogFile& log, const std::string& otherPath) {
     MergeResult result;
     const FileText other = readWholeFile(otherPath);
     if (!other.status || !other.exists) {
-        result.status = other.exists ? other.status : LogStatus::failure("Can't open " + otherPath + ": no such file");
+        result.status = other.exists
+                            ? other.status
+                            : LogStatus::failure("Can't open " + otherPath + ": no such file");
         result.failure = ExchangeFailure::Input;
         return result;
     }
@@ -139,8 +145,10 @@ MergeResult mergeLog(const LogFile& log, const std::string& otherPath) {
     }
     std::vector<MergeItem> incoming;
     for (const std::string& line : splitLines(other.text)) {
-        if (auto item = mergeItemOfLine(line)) incoming.push_back(std::move(*item));
-        else if (!withoutCarriageReturn(line).empty()) ++result.unreadable;
+        if (auto item = mergeItemOfLine(line))
+            incoming.push_back(std::move(*item));
+        else if (!withoutCarriageReturn(line).empty())
+            ++result.unreadable;
     }
     MergeOutcome merged = mergeByStart(std::move(own.lines), std::move(incoming));
     result.duplicates = merged.duplicates;

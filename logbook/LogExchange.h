@@ -22,8 +22,8 @@ struct ImportResult {
     ExchangeFailure failure = ExchangeFailure::None;
     size_t imported = 0;
     size_t duplicates = 0;
-    size_t errors = 0;       // records written to the error file
-    std::string errorFile;   // the log's folder + "/ERR.ADI" when errors > 0
+    size_t errors = 0;      // records written to the error file
+    std::string errorFile;  // the log's folder + "/ERR.ADI" when errors > 0
 };
 
 struct ExportResult {

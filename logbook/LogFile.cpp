@@ -14,14 +14,17 @@ bool lineContains(std::string_view line, std::string_view upperText) {
 }
 
 bool sameForReplace(const QsoRecord& line, const QsoRecord& key) {
-    return line.start == key.start && line.end == key.end && line.call == key.call && line.mode == key.mode;
+    return line.start == key.start && line.end == key.end && line.call == key.call &&
+           line.mode == key.mode;
 }
 
 bool sameForDelete(const QsoRecord& line, const QsoRecord& key) {
     return line.start == key.start && line.call == key.call && line.mode == key.mode;
 }
 
-std::string qsoText(const QsoRecord& r) { return r.call + " at " + formatStart(r.start); }
+std::string qsoText(const QsoRecord& r) {
+    return r.call + " at " + formatStart(r.start);
+}
 
 }  // namespace
 
@@ -66,15 +69,17 @@ LogStatus LogFile::rewrite(const std::vector<std::string>& lines, BackupName bac
     return replaceFile(path_, text, backupPath(backup));
 }
 
-LogStatus LogFile::append(const QsoRecord& record) const { return appendToFile(path_, formatLogLine(record)); }
+LogStatus LogFile::append(const QsoRecord& record) const {
+    return appendToFile(path_, formatLogLine(record));
+}
 
 std::optional<QsoRecord> LogFile::findRecord(const QsoRecord& key, LogStatus& status) const {
     const LogLines log = readLines();
     status = log.status;
     for (const std::string& line : log.lines) {
         const auto record = parseLogLine(withoutCarriageReturn(line));
-        if (record && record->number == key.number && record->start == key.start && record->call == key.call &&
-            record->mode == key.mode)
+        if (record && record->number == key.number && record->start == key.start &&
+            record->call == key.call && record->mode == key.mode)
             return record;
     }
     return std::nullopt;
@@ -150,7 +155,9 @@ RewriteResult LogFile::replaceRecord(const QsoRecord& key, const QsoRecord& repl
         line = std::move(text);
         return {rewrite(log.lines, backup), 1};
     }
-    return {LogStatus::failure("QSO " + qsoText(key) + " not found in " + path_ + "; nothing changed"), 0};
+    return {
+        LogStatus::failure("QSO " + qsoText(key) + " not found in " + path_ + "; nothing changed"),
+        0};
 }
 
 RewriteResult LogFile::deleteRecords(std::span<const QsoRecord> keys, BackupName backup) const {
@@ -160,10 +167,12 @@ RewriteResult LogFile::deleteRecords(std::span<const QsoRecord> keys, BackupName
     std::vector<std::string> kept;
     kept.reserve(log.lines.size());
     for (std::string& line : log.lines) {
-        const auto record = pending.empty() ? std::nullopt : parseLogLine(withoutCarriageReturn(line));
+        const auto record =
+            pending.empty() ? std::nullopt : parseLogLine(withoutCarriageReturn(line));
         if (record) {
-            const auto key = std::find_if(pending.begin(), pending.end(),
-                                          [&](const QsoRecord& k) { return sameForDelete(*record, k); });
+            const auto key = std::find_if(pending.begin(), pending.end(), [&](const QsoRecord& k) {
+                return sameForDelete(*record, k);
+            });
             if (key != pending.end()) {
                 pending.erase(key);
                 continue;
@@ -174,13 +183,15 @@ RewriteResult LogFile::deleteRecords(std::span<const QsoRecord> keys, BackupName
     const size_t deleted = keys.size() - pending.size();
     if (deleted == 0) {
         if (keys.empty()) return {LogStatus::success(), 0};
-        return {LogStatus::failure("No selected QSO was found in " + path_ + "; nothing deleted"), 0};
+        return {LogStatus::failure("No selected QSO was found in " + path_ + "; nothing deleted"),
+                0};
     }
     if (LogStatus written = rewrite(kept, backup); !written) return {written, 0};
     RewriteResult result{LogStatus::success(), deleted};
     if (!pending.empty())
-        result.status = LogStatus::failure(std::to_string(pending.size()) + " of the selected QSOs were not found in " +
-                                           path_ + " (the others were deleted)");
+        result.status = LogStatus::failure(std::to_string(pending.size()) +
+                                           " of the selected QSOs were not found in " + path_ +
+                                           " (the others were deleted)");
     return result;
 }
 

@@ -34,7 +34,7 @@ enum class SearchStep {
     Found,       // record holds the matching QSO
     Unreadable,  // a matching line that does not parse: the plain search stops here
     End,
-    Failed       // the log could not be read: error says why
+    Failed  // the log could not be read: error says why
 };
 
 struct SearchHit {
@@ -98,7 +98,8 @@ class LogFile {
 
     // Each key removes one line with its start, call and mode, wherever it lies; keys that
     // match nothing are reported after the others are deleted.
-    RewriteResult deleteRecords(std::span<const QsoRecord> keys, BackupName backup = BackupName::Bak) const;
+    RewriteResult deleteRecords(std::span<const QsoRecord> keys,
+                                BackupName backup = BackupName::Bak) const;
 
     // Rewrites the log with these lines (each gets a line feed) through the safe protocol.
     LogStatus rewrite(const std::vector<std::string>& lines, BackupName backup) const;

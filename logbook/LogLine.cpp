@@ -23,7 +23,8 @@ bool splitFields(std::string_view line, std::array<std::string_view, kLogLineFie
 std::optional<int> parseNumber(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -53,8 +54,10 @@ std::string toUpperAscii(std::string_view text) {
 std::string sanitiseField(std::string_view text) {
     std::string clean(text);
     for (char& c : clean) {
-        if (c == ';') c = ',';
-        else if (c == '\r' || c == '\n') c = ' ';
+        if (c == ';')
+            c = ',';
+        else if (c == '\r' || c == '\n')
+            c = ' ';
     }
     return clean;
 }
@@ -70,8 +73,8 @@ std::string formatLogLine(const QsoRecord& r) {
     appendField(line, optionalDate(r.dateB, r.start));
     appendField(line, std::to_string(r.frequency2 != 0 ? 0 : r.frequency1));
     appendField(line, std::to_string(r.frequency2));
-    for (const std::string* text : {&r.text1, &r.mode, &r.rstSent, &r.rstReceived, &r.text5, &r.text6,
-                                    &r.name, &r.qth, &r.notes, &r.text10, &r.text11})
+    for (const std::string* text : {&r.text1, &r.mode, &r.rstSent, &r.rstReceived, &r.text5,
+                                    &r.text6, &r.name, &r.qth, &r.notes, &r.text10, &r.text11})
         appendField(line, *text);
     line += '\n';
     return line;

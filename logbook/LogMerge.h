@@ -17,9 +17,9 @@ namespace tarnvel::logbook {
 
 struct MergeItem {
     UtcSeconds start = 0;
-    std::string call;           // upper case
-    const Band* band = nullptr; // none when the frequency is 0 or off the bands
-    std::string line;           // the log line to write, without its line feed
+    std::string call;            // upper case
+    const Band* band = nullptr;  // none when the frequency is 0 or off the bands
+    std::string line;            // the log line to write, without its line feed
 };
 
 // The duplicate test's view of a log line: start and call, band when the line parses whole.

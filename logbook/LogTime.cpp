@@ -8,7 +8,9 @@ namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -38,7 +40,9 @@ void civilFromDays(int64_t z, CivilTime& t) {
     t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2 ? 1 : 0));
 }
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
 
 }  // namespace
 
@@ -103,7 +107,9 @@ namespace {
 std::optional<UtcSeconds> parseCivil(std::string_view text, bool withTime) {
     if (text.size() != (withTime ? 14u : 8u)) return std::nullopt;
     if (!parseDigits(text, INT64_MAX)) return std::nullopt;
-    auto part = [&](size_t at, size_t n) { return static_cast<int>(*parseDigits(text.substr(at, n), 9999)); };
+    auto part = [&](size_t at, size_t n) {
+        return static_cast<int>(*parseDigits(text.substr(at, n), 9999));
+    };
     CivilTime t{part(0, 4), part(4, 2), part(6, 2), 0, 0, 0};
     if (withTime) {
         t.hour = part(8, 2);
@@ -116,7 +122,11 @@ std::optional<UtcSeconds> parseCivil(std::string_view text, bool withTime) {
 
 }  // namespace
 
-std::optional<UtcSeconds> parseStart(std::string_view text) { return parseCivil(text, true); }
-std::optional<UtcSeconds> parseDate(std::string_view text) { return parseCivil(text, false); }
+std::optional<UtcSeconds> parseStart(std::string_view text) {
+    return parseCivil(text, true);
+}
+std::optional<UtcSeconds> parseDate(std::string_view text) {
+    return parseCivil(text, false);
+}
 
 }  // namespace tarnvel::logbook

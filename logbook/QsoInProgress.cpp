@@ -42,12 +42,16 @@ auto& QsoInProgress::fieldOf(Qso& qso, QsoField which) {
     return qso.rstSent_;
 }
 
-std::string& QsoInProgress::fieldRef(QsoField which) { return fieldOf(*this, which); }
-const std::string& QsoInProgress::field(QsoField which) const { return fieldOf(*this, which); }
+std::string& QsoInProgress::fieldRef(QsoField which) {
+    return fieldOf(*this, which);
+}
+const std::string& QsoInProgress::field(QsoField which) const {
+    return fieldOf(*this, which);
+}
 
 bool QsoInProgress::isEmpty() const {
-    return call_.empty() && name_.empty() && qth_.empty() && rstSent_.empty() && rstReceived_.empty() &&
-           notes_.empty();
+    return call_.empty() && name_.empty() && qth_.empty() && rstSent_.empty() &&
+           rstReceived_.empty() && notes_.empty();
 }
 
 void QsoInProgress::stamp() {
@@ -93,7 +97,8 @@ void QsoInProgress::putWordToLog(QsoField kind, std::string_view word) {
 }
 
 void QsoInProgress::addCall(std::string_view word) {
-    putWordToLog(QsoField::Call, call_.empty() ? std::string(word) : call_ + " and " + std::string(word));
+    putWordToLog(QsoField::Call,
+                 call_.empty() ? std::string(word) : call_ + " and " + std::string(word));
 }
 
 void QsoInProgress::fillNameAndQth() {
@@ -116,7 +121,8 @@ void QsoInProgress::fillFromLog() {
 QsoRecord QsoInProgress::recordToSave(const SaveContext& context) const {
     QsoRecord r;
     const size_t space = call_.find(' ');
-    r.call = toUpperAscii(space == std::string::npos || space == 0 ? call_ : call_.substr(0, space));
+    r.call =
+        toUpperAscii(space == std::string::npos || space == 0 ? call_ : call_.substr(0, space));
     r.start = r.end = start_;
     r.mode = logModeName(context.operatingMode);
     r.rstSent = rstSent_;

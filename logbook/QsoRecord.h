@@ -15,7 +15,7 @@ struct QsoRecord {
     int number = 0;  // the save command writes 0
     std::string call;
     UtcSeconds start = 0;
-    UtcSeconds end = 0;  // stored as whole minutes after start
+    UtcSeconds end = 0;               // stored as whole minutes after start
     std::optional<UtcSeconds> dateA;  // kept, written and read, never filled here
     std::optional<UtcSeconds> dateB;
     Hertz frequency1 = 0;

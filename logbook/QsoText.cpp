@@ -19,9 +19,11 @@ std::string padded(std::string text, size_t width, bool left) {
 std::string kilohertzFixed3(Hertz frequency) {
     // Whole Hz make exact kHz with three decimals: no floating point needed.
     const bool negative = frequency < 0;
-    const uint64_t hz = negative ? 0 - static_cast<uint64_t>(frequency) : static_cast<uint64_t>(frequency);
+    const uint64_t hz =
+        negative ? 0 - static_cast<uint64_t>(frequency) : static_cast<uint64_t>(frequency);
     char text[40];
-    std::snprintf(text, sizeof text, "%s%llu.%03llu", negative ? "-" : "", static_cast<unsigned long long>(hz / 1000),
+    std::snprintf(text, sizeof text, "%s%llu.%03llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(hz / 1000),
                   static_cast<unsigned long long>(hz % 1000));
     return text;
 }
@@ -44,11 +46,20 @@ std::string logWindowStart(UtcSeconds start) {
     return std::string(text, n);
 }
 
-std::string logWindowKilohertz(Hertz frequency) { return padded(kilohertzFixed3(frequency), 11, false); }
+std::string logWindowKilohertz(Hertz frequency) {
+    return padded(kilohertzFixed3(frequency), 11, false);
+}
 
 std::array<std::string, 9> logWindowColumns(const QsoRecord& r) {
-    return {logWindowStart(r.start), logWindowKilohertz(r.frequency()), r.mode, r.call, r.rstSent, r.rstReceived,
-            r.name, r.qth, r.notes};
+    return {logWindowStart(r.start),
+            logWindowKilohertz(r.frequency()),
+            r.mode,
+            r.call,
+            r.rstSent,
+            r.rstReceived,
+            r.name,
+            r.qth,
+            r.notes};
 }
 
 std::string textExportLine(const QsoRecord& r) {
@@ -56,8 +67,8 @@ std::string textExportLine(const QsoRecord& r) {
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const CivilTime t = toCivilTime(r.start);
     char start[40];
-    std::snprintf(start, sizeof start, "%02d-%s-%04d %02d:%02d:%02d", t.day, kMonths[t.month - 1], t.year, t.hour,
-                  t.minute, t.second);
+    std::snprintf(start, sizeof start, "%02d-%s-%04d %02d:%02d:%02d", t.day, kMonths[t.month - 1],
+                  t.year, t.hour, t.minute, t.second);
     std::string line = start;
     line += ' ' + logWindowKilohertz(r.frequency());
     line += ' ' + padded(r.mode, 6, true);
@@ -70,12 +81,15 @@ std::string textExportLine(const QsoRecord& r) {
     return line;
 }
 
-LogStatus writeTextExport(const LogFile& log, const std::string& path, std::span<const QsoRecord> records) {
-    if (isLogWorkingFile(log, path)) return LogStatus::failure("Cannot create file " + path + ": it is the log's own file");
+LogStatus writeTextExport(const LogFile& log, const std::string& path,
+                          std::span<const QsoRecord> records) {
+    if (isLogWorkingFile(log, path))
+        return LogStatus::failure("Cannot create file " + path + ": it is the log's own file");
     std::string text;
     for (const QsoRecord& r : records) text += textExportLine(r);
     const LogStatus written = replaceFile(path, text, std::nullopt);
-    if (!written) return LogStatus::failure("Cannot create file " + path + " (" + written.error + ")");
+    if (!written)
+        return LogStatus::failure("Cannot create file " + path + " (" + written.error + ")");
     return written;
 }
 

@@ -42,6 +42,7 @@ std::array<std::string, 9> logWindowColumns(const QsoRecord& record);
 std::string textExportLine(const QsoRecord& record);
 
 // Writes the QSOs to a text file; never over the log or its working files.
-LogStatus writeTextExport(const LogFile& log, const std::string& path, std::span<const QsoRecord> records);
+LogStatus writeTextExport(const LogFile& log, const std::string& path,
+                          std::span<const QsoRecord> records);
 
 }  // namespace tarnvel::logbook

@@ -99,7 +99,8 @@ FileText readWholeFile(const std::string& path) {
     FileText result;
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
-        if (errno != ENOENT) result.status = LogStatus::failure(fileError("Can't open", path, errno));
+        if (errno != ENOENT)
+            result.status = LogStatus::failure(fileError("Can't open", path, errno));
         return result;
     }
     result.exists = true;
@@ -131,7 +132,8 @@ LogStatus replaceFile(const std::string& path, std::string_view text,
     if (::rename(tempPath.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(tempPath.c_str());
-        return LogStatus::failure(fileError("Can't replace", path, error) + " (the file is unchanged)");
+        return LogStatus::failure(fileError("Can't replace", path, error) +
+                                  " (the file is unchanged)");
     }
     syncFolder(path);
     return LogStatus::success();
@@ -141,7 +143,8 @@ LogStatus appendToFile(const std::string& path, std::string_view text) {
     Descriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, kNewFileMode));
     if (!file.valid()) return LogStatus::failure(fileError("Can't open", path, errno));
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return LogStatus::failure(fileError("Can't read", path, errno));
+    if (::fstat(file.get(), &info) != 0)
+        return LogStatus::failure(fileError("Can't read", path, errno));
     const off_t oldSize = info.st_size;
     std::string line;
     char last = '\n';

@@ -4,9 +4,15 @@ namespace tarnvel::logbook {
 
 namespace {
 
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isWordChar(char c) { return isLetter(c) || isDigit(c) || c == '/'; }
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isWordChar(char c) {
+    return isLetter(c) || isDigit(c) || c == '/';
+}
 
 }  // namespace
 
@@ -24,9 +30,12 @@ WordKind classifyWord(std::string_view word) {
     while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
     size_t digits = 0, letters = 0, others = 0;
     for (const char c : word) {
-        if (isDigit(c)) ++digits;
-        else if (isLetter(c) || c == '/') ++letters;
-        else ++others;
+        if (isDigit(c))
+            ++digits;
+        else if (isLetter(c) || c == '/')
+            ++letters;
+        else
+            ++others;
     }
     if (others > 0 || word.empty()) return WordKind::Other;
     if (digits > 0 && letters > 0) return WordKind::CallLike;

@@ -30,9 +30,10 @@ TEST(AdifRead, BandWithoutFreqGivesTheBandTableFrequency) {
 }
 
 TEST(AdifRead, FreqIsTakenInMegahertzToTheHertz) {
-    EXPECT_EQ(onlyQso("<CALL:5>SP9AB<QSO_DATE:8>20041026<TIME_ON:4>1234<BAND:3>20m<FREQ:6>14.071<EOR>")
-                  .record->frequency2,
-              14071000);
+    EXPECT_EQ(
+        onlyQso("<CALL:5>SP9AB<QSO_DATE:8>20041026<TIME_ON:4>1234<BAND:3>20m<FREQ:6>14.071<EOR>")
+            .record->frequency2,
+        14071000);
     EXPECT_EQ(onlyQso("<CALL:5>SP9AB<QSO_DATE:8>20041026<TIME_ON:6>123456<FREQ:9>14.074150<EOR>")
                   .record->frequency2,
               14074150);
@@ -42,7 +43,8 @@ TEST(AdifRead, FreqIsTakenInMegahertzToTheHertz) {
 }
 
 TEST(AdifRead, FieldNamesAreFoundInAnyCase) {
-    const AdifQso q = onlyQso("<call:4>k1ab<qso_date:8>20200101<time_on:4>0000<Freq:5>7.040<name:3>Bob<eor>");
+    const AdifQso q =
+        onlyQso("<call:4>k1ab<qso_date:8>20200101<time_on:4>0000<Freq:5>7.040<name:3>Bob<eor>");
     ASSERT_TRUE(q.record) << q.problem;
     EXPECT_EQ(q.record->call, "K1AB");
     EXPECT_EQ(q.record->name, "Bob");
@@ -51,7 +53,8 @@ TEST(AdifRead, FieldNamesAreFoundInAnyCase) {
 TEST(AdifRead, NamesAreExactNotSubstrings) {
     const AdifQso q = onlyQso(
         "<APP_LOTW_OWNCALL:5>SP1ME<EQ_CALL:5>SP1ME<MY_NAME:5>Maria<SUBMODE:5>PSK31<CALL:5>DL2XY"
-        "<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:6>14.070<MODE:3>PSK<NAME:4>Karl<MY_QTH:6>Poznan<EOR>");
+        "<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:6>14.070<MODE:3>PSK<NAME:4>Karl<MY_QTH:6>Poznan<"
+        "EOR>");
     ASSERT_TRUE(q.record) << q.problem;
     EXPECT_EQ(q.record->call, "DL2XY");
     EXPECT_EQ(q.record->name, "Karl");
@@ -61,7 +64,8 @@ TEST(AdifRead, NamesAreExactNotSubstrings) {
 
 TEST(AdifRead, NameTextInsideAValueIsNotAField) {
     const AdifQso q = onlyQso(
-        "<COMMENT:17>NAME:5 CALL:3 zzz<CALL:4>W1AW<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<EOR>");
+        "<COMMENT:17>NAME:5 CALL:3 "
+        "zzz<CALL:4>W1AW<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<EOR>");
     ASSERT_TRUE(q.record) << q.problem;
     EXPECT_EQ(q.record->call, "W1AW");
     EXPECT_EQ(q.record->name, "");
@@ -77,8 +81,9 @@ TEST(AdifRead, TheHeaderIsSkippedUpToEoh) {
 }
 
 TEST(AdifRead, AHeaderStartingWithAFieldIsDroppedAtEoh) {
-    const auto records =
-        readAdifRecords("<ADIF_VER:5>3.1.4<CALL:4>HDR1<eoh><CALL:4>W1AW<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<EOR>");
+    const auto records = readAdifRecords(
+        "<ADIF_VER:5>3.1.4<CALL:4>HDR1<eoh><CALL:4>W1AW<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>"
+        "7.040<EOR>");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(parseAdifRecord(records[0]).record->call, "W1AW");
 }
@@ -110,25 +115,30 @@ TEST(AdifRead, ALengthPastTheRecordEndSpoilsOnlyThatRecord) {
     const AdifQso bad = parseAdifRecord(records[0]);
     EXPECT_FALSE(bad.record);
     EXPECT_NE(bad.problem.find("COMMENT"), std::string::npos);
-    EXPECT_EQ(records[0].raw, "<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<COMMENT:40>short<EOR>");
+    EXPECT_EQ(records[0].raw,
+              "<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<COMMENT:40>short<EOR>");
     EXPECT_EQ(parseAdifRecord(records[1]).record->call, "B2B");
 }
 
 TEST(AdifRead, ALengthPastTheEndOfTheFileIsAFaultyRecord) {
-    const auto records = readAdifRecords("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<COMMENT:99>cut");
+    const auto records =
+        readAdifRecords("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<COMMENT:99>cut");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_FALSE(parseAdifRecord(records[0]).record);
 }
 
 TEST(AdifRead, LongValuesAreReadWhole) {
     const std::string notes(301, 'n');
-    const AdifQso q = onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<COMMENT:301>" + notes + "<EOR>");
+    const AdifQso q =
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<COMMENT:301>" + notes +
+                "<EOR>");
     ASSERT_TRUE(q.record) << q.problem;
     EXPECT_EQ(q.record->notes, notes);
 }
 
 TEST(AdifRead, ALastRecordWithoutEorIsStillRead) {
-    const auto records = readAdifRecords("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040\n");
+    const auto records =
+        readAdifRecords("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040\n");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(parseAdifRecord(records[0]).record);
 }
@@ -136,14 +146,20 @@ TEST(AdifRead, ALastRecordWithoutEorIsStillRead) {
 TEST(AdifRead, RecordsWithoutCallDateTimeOrFrequencyAreRefused) {
     const std::string rest = "<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<EOR>";
     EXPECT_FALSE(onlyQso(rest).record);
-    EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20201301<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
-    EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200230<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
-    EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>01010101<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
-    EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>2460<FREQ:5>7.040<EOR>").record);
+    EXPECT_FALSE(
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>20201301<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
+    EXPECT_FALSE(
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>20200230<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
+    EXPECT_FALSE(
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>01010101<TIME_ON:4>1200<FREQ:5>7.040<EOR>").record);
+    EXPECT_FALSE(
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>2460<FREQ:5>7.040<EOR>").record);
     EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:3>120<FREQ:5>7.040<EOR>").record);
     EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:3>abc<EOR>").record);
     EXPECT_FALSE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<BAND:3>11m<EOR>").record);
-    EXPECT_TRUE(onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:3>abc<BAND:4>40M <EOR>").record);
+    EXPECT_TRUE(
+        onlyQso("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:3>abc<BAND:4>40M <EOR>")
+            .record);
 }
 
 TEST(AdifWrite, FieldsCarryByteLengthsAndFreqSixDecimals) {

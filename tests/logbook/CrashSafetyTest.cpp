@@ -30,7 +30,8 @@ std::string callNumber(int i) {
 
 void writeLogOf(const LogFile& log, int count) {
     std::string text;
-    for (int i = 0; i < count; ++i) text += formatLogLine(testing::qso(callNumber(i), utc(2020, 1, 1) + i * 60));
+    for (int i = 0; i < count; ++i)
+        text += formatLogLine(testing::qso(callNumber(i), utc(2020, 1, 1) + i * 60));
     testing::writeFile(log.path(), text);
 }
 
@@ -120,8 +121,10 @@ std::set<std::string> callsOf(const std::string& path, bool& whole) {
     std::set<std::string> calls;
     for (const std::string& line : splitLines(readFile(path))) {
         const auto record = parseLogLine(line);
-        if (!record) whole = false;
-        else calls.insert(record->call);
+        if (!record)
+            whole = false;
+        else
+            calls.insert(record->call);
     }
     return calls;
 }
@@ -139,7 +142,8 @@ TEST(KilledRewrite, EveryQsoSurvivesInTheLogOrItsBackup) {
         if (child == 0) {
             // Delete one QSO and append it again, over and over, until killed.
             for (int k = 0;; k = (k + 1) % kQsos) {
-                const std::vector<QsoRecord> keys = {testing::qso(callNumber(k), utc(2020, 1, 1) + k * 60)};
+                const std::vector<QsoRecord> keys = {
+                    testing::qso(callNumber(k), utc(2020, 1, 1) + k * 60)};
                 if (!log.deleteRecords(keys).status.ok || !log.append(keys[0])) ::_exit(1);
             }
         }
@@ -155,7 +159,8 @@ TEST(KilledRewrite, EveryQsoSurvivesInTheLogOrItsBackup) {
         ASSERT_TRUE(logWhole) << "torn log line in run " << run;
         ASSERT_GE(inLog.size(), static_cast<size_t>(kQsos - 1)) << "run " << run;
         for (int i = 0; i < kQsos; ++i)
-            ASSERT_TRUE(inLog.count(callNumber(i)) || (backupWhole && inBackup.count(callNumber(i))))
+            ASSERT_TRUE(inLog.count(callNumber(i)) ||
+                        (backupWhole && inBackup.count(callNumber(i))))
                 << callNumber(i) << " lost in run " << run;
         // Put the QSO a kill took between delete and append back, for the next run.
         for (int i = 0; i < kQsos; ++i)

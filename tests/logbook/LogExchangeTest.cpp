@@ -14,9 +14,9 @@ using testing::utc;
 using testing::writeFile;
 
 std::string adifQso(const std::string& call, const std::string& date, const std::string& time,
-                     const std::string& extra = "<FREQ:6>14.070") {
-    return "<CALL:" + std::to_string(call.size()) + ">" + call + "<QSO_DATE:8>" + date + "<TIME_ON:" +
-           std::to_string(time.size()) + ">" + time + extra + "<EOR>\n";
+                    const std::string& extra = "<FREQ:6>14.070") {
+    return "<CALL:" + std::to_string(call.size()) + ">" + call + "<QSO_DATE:8>" + date +
+           "<TIME_ON:" + std::to_string(time.size()) + ">" + time + extra + "<EOR>\n";
 }
 
 std::vector<std::string> callsInLog(const LogFile& log) {
@@ -37,16 +37,17 @@ class AdifImport : public ::testing::Test {
 };
 
 TEST_F(AdifImport, NoLogYetMakesOneFromTheImport) {
-    const ImportResult result = importAdif(log_, adif("header\n<EOH>\n" + adifQso("SP1A", "20200101", "1200")));
+    const ImportResult result =
+        importAdif(log_, adif("header\n<EOH>\n" + adifQso("SP1A", "20200101", "1200")));
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(result.imported, 1u);
     EXPECT_EQ(callsInLog(log_), std::vector<std::string>{"SP1A"});
 }
 
 TEST_F(AdifImport, TwoQsosInOneMinuteAreBothKept) {
-    const ImportResult result = importAdif(log_, adif(adifQso("SP1A", "20200101", "1234") +
-                                                      adifQso("SP2B", "20200101", "1234") +
-                                                      adifQso("SP1A", "20200101", "1234", "<FREQ:5>7.040")));
+    const ImportResult result = importAdif(
+        log_, adif(adifQso("SP1A", "20200101", "1234") + adifQso("SP2B", "20200101", "1234") +
+                   adifQso("SP1A", "20200101", "1234", "<FREQ:5>7.040")));
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(result.imported, 3u);  // the third is another band
     EXPECT_EQ(result.duplicates, 0u);
@@ -55,9 +56,10 @@ TEST_F(AdifImport, TwoQsosInOneMinuteAreBothKept) {
 
 TEST_F(AdifImport, SameStartSameCallSameBandIsADuplicate) {
     writeFile(log_.path(), logLine("SP1A", "20200101123400") + "\n");
-    const ImportResult result = importAdif(
-        log_, adif(adifQso("SP1A", "20200101", "1234", "<FREQ:6>14.075") + adifQso("sp1a", "20200101", "123400", "<BAND:3>20M") +
-                   adifQso("SP2B", "20200101", "1234")));
+    const ImportResult result =
+        importAdif(log_, adif(adifQso("SP1A", "20200101", "1234", "<FREQ:6>14.075") +
+                              adifQso("sp1a", "20200101", "123400", "<BAND:3>20M") +
+                              adifQso("SP2B", "20200101", "1234")));
     ASSERT_TRUE(result.status);
     EXPECT_EQ(result.imported, 1u);
     EXPECT_EQ(result.duplicates, 2u);
@@ -66,9 +68,9 @@ TEST_F(AdifImport, SameStartSameCallSameBandIsADuplicate) {
 
 TEST_F(AdifImport, NewestFirstInputIsSortedIntoTheLog) {
     writeFile(log_.path(), logLine("MID", "20200102000000") + "\n");
-    const ImportResult result = importAdif(log_, adif(adifQso("LATE", "20200103", "0000") +
-                                                      adifQso("EARLY2", "20200101", "0100") +
-                                                      adifQso("EARLY1", "20200101", "0000")));
+    const ImportResult result = importAdif(
+        log_, adif(adifQso("LATE", "20200103", "0000") + adifQso("EARLY2", "20200101", "0100") +
+                   adifQso("EARLY1", "20200101", "0000")));
     ASSERT_TRUE(result.status);
     EXPECT_EQ(result.imported, 3u);
     EXPECT_EQ(callsInLog(log_), (std::vector<std::string>{"EARLY1", "EARLY2", "MID", "LATE"}));
@@ -79,7 +81,8 @@ TEST_F(AdifImport, NewestFirstInputIsSortedIntoTheLog) {
 }
 
 TEST_F(AdifImport, UnparsableLogLinesAreCopiedThrough) {
-    writeFile(log_.path(), "my own remark\n" + logLine("MID", "20200102000000") + "\nbroken;line\n");
+    writeFile(log_.path(),
+              "my own remark\n" + logLine("MID", "20200102000000") + "\nbroken;line\n");
     ASSERT_TRUE(importAdif(log_, adif(adifQso("NEW", "20200103", "0000"))).status);
     const LogLines lines = log_.readLines();
     ASSERT_EQ(lines.lines.size(), 4u);
@@ -91,7 +94,8 @@ TEST_F(AdifImport, UnparsableLogLinesAreCopiedThrough) {
 TEST_F(AdifImport, BadRecordsGoToErrAdiBesideTheLogAndAreCounted) {
     const std::string bad1 = adifQso("BAD1", "20201399", "1200");
     const std::string bad2 = "<CALL:4>BAD2<QSO_DATE:8>20200101<TIME_ON:4>1200<EOR>\n";
-    const ImportResult result = importAdif(log_, adif(bad1 + adifQso("GOOD", "20200101", "1200") + bad2));
+    const ImportResult result =
+        importAdif(log_, adif(bad1 + adifQso("GOOD", "20200101", "1200") + bad2));
     ASSERT_TRUE(result.status);
     EXPECT_EQ(result.imported, 1u);
     EXPECT_EQ(result.errors, 2u);
@@ -101,7 +105,9 @@ TEST_F(AdifImport, BadRecordsGoToErrAdiBesideTheLogAndAreCounted) {
 }
 
 TEST_F(AdifImport, ACommentWithLineBreaksStaysOneLogLine) {
-    ASSERT_TRUE(importAdif(log_, adif(adifQso("SP1A", "20200101", "1200", "<FREQ:5>7.040<COMMENT:8>a;b\r\nc;d"))).status);
+    ASSERT_TRUE(importAdif(log_, adif(adifQso("SP1A", "20200101", "1200",
+                                              "<FREQ:5>7.040<COMMENT:8>a;b\r\nc;d")))
+                    .status);
     const LogLines lines = log_.readLines();
     ASSERT_EQ(lines.lines.size(), 1u);
     const auto record = parseLogLine(lines.lines[0]);
@@ -122,7 +128,8 @@ TEST_F(AdifImport, AnErrorFileThatCannotBeWrittenStopsTheImportBeforeTheLogChang
     writeFile(log_.path(), logLine("MID", "20200102000000") + "\n");
     const std::string before = readFile(log_.path());
     ASSERT_EQ(::mkdir(folder_.file("ERR.ADI.tmp").c_str(), 0700), 0);
-    const ImportResult result = importAdif(log_, adif(adifQso("GOOD", "20200101", "1200") + adifQso("BAD", "20201399", "1200")));
+    const ImportResult result = importAdif(
+        log_, adif(adifQso("GOOD", "20200101", "1200") + adifQso("BAD", "20201399", "1200")));
     EXPECT_FALSE(result.status);
     EXPECT_EQ(result.failure, ExchangeFailure::Output);
     EXPECT_NE(result.status.error.find("ERR.ADI"), std::string::npos);
@@ -134,14 +141,16 @@ TEST(AdifExport, NoLogYetGivesAnEmptyExport) {
     const ExportResult result = exportAdif(folder.log(), folder.file("out.adi"));
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(result.exported, 0u);
-    EXPECT_EQ(readFile(folder.file("out.adi")), "Tarnvel v 1.6 log file exported to ADIF\n<EOH>\n<ADIF_VER:4>1.00\n");
+    EXPECT_EQ(readFile(folder.file("out.adi")),
+              "Tarnvel v 1.6 log file exported to ADIF\n<EOH>\n<ADIF_VER:4>1.00\n");
 }
 
 TEST(AdifExport, ExportThenImportAddsNothingAndKeepsTheHertz) {
     LogFolder folder;
     const LogFile log = folder.log();
-    writeFile(log.path(), logLine("SP1A", "20200101120000", "Jan", "Kraków", "ft8", "14074150") + "\n" +
-                              "not a qso\n" + logLine("SP1A", "20200101120000", "", "", "", "7074150") + "\n" +
+    writeFile(log.path(), logLine("SP1A", "20200101120000", "Jan", "Kraków", "ft8", "14074150") +
+                              "\n" + "not a qso\n" +
+                              logLine("SP1A", "20200101120000", "", "", "", "7074150") + "\n" +
                               logLine("SP2B", "20200101120000", "", "", "", "0") + "\n");
     const std::string before = readFile(log.path());
     const ExportResult exported = exportAdif(log, folder.file("out.adi"));
@@ -171,8 +180,9 @@ TEST(AdifExport, RefusesToWriteOverTheLogItsBackupsOrItsTemporaryFile) {
     const LogFile log = folder.log();
     writeFile(log.path(), logLine("SP1A", "20200101120000") + "\n");
     const std::string before = readFile(log.path());
-    for (const std::string& target : {log.path(), log.tempPath(), log.backupPath(BackupName::Bak),
-                                      log.backupPath(BackupName::Old), folder.path() + "/./Tarnvel.log"}) {
+    for (const std::string& target :
+         {log.path(), log.tempPath(), log.backupPath(BackupName::Bak),
+          log.backupPath(BackupName::Old), folder.path() + "/./Tarnvel.log"}) {
         const ExportResult result = exportAdif(log, target);
         EXPECT_FALSE(result.status) << target;
         EXPECT_EQ(result.failure, ExchangeFailure::Output);
@@ -188,10 +198,12 @@ class LogMerging : public ::testing::Test {
 };
 
 TEST_F(LogMerging, MergesByStartDroppingOnlyRealDuplicates) {
-    writeFile(log_.path(), logLine("A", "20200101000000", "mine") + "\nown note\n" + logLine("C", "20200103000000") + "\n");
-    writeFile(otherPath_, logLine("D", "20200104000000") + "\n" + logLine("A", "20200101000000", "theirs") + "\n" +
-                              logLine("X", "20200101000000") + "\n" + "junk\n" + logLine("B", "20200102000000") +
-                              "\r\n");
+    writeFile(log_.path(), logLine("A", "20200101000000", "mine") + "\nown note\n" +
+                               logLine("C", "20200103000000") + "\n");
+    writeFile(otherPath_, logLine("D", "20200104000000") + "\n" +
+                              logLine("A", "20200101000000", "theirs") + "\n" +
+                              logLine("X", "20200101000000") + "\n" + "junk\n" +
+                              logLine("B", "20200102000000") + "\r\n");
     const MergeResult result = mergeLog(log_, otherPath_);
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(result.merged, 3u);
@@ -208,7 +220,8 @@ TEST_F(LogMerging, MergesByStartDroppingOnlyRealDuplicates) {
 }
 
 TEST_F(LogMerging, NoLogYetTakesTheOtherLogSorted) {
-    writeFile(otherPath_, logLine("B", "20200102000000") + "\n" + logLine("A", "20200101000000") + "\n");
+    writeFile(otherPath_,
+              logLine("B", "20200102000000") + "\n" + logLine("A", "20200101000000") + "\n");
     const MergeResult result = mergeLog(log_, otherPath_);
     ASSERT_TRUE(result.status);
     EXPECT_EQ(result.merged, 2u);

@@ -75,10 +75,11 @@ TEST(LogFileFind, MatchesNumberStartCallAndMode) {
 class LogSearch : public ::testing::Test {
   protected:
     void SetUp() override {
-        writeFile(log_.path(), logLine("SP9XYZ", "20200101120000", "Jan") + "\n" +
-                                   logLine("DL1ABC", "20200102120000", "Hans", "", "worked sp9xyz before") + "\n" +
-                                   "broken sp9xyz line;\n" +
-                                   logLine("SP9XYZ", "20200103120000", "Janek", "Krakow") + "\n");
+        writeFile(log_.path(),
+                  logLine("SP9XYZ", "20200101120000", "Jan") + "\n" +
+                      logLine("DL1ABC", "20200102120000", "Hans", "", "worked sp9xyz before") +
+                      "\n" + "broken sp9xyz line;\n" +
+                      logLine("SP9XYZ", "20200103120000", "Janek", "Krakow") + "\n");
     }
     LogFolder folder_;
     LogFile log_ = folder_.log();
@@ -138,10 +139,13 @@ class LogRewrite : public ::testing::Test {
   protected:
     void SetUp() override {
         original_ = logLine("SP1A", "20200101120000", "one") + "\n" + "not a log line\n" +
-                    logLine("SP2B", "20200102120000", "two") + "\n" + logLine("SP3C", "20200103120000", "three") + "\n";
+                    logLine("SP2B", "20200102120000", "two") + "\n" +
+                    logLine("SP3C", "20200103120000", "three") + "\n";
         writeFile(log_.path(), original_);
     }
-    QsoRecord keyOf(int index) const { return log_.searchAll("/").records.at(static_cast<size_t>(index)); }
+    QsoRecord keyOf(int index) const {
+        return log_.searchAll("/").records.at(static_cast<size_t>(index));
+    }
 
     LogFolder folder_;
     LogFile log_ = folder_.log();
@@ -180,7 +184,8 @@ TEST_F(LogRewrite, DeletingTwoQsosKeepsAllOthersInOrder) {
     const RewriteResult result = log_.deleteRecords(keys, BackupName::Old);
     ASSERT_TRUE(result.status) << result.status.error;
     EXPECT_EQ(result.changed, 2u);
-    EXPECT_EQ(readFile(log_.path()), "not a log line\n" + logLine("SP2B", "20200102120000", "two") + "\n");
+    EXPECT_EQ(readFile(log_.path()),
+              "not a log line\n" + logLine("SP2B", "20200102120000", "two") + "\n");
     EXPECT_EQ(readFile(log_.backupPath(BackupName::Old)), original_);
     EXPECT_FALSE(testing::fileExists(log_.backupPath(BackupName::Bak)));
 }

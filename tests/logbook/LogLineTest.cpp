@@ -50,7 +50,8 @@ TEST(LogLine, WritesTheNineteenFieldsInOrder) {
     r.text10 = "t10";
     r.text11 = "t11";
     EXPECT_EQ(formatLogLine(r),
-              "7;SP9XYZ;20261208140218;5;20261209;;0;14070000;t1;BPSK;599;579;t5;t6;Jan;Kraków;tnx;t10;t11;\n");
+              "7;SP9XYZ;20261208140218;5;20261209;;0;14070000;t1;BPSK;599;579;t5;t6;Jan;Kraków;tnx;"
+              "t10;t11;\n");
 }
 
 TEST(LogLine, FrequencyOneIsWrittenOnlyWithoutFrequencyTwo) {
@@ -78,7 +79,8 @@ TEST(LogLine, SemicolonsAndLineBreaksInTextsCannotBreakTheLine) {
 }
 
 TEST(LogLine, ReadsBackWhatItWrites) {
-    QsoRecord r = testing::qso("OH2XYZ", utc(2023, 7, 1, 23, 59, 0), 10'368'100'123);  // past 2^31 Hz
+    QsoRecord r =
+        testing::qso("OH2XYZ", utc(2023, 7, 1, 23, 59, 0), 10'368'100'123);  // past 2^31 Hz
     r.end = r.start + 125 * 60;
     r.dateA = utc(2023, 7, 3);
     r.dateB = utc(2023, 8, 1);
@@ -95,7 +97,7 @@ TEST(LogLine, ParsingFailsOnAMissingFieldOrABadNumberStartDurationOrFrequency) {
     const std::string good = testing::logLine("SP1A", "20200101120000");
     ASSERT_TRUE(parseLogLine(good));
     EXPECT_FALSE(parseLogLine(good.substr(0, good.size() - 1)));  // the 19th ";" is missing
-    EXPECT_FALSE(parseLogLine("x" + good));                      // number not an integer
+    EXPECT_FALSE(parseLogLine("x" + good));                       // number not an integer
     EXPECT_FALSE(parseLogLine(testing::logLine("SP1A", "2020010112000")));
     EXPECT_FALSE(parseLogLine(testing::logLine("SP1A", "20200230120000")));
     EXPECT_FALSE(parseLogLine(testing::logLine("SP1A", "20200101120000", "", "", "", "14.070")));
@@ -109,7 +111,8 @@ TEST(LogLine, ParsingFailsOnAMissingFieldOrABadNumberStartDurationOrFrequency) {
 }
 
 TEST(LogLine, ReadsDurationsDatesAndTheOtherFrequency) {
-    const auto r = parseLogLine("1;SP1A;20200101120000;90;2020013;20200105;3580000;0;;BPSK;;;;;;;;;;");
+    const auto r =
+        parseLogLine("1;SP1A;20200101120000;90;2020013;20200105;3580000;0;;BPSK;;;;;;;;;;");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->end, r->start + 90 * 60);
     EXPECT_FALSE(r->dateA);  // does not read as a date: cleared

@@ -53,7 +53,8 @@ inline UtcSeconds utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 }
 
 // A QSO as the log bar saves it.
-inline QsoRecord qso(const std::string& call, UtcSeconds start, Hertz hz = 14070000, const std::string& mode = "BPSK") {
+inline QsoRecord qso(const std::string& call, UtcSeconds start, Hertz hz = 14070000,
+                     const std::string& mode = "BPSK") {
     QsoRecord r;
     r.call = call;
     r.start = r.end = start;
@@ -65,11 +66,12 @@ inline QsoRecord qso(const std::string& call, UtcSeconds start, Hertz hz = 14070
 }
 
 // A log line written by hand: number;call;start;...;mode;...;name;qth;notes;..
-inline std::string logLine(const std::string& call, const std::string& start, const std::string& name = "",
-                           const std::string& qth = "", const std::string& notes = "",
-                           const std::string& hz = "14070000", const std::string& mode = "BPSK") {
-    return "0;" + call + ";" + start + ";;;;0;" + hz + ";;" + mode + ";599;599;;;" + name + ";" + qth + ";" + notes +
-           ";;;";
+inline std::string logLine(const std::string& call, const std::string& start,
+                           const std::string& name = "", const std::string& qth = "",
+                           const std::string& notes = "", const std::string& hz = "14070000",
+                           const std::string& mode = "BPSK") {
+    return "0;" + call + ";" + start + ";;;;0;" + hz + ";;" + mode + ";599;599;;;" + name + ";" +
+           qth + ";" + notes + ";;;";
 }
 
 }  // namespace tarnvel::logbook::testing

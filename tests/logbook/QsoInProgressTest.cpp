@@ -68,7 +68,8 @@ TEST_F(QsoInProgressTest, SavingWritesTheLineOfTheExample) {
     EXPECT_EQ(qso_.save(SaveConfirmation::Ask, bpskOn20m_), SaveOutcome::Saved);
     EXPECT_EQ(host_.questions, std::vector<std::string>{"Save QSO with sp9xyz /p ?"});
     EXPECT_EQ(host_.lastButtons, QsoButtons::OkCancel);
-    EXPECT_EQ(readFile(log_.path()), "0;SP9XYZ;20261208140218;;;;0;14070000;;BPSK;599;579;;;Jan;Krakow;tnx;;;\n");
+    EXPECT_EQ(readFile(log_.path()),
+              "0;SP9XYZ;20261208140218;;;;0;14070000;;BPSK;599;579;;;Jan;Krakow;tnx;;;\n");
     EXPECT_FALSE(qso_.hasUnsavedChanges());
     EXPECT_EQ(host_.commands, std::vector<std::string>{"Save"});  // once per save
 }
@@ -81,7 +82,8 @@ TEST_F(QsoInProgressTest, SavingUnchangedDataAsksAndWritesASecondLine) {
     EXPECT_EQ(qso_.save(SaveConfirmation::DontAsk, bpskOn20m_), SaveOutcome::Cancelled);
     host_.answers = {true};
     EXPECT_EQ(qso_.save(SaveConfirmation::DontAsk, bpskOn20m_), SaveOutcome::Saved);
-    EXPECT_EQ(host_.questions, (std::vector<std::string>{kAlreadySavedQuestion, kAlreadySavedQuestion}));
+    EXPECT_EQ(host_.questions,
+              (std::vector<std::string>{kAlreadySavedQuestion, kAlreadySavedQuestion}));
     EXPECT_EQ(host_.lastIcon, QsoIcon::Warning);
     const LogLines lines = log_.readLines();
     ASSERT_EQ(lines.lines.size(), 2u);
@@ -91,7 +93,8 @@ TEST_F(QsoInProgressTest, SavingUnchangedDataAsksAndWritesASecondLine) {
 
 TEST_F(QsoInProgressTest, ModesOutsideTheLogsListAreUnknown) {
     qso_.setField(QsoField::Call, "A1A");
-    ASSERT_EQ(qso_.save(SaveConfirmation::DontAsk, {modem::kModeFsk63, 7040.0}), SaveOutcome::Saved);
+    ASSERT_EQ(qso_.save(SaveConfirmation::DontAsk, {modem::kModeFsk63, 7040.0}),
+              SaveOutcome::Saved);
     EXPECT_EQ(qso_.recordToSave({modem::kModeFsk63, 7040.0}).mode, "UNKN");
     EXPECT_EQ(log_.searchAll("/").records.at(0).mode, "UNKN");
     EXPECT_STREQ(logModeName(modem::kModeQpsk31), "QPSK");
@@ -159,7 +162,8 @@ TEST_F(QsoInProgressTest, ClearEmptiesTheSixFieldsAndTellsTheExternalProgram) {
 TEST_F(QsoInProgressTest, APickedCallStartsAFreshQsoFilledFromTheLog) {
     writeFile(log_.path(), logLine("SP9XYZ", "20200101120000", "Jan", "Krakow") + "\n" +
                                logLine("SP9XY", "20200102120000", "Other", "Elsewhere") + "\n" +
-                               logLine("DL1A", "20200103120000", "Hans", "", "sked with SP9XYZ") + "\n");
+                               logLine("DL1A", "20200103120000", "Hans", "", "sked with SP9XYZ") +
+                               "\n");
     qso_.setField(QsoField::Notes, "old");
     qso_.setField(QsoField::RstSent, "599");
     qso_.setField(QsoField::Name, "stale");

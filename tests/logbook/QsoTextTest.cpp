@@ -23,7 +23,8 @@ QsoRecord sample() {
 
 TEST(QsoText, TextExportLinesHaveFixedColumnsAndEnglishMonths) {
     EXPECT_EQ(textExportLine(sample()),
-              "08-Dec-2026 14:02:18   14070.150 BPSK   SP9XYZ         599 579 Jan        Krakow               tnx\n");
+              "08-Dec-2026 14:02:18   14070.150 BPSK   SP9XYZ         599 579 Jan        Krakow    "
+              "           tnx\n");
 }
 
 TEST(QsoText, LogWindowColumnsFollowTheHeadings) {
@@ -62,7 +63,8 @@ TEST(FrequencyText, MegahertzAreReadAndWrittenToTheHertz) {
     EXPECT_FALSE(parseMegahertz("1e300"));
     EXPECT_EQ(megahertzText(14070000), "14.070000");
     EXPECT_EQ(megahertzText(0), "0.000000");
-    for (const Hertz hz : {Hertz{1838000}, Hertz{14074150}, Hertz{144'174'001}, Hertz{10'368'100'123}})
+    for (const Hertz hz :
+         {Hertz{1838000}, Hertz{14074150}, Hertz{144'174'001}, Hertz{10'368'100'123}})
         EXPECT_EQ(parseMegahertz(megahertzText(hz)), hz);  // the details dialog keeps every Hz
 }
 
