@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "app/SettingsText.h"
+#include "display/DecimalText.h"
 
 namespace tarnvel::app {
 
@@ -12,6 +13,18 @@ std::string defaultCwId(std::string_view call) {
     text += call;
     text += " sk";
     return text;
+}
+
+std::string stationCwId(std::string_view cwId, std::string_view call) {
+    std::string words;  // the text with its blanks collapsed
+    for (const char c : cwId) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && (words.empty() || words.back() == ' ')) continue;
+        words += blank ? ' ' : c;
+    }
+    if (!words.empty() && words.back() == ' ') words.pop_back();
+    if (words.empty() || words == "de sk") return defaultCwId(call);
+    return std::string(cwId);
 }
 
 Settings::Settings(SettingsStore& store, const SettingsDefaults& defaults)
@@ -38,15 +51,6 @@ std::string numbered(std::string_view prefix, int n, std::string_view suffix) {
     return key;
 }
 
-// Fixed-point text in the C locale, whatever the desktop's decimal separator.
-std::string formatFixed(double value, int decimals) {
-    std::array<char, 512> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                            std::chars_format::fixed, decimals);
-    if (error != std::errc{}) return "0";
-    return std::string(buffer.data(), end);
-}
-
 }  // namespace
 
 std::string macroLabelKey(int n, bool alt) {
@@ -68,12 +72,12 @@ std::string bandPageSpectrumOptionKey(int page) {
 
 std::string formatBandPageFrequency(double khz) {
     constexpr int kBandPageDecimals = 6;
-    return formatFixed(khz, kBandPageDecimals);
+    return display::formatDecimal(khz, kBandPageDecimals);
 }
 
 std::string formatMarkerFrequency(double hz) {
     constexpr int kMarkerDecimals = 2;
-    return formatFixed(hz, kMarkerDecimals);
+    return display::formatDecimal(hz, kMarkerDecimals);
 }
 
 std::string paletteEntryKey(int index) {

@@ -62,6 +62,10 @@ inline constexpr const char* kDefaultCallbookUrl1 = "https://www.hamqth.com/%s";
 
 // The CW identification of a station that has not written its own.
 std::string defaultCwId(std::string_view call);
+// The identification to send and to store: a text that names no call (empty, or the default
+// made while the call was still empty) becomes the default for `call`, so that a station never
+// identifies without its call sign. Anything the operator wrote stays as it is.
+std::string stationCwId(std::string_view cwId, std::string_view call);
 
 class Settings {
   public:

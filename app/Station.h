@@ -210,7 +210,9 @@ class Station final : private modem::TransmitHost {
     void announce(std::string_view text) override;
     void clearTransmitWindow() override;
     void transmissionOver() override { transmissionOver_ = true; }
-    std::string cwIdText() const override { return settings_.station.cwId.value(); }
+    std::string cwIdText() const override {
+        return stationCwId(settings_.station.cwId.value(), settings_.station.call.value());
+    }
     int useCwId() const override { return settings_.station.useCwId; }
     int fastCwId() const override { return settings_.station.fastCwId; }
 

@@ -12,11 +12,9 @@ namespace {
 // How long the pacer sleeps at most before it looks at the stop flag and the ring again.
 constexpr std::chrono::milliseconds kPacerPoll{5};
 
-SoundResult checkDevice(int deviceId, const std::string& file, const char* side) {
-    if (file.empty()) {
-        return SoundResult::failure(SoundError::NoDevice,
-                                    std::string("no ") + side + " file was given");
-    }
+SoundResult checkDevice(int deviceId, const std::string& file, const char* side,
+                        const std::string& missingMessage) {
+    if (file.empty()) return SoundResult::failure(SoundError::NoDevice, missingMessage);
     if (deviceId > 0) {
         return SoundResult::failure(
             SoundError::NoDevice,
@@ -51,7 +49,8 @@ std::vector<SoundDeviceInfo> WavFileSoundCard::outputDevices() {
 
 SoundResult WavFileSoundCard::startInput() {
     if (inputOpen_) return SoundResult::success();
-    if (SoundResult r = checkDevice(config_.inputDeviceId, files_.inputFile, "input"); !r.ok()) {
+    if (SoundResult r = checkDevice(config_.inputDeviceId, files_.inputFile, "input",
+                                    "no input file was given"); !r.ok()) {
         return r;
     }
     Recording recording;
@@ -123,6 +122,7 @@ void WavFileSoundCard::pace() {
         }
         position += n;
         ++blocks;
+        if (files_.loop && position >= recording_.size()) position = 0;
         events_.post({SoundEventKind::InputBlockReady, SoundDirection::Input, -1, SoundError::None,
                       inputStream_});
     }
@@ -141,7 +141,8 @@ bool WavFileSoundCard::readInputBlock(InputBlock block) {
 
 SoundResult WavFileSoundCard::openOutput() {
     if (outputOpen_) return SoundResult::success();
-    if (SoundResult r = checkDevice(config_.outputDeviceId, files_.outputFile, "output"); !r.ok()) {
+    if (SoundResult r = checkDevice(config_.outputDeviceId, files_.outputFile, "output",
+                                    files_.noOutputMessage); !r.ok()) {
         return r;
     }
     // Find out now, not after a whole transmission, whether the file can be written.

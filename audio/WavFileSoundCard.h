@@ -23,6 +23,9 @@ struct WavFileSoundCardFiles {
     std::string inputFile;   // empty: there is no input device
     std::string outputFile;  // empty: there is no output device
     bool realTime = false;   // pace the input at the nominal rate
+    bool loop = false;       // start the recording again when it ends
+    // What openOutput says when there is no output file (the caller knows why).
+    std::string noOutputMessage = "no output file was given";
 };
 
 class WavFileSoundCard final : public SoundCard {

@@ -1,8 +1,6 @@
 #include "display/BandPages.h"
 
-#include <cstdio>
-#include <cstdlib>
-
+#include "display/DecimalText.h"
 #include "display/FrequencyScale.h"
 
 namespace tarnvel::display {
@@ -55,13 +53,12 @@ double BandPages::dialFrequencyKHz(int freqMode) const {
 }
 
 double BandPages::parseFrequency(const std::string& text) {
-    return std::atof(text.c_str());
+    return parseDecimal(text);
 }
 
 std::string BandPages::formatFrequency(double kHz) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%0.6f", kHz);
-    return text;
+    constexpr int kDecimals = 6;
+    return formatDecimal(kHz, kDecimals);
 }
 
 }  // namespace tarnvel::display

@@ -1,18 +1,16 @@
 #include "display/SpectrumMarkers.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "display/DecimalText.h"
 
 namespace tarnvel::display {
 
 float SpectrumMarkers::parse(const std::string& text) {
-    return static_cast<float>(std::atof(text.c_str()));
+    return static_cast<float>(parseDecimal(text));
 }
 
 std::string SpectrumMarkers::format(float hz) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%0.2f", static_cast<double>(hz));
-    return text;
+    constexpr int kDecimals = 2;
+    return formatDecimal(static_cast<double>(hz), kDecimals);
 }
 
 }  // namespace tarnvel::display

@@ -51,7 +51,8 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
     fast_ = new QRadioButton(QStringLiteral("Szybko"), cw);
     slow_ = new QRadioButton(QStringLiteral("Wolno"), cw);
     (data.fastCwId ? fast_ : slow_)->setChecked(true);
-    cwId_ = new QLineEdit(fromLatin1(data.cwId), cw);
+    lastCall_ = data.call;
+    cwId_ = new QLineEdit(fromLatin1(stationCwId(data.cwId, data.call)), cw);
     auto* speed = new QHBoxLayout;
     speed->addWidget(fast_);
     speed->addWidget(slow_);
@@ -61,6 +62,14 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
     cwLayout->addWidget(cwId_);
     layout->addWidget(cw);
     layout->addWidget(display::okCancelButtons(this));
+    // An identification that is still the default follows the call as it is typed.
+    connect(call_, &QLineEdit::textEdited, this, [this](const QString&) {
+        const std::string call = toLatin1(call_->text().trimmed().toUpper());
+        const std::string shown = toLatin1(cwId_->text());
+        if (shown == defaultCwId(lastCall_) || stationCwId(shown, "") == defaultCwId(""))
+            cwId_->setText(fromLatin1(defaultCwId(call)));
+        lastCall_ = call;
+    });
 }
 
 StationData CStationDialog::data() const {
@@ -68,7 +77,7 @@ StationData CStationDialog::data() const {
     d.call = toLatin1(call_->text().trimmed().toUpper());
     d.name = toLatin1(name_->text());
     d.qth = toLatin1(qth_->text());
-    d.cwId = toLatin1(cwId_->text());
+    d.cwId = stationCwId(toLatin1(cwId_->text()), d.call);
     d.useCwId = useCwId_->isChecked();
     d.fastCwId = fast_->isChecked();
     return d;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <string>
 
+#include "app/Settings.h"
+
 class QLineEdit;
 class QCheckBox;
 class QRadioButton;
@@ -31,6 +33,7 @@ class CStationDialog : public QDialog {
 
   private:
     QLineEdit *call_, *name_, *qth_, *cwId_;
+    std::string lastCall_;  // the call the identification was last made for
     QCheckBox* useCwId_;
     QRadioButton *fast_, *slow_;
 };

@@ -42,6 +42,9 @@ constexpr int kMinListWidth = 5;
 constexpr int kMiddleRowSlack = 18;
 constexpr int kRowSlack = 7;
 constexpr const char* kBarStateKey = "State";
+constexpr int kSplitterHandleWidth = 5;
+// The waterfall's share of the window's height at a first start.
+constexpr int kFirstStartSpectrumPercent = 40;
 
 // Menu texts shared by the commands and the tests.
 const QString kTx = QStringLiteral("&TX");
@@ -150,7 +153,14 @@ void CMainFrame::buildViews() {
     listArea_ = listArea;
     tx_ = new CKbdBufferView(station_->transmitText(), middle_);
     spectrum_ = new display::CSpectrumView(outer_);
-    for (QSplitter* s : {outer_, middle_, inner_}) s->setChildrenCollapsible(false);
+    for (QSplitter* s : {outer_, middle_, inner_}) {
+        s->setChildrenCollapsible(false);
+        s->setHandleWidth(kSplitterHandleWidth);
+    }
+    // The handles are drawn, so the operator sees where to drag.
+    setStyleSheet(QStringLiteral("QSplitter::handle { background: palette(mid); }"));
+    middle_->setStretchFactor(0, 1);
+    middle_->setStretchFactor(1, 0);
     inner_->setCollapsible(1, true);
     setCentralWidget(outer_);
 
@@ -561,14 +571,39 @@ void CMainFrame::restorePlacement() {
     if (!saved.empty()) restoreState(QByteArray::fromBase64(QByteArray::fromStdString(saved)));
 }
 
+void CMainFrame::showAtStart() {
+    if (!store_.find(section::kWindow, "Width")) placeFirstStart();
+    if (settings_.window.isMinimized != 0)
+        showMinimized();
+    else if (settings_.window.isMaximized != 0)
+        showMaximized();
+    else
+        show();
+}
+
+// A first start opens at about three quarters of the screen, centred, with a waterfall tall
+// enough to read.
+void CMainFrame::placeFirstStart() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QSize size(area.width() * 3 / 4, area.height() * 3 / 4);
+    resize(size);
+    move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    settings_.window.spectrumHeight = size.height() * kFirstStartSpectrumPercent / 100;
+}
+
 void CMainFrame::savePlacement() {
     settings_.window.isMinimized = isMinimized() ? 1 : 0;
     settings_.window.isMaximized = isMaximized() ? 1 : 0;
+    // The position is the frame's (what move() takes), the size the client area's (what
+    // resize() takes): mixing the two moved the window down by its title bar at every start.
     const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
-    settings_.window.posX = g.x();
-    settings_.window.posY = g.y();
+    const QPoint frameOffset = geometry().topLeft() - frameGeometry().topLeft();
+    settings_.window.posX = g.x() - frameOffset.x();
+    settings_.window.posY = g.y() - frameOffset.y();
     settings_.window.width = g.width();
     settings_.window.height = g.height();
+    if (!isMinimized() && !isMaximized()) settings_.window.spectrumHeight = spectrum_->height();
     if (settings_.misc.multichannelWindow != 0 && listArea_->isVisible())
         settings_.misc.multichannelWidth = rx_->width();
     const char* bars =
@@ -593,7 +628,10 @@ void CMainFrame::layoutColumns() {
     if (column < kColumnMargin || column > width - kColumnMargin) column = width / 2;
     if (settings_.misc.multichannelWindow != 0) {
         listArea_->show();
-        inner_->setSizes({column, std::max(kMinListWidth, width - column)});
+        // The handle takes its own width: sizes that add up to more are scaled down, and the
+        // column would shrink a little at every start.
+        inner_->setSizes(
+            {column, std::max(kMinListWidth, width - column - inner_->handleWidth())});
     } else {
         const int current = rx_->width();
         if (listArea_->isVisible() && current >= kColumnMargin && current <= width - kColumnMargin)
@@ -606,11 +644,29 @@ void CMainFrame::layoutColumns() {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    layoutRows();
     if (firstResize_) {
         firstResize_ = false;
+        layoutRows();
         layoutColumns();
+        return;
     }
+    growRows(event->oldSize().height(), event->size().height());
+}
+
+// A larger window gives the waterfall its share of the new height, not only the receive
+// windows; the transmit window keeps its height.
+void CMainFrame::growRows(int oldHeight, int newHeight) {
+    const QList<int> rows = outer_->sizes();
+    const int before = rows.value(0) + rows.value(1);
+    if (oldHeight <= 0 || before <= 0 || rows.size() < 2) {
+        layoutRows();
+        return;
+    }
+    const int total = std::max(0, before + newHeight - oldHeight);
+    const int spectrum = std::clamp<int>(
+        static_cast<int>(static_cast<long long>(rows[1]) * total / before), kMinSpectrumHeight,
+        std::max(kMinSpectrumHeight, total - settings_.window.txPaneHeight - kMiddleRowSlack));
+    outer_->setSizes({total - spectrum, spectrum});
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -629,6 +685,11 @@ void CMainFrame::onSoundWake() {
 void CMainFrame::onTimer() {
     // Ticks not yet run by the sound events run now.
     station_->runDueTicks();
+    if (station_->inputEnded() && !inputEndShown_) {
+        // A recording played as the input has no more audio: say so instead of freezing.
+        inputEndShown_ = true;
+        statusBar()->showMessage(QStringLiteral("The recording has ended: nothing more to receive."));
+    }
     list_->setInputs(display::RxListInputs{
         static_cast<int>(station_->state()), station_->mode(), settings_.misc.showBookMarks != 0,
         settings_.misc.multichannelScroll != 0,
@@ -716,7 +777,7 @@ void CMainFrame::openStationDialog() {
     settings_.station.call = data.call;
     settings_.station.name = data.name;
     settings_.station.qth = data.qth;
-    settings_.station.cwId = data.cwId;
+    settings_.station.cwId = stationCwId(data.cwId, data.call);
     settings_.station.useCwId = data.useCwId ? 1 : 0;
     settings_.station.fastCwId = data.fastCwId ? 1 : 0;
 }

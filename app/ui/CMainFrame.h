@@ -51,6 +51,9 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
                StationOptions options = {}, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
+    // Shows the window as it was left: minimised, maximised or at its place; a first start
+    // (nothing stored) opens at three quarters of the screen.
+    void showAtStart();
     // Opens the sound card and starts the timer (the station's start-up).
     bool start();
     Station& station() { return *station_; }
@@ -117,7 +120,9 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     void saveDisplayData();
     void restorePlacement();
     void savePlacement();
+    void placeFirstStart();
     void layoutRows();
+    void growRows(int oldHeight, int newHeight);
     void layoutColumns();
     void refreshSpectrumInputs();
     void applyTuning(const display::TuningAction& action);
@@ -166,6 +171,7 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     int modifierMask_ = 0;
     bool firstResize_ = true;
     bool started_ = false;
+    bool inputEndShown_ = false;
 };
 
 }  // namespace tarnvel::app

@@ -42,6 +42,15 @@ CRxView::CRxView(ReceiveText& model, QWidget* parent) : QPlainTextEdit(parent), 
     setUndoRedoEnabled(false);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The view follows new text only while it shows the end: an operator who scrolled back to
+    // read a call keeps his place while decoding goes on. The range grows when the text is
+    // laid out, later than the text arrives, so the decision is kept, not recomputed then.
+    QScrollBar* bar = verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { followEnd_ = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (followEnd_) bar->setValue(maximum);
+    });
     reload();
 }
 
@@ -59,6 +68,7 @@ void CRxView::appendReceivedChar(uint8_t c, bool transmitting) {
 }
 
 void CRxView::mirror(ReceiveEdit edit, uint8_t c, bool transmitting) {
+    bool trimmed = false;
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     switch (edit) {
@@ -78,13 +88,16 @@ void CRxView::mirror(ReceiveEdit edit, uint8_t c, bool transmitting) {
                 top.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
                                  model_.trimmedLines());
                 top.removeSelectedText();
+                trimmed = true;
             }
             break;
         case ReceiveEdit::Erased:
             cursor.deletePreviousChar();
             break;
     }
-    scrollToEnd();
+    // Trimming the oldest lines brings the view back to the end, as the caret goes there;
+    // otherwise the scroll bar's range change decides (followEnd).
+    if (trimmed) scrollToEnd();
 }
 
 void CRxView::clearText() {
@@ -99,6 +112,7 @@ void CRxView::reload() {
 }
 
 void CRxView::scrollToEnd() {
+    followEnd_ = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 

@@ -50,6 +50,7 @@ class CRxView : public QPlainTextEdit {
     void scrollToEnd();
 
     ReceiveText& model_;
+    bool followEnd_ = true;  // the view shows the end and keeps showing it
     QColor received_{0x40, 0, 0};
     QColor transmitted_{0, 0x40, 0};
 };

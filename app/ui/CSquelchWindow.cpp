@@ -1,6 +1,7 @@
 #include "app/ui/CSquelchWindow.h"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QSlider>
@@ -31,14 +32,36 @@ CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
     slider_->setValue(std::clamp(threshold_.value(), 0, kMaxQuality));
     slider_->setToolTip(QStringLiteral("Próg szumów"));
     bar_->setToolTip(QStringLiteral("Jakość sygnału"));
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(bar_);
-    layout->addWidget(slider_);
-    resize(90, 220);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Jakość"), this), 0, 0, Qt::AlignHCenter);
+    layout->addWidget(new QLabel(QStringLiteral("Próg"), this), 0, 1, Qt::AlignHCenter);
+    layout->addWidget(bar_, 1, 0, Qt::AlignHCenter);
+    layout->addWidget(slider_, 1, 1, Qt::AlignHCenter);
+    layout->setRowStretch(1, 1);
+    setMinimumWidth(kMinWidth);
+    resize(kMinWidth, kHeight);
     // The squelch rule reads the new threshold on the station's next tick.
     connect(slider_, &QSlider::valueChanged, this, [this](int v) { threshold_ = v; });
     connect(&timer_, &QTimer::timeout, this, &CSquelchWindow::refresh);
     timer_.start(kRefreshMs);
+}
+
+QPoint CSquelchWindow::firstPosition() const {
+    const QWidget* owner = parentWidget();
+    if (owner == nullptr) return PositionedDialog::firstPosition();
+    constexpr int kInset = 40;
+    const QRect frame = owner->window()->frameGeometry();
+    return QPoint(std::max(frame.left(), frame.right() - width() - kInset), frame.top() + kInset);
+}
+
+void CSquelchWindow::setQualitySource(std::function<int()> quality) {
+    quality_ = std::move(quality);
+    refresh();
+}
+
+void CSquelchWindow::reload() {
+    slider_->setValue(std::clamp(threshold_.value(), 0, kMaxQuality));
+    refresh();
 }
 
 void CSquelchWindow::refresh() {

@@ -20,15 +20,25 @@ class CSquelchWindow : public PositionedDialog {
     static constexpr int kMaxQuality = 31;
     static constexpr int kTickEvery = 4;
     static constexpr int kRefreshMs = 200;
+    // Wide enough for the title bar to show "Szum" beside its buttons.
+    static constexpr int kMinWidth = 170;
+    static constexpr int kHeight = 260;
 
     // quality gives the current 0..31 figure of the decoder active in the mode.
     CSquelchWindow(SettingsStore& store, PersistentInt& threshold, std::function<int()> quality,
                    QWidget* parent = nullptr);
 
+    // Follows another decoder's figure (the mode changed) without closing the window.
+    void setQualitySource(std::function<int()> quality);
+    // Shows the stored threshold again (an option that affects the squelch changed).
+    void reload();
+
     QSlider* slider() { return slider_; }
     QProgressBar* bar() { return bar_; }
 
   protected:
+    // Beside the main window's right edge, not in the corner of the screen.
+    QPoint firstPosition() const override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:

@@ -33,7 +33,15 @@ void PositionedDialog::showEvent(QShowEvent* event) {
     if (placed_) return;
     placed_ = true;
     const std::string section = sectionName().toStdString();
+    if (!store_.find(section, kLeftKey) && !store_.find(section, kTopKey)) {
+        move(firstPosition());
+        return;
+    }
     move(store_.getInt(section, kLeftKey, 0), store_.getInt(section, kTopKey, 0));
+}
+
+QPoint PositionedDialog::firstPosition() const {
+    return QPoint(0, 0);
 }
 
 void PositionedDialog::storePosition() {

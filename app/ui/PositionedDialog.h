@@ -22,6 +22,8 @@ class PositionedDialog : public QDialog {
     QString sectionName() const;
 
   protected:
+    // Where the window opens while no position is stored: the top-left corner of the screen.
+    virtual QPoint firstPosition() const;
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,12 +1,15 @@
 // The desktop program. Without arguments it works with the sound card; for demonstrations and
 // tests it can take a recording as its input instead, and save a picture of its window.
 //
-//   tarnvel [--input-wav FILE] [--screenshot FILE.png --quit-after MS]
+//   tarnvel [--input-wav FILE [--loop]] [--screenshot FILE.png --quit-after MS]
+//   tarnvel --help | --version
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <memory>
 
@@ -14,59 +17,73 @@
 #include "app/StationClock.h"
 #include "app/UserFolders.h"
 #include "app/ui/CMainFrame.h"
+#include "app/ui/CommandLine.h"
 #include "audio/PortAudioSoundCard.h"
 #include "audio/WavFileSoundCard.h"
 #include "display/ui/StationText.h"
 
+namespace {
+
+// Qt's own dialogs (file dialogs, standard buttons) speak the menus' language.
+void loadQtTranslations(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version answer before any window system is needed.
+    const tarnvel::app::CommandLine options = tarnvel::app::parseCommandLine(argc, argv);
+    if (options.exit) {
+        std::fputs(options.output.c_str(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarnvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tarnvel"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNVEL_VERSION));
+    loadQtTranslations(app);
     tarnvel::display::initDisplayResources();
-
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption inputWav(
-        QStringLiteral("input-wav"),
-        QStringLiteral("Receive from a WAV recording instead of the sound card."),
-        QStringLiteral("file"));
-    const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Save the main window as a PNG before quitting."), QStringLiteral("file"));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                       QStringLiteral("Quit after this many milliseconds."),
-                                       QStringLiteral("ms"));
-    parser.addOptions({inputWav, screenshot, quitAfter});
-    parser.process(app);
 
     tarnvel::app::SettingsStore store(tarnvel::app::defaultSettingsPath());
     std::unique_ptr<tarnvel::audio::SoundCard> card;
-    if (parser.isSet(inputWav)) {
-        card = std::make_unique<tarnvel::audio::WavFileSoundCard>(
-            tarnvel::audio::SoundCardConfig{},
-            tarnvel::audio::WavFileSoundCardFiles{
-                QFileInfo(parser.value(inputWav)).absoluteFilePath().toStdString(), "", true});
+    if (!options.inputWav.empty()) {
+        tarnvel::audio::WavFileSoundCardFiles files;
+        files.inputFile =
+            QFileInfo(QString::fromStdString(options.inputWav)).absoluteFilePath().toStdString();
+        files.realTime = true;
+        files.loop = options.loop;
+        files.noOutputMessage =
+            "there is nothing to transmit on while a recording is the input (--input-wav)";
+        card = std::make_unique<tarnvel::audio::WavFileSoundCard>(tarnvel::audio::SoundCardConfig{},
+                                                                  std::move(files));
     } else {
         card = std::make_unique<tarnvel::audio::PortAudioSoundCard>();
     }
     tarnvel::app::SteadyStationClock clock;
     tarnvel::app::CMainFrame frame(store, *card, clock,
                                    tarnvel::app::StationOptions{tarnvel::app::defaultDataFolder()});
-    if (parser.isSet(quitAfter)) {
-        // Set before the start, so that a message box waiting for an answer does not keep the
-        // program from ending (exit ends every running event loop).
-        const QString shot = QFileInfo(parser.value(screenshot)).absoluteFilePath();
-        const bool wanted = parser.isSet(screenshot);
-        QTimer::singleShot(parser.value(quitAfter).toInt(), &frame, [&frame, shot, wanted] {
+    // A quit asked for while a message box of the start-up is open ends that box's loop only:
+    // remember it, so that the main loop is never entered afterwards.
+    bool quitRequested = false;
+    if (options.quitAfterMs) {
+        const QString shot =
+            QFileInfo(QString::fromStdString(options.screenshot)).absoluteFilePath();
+        const bool wanted = !options.screenshot.empty();
+        QTimer::singleShot(*options.quitAfterMs, &frame, [&frame, &quitRequested, shot, wanted] {
+            quitRequested = true;
             if (wanted && !frame.grab().save(shot, "PNG"))
                 std::fprintf(stderr, "Cannot write %s\n", qPrintable(shot));
             frame.close();
             QApplication::exit(0);
         });
     }
-    if (frame.station().settings().window.isMaximized != 0)
-        frame.showMaximized();
-    else
-        frame.show();
+    frame.showAtStart();
     frame.start();
+    if (quitRequested) return 0;
     return app.exec();
 }

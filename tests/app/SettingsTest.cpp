@@ -140,5 +140,24 @@ TEST(Settings, KeysOfTheGroupsOwnedElsewhere) {
     EXPECT_EQ(paletteEntryKey(204), "PAL204");
 }
 
+// A first start stored "de  sk" while the call was still empty; the station then identified
+// without its call for ever after.
+TEST(Settings, TheIdentificationAlwaysCarriesTheCall) {
+    EXPECT_EQ(stationCwId("de  sk", "SP9XYZ"), "de SP9XYZ sk");
+    EXPECT_EQ(stationCwId("", "SP9XYZ"), "de SP9XYZ sk");
+    EXPECT_EQ(stationCwId("  de sk ", "SP9XYZ"), "de SP9XYZ sk");
+    EXPECT_EQ(stationCwId("tnx de SP9XYZ/P", "SP9XYZ"), "tnx de SP9XYZ/P");
+    // A stored settings file with the empty-call default sends the call once it is set.
+    TempFolder dir;
+    {
+        SettingsStore store(dir.file("Tarnvel.ini"));
+        store.writeString("Station", "CWID", "de  sk");
+        store.writeString("Station", "Call", "SP9XYZ");
+        Settings settings(store);
+        EXPECT_EQ(stationCwId(settings.station.cwId.value(), settings.station.call.value()),
+                  "de SP9XYZ sk");
+    }
+}
+
 }  // namespace
 }  // namespace tarnvel::app

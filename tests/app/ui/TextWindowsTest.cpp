@@ -2,6 +2,7 @@
 // mouse events on the offscreen platform.
 
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -15,6 +16,7 @@
 
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 using namespace tarnvel::app;
 
@@ -91,6 +93,40 @@ class TextWindowsTest : public QObject {
         QCOMPARE(view.toPlainText(), QString::fromLatin1(model.text().c_str()));
     }
 
+    // An operator who scrolled back to read a call keeps his place while text comes in; at the
+    // end the view follows the text.
+    void receiveWindowFollowsTheTextOnlyFromTheEnd() {
+        ReceiveText model;
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* typing = new QLineEdit(&window);  // the focus is elsewhere, as while operating
+        auto* rx = new CRxView(model, &window);
+        layout->addWidget(typing);
+        layout->addWidget(rx);
+        CRxView& view = *rx;
+        window.resize(300, 160);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        typing->setFocus();
+        const auto line = [&](char c) {
+            view.appendReceivedChar(static_cast<uint8_t>(c), false);
+            view.appendReceivedChar('\r', false);
+        };
+        for (int i = 0; i < 60; ++i) line('A');
+        QScrollBar* bar = view.verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        bar->setValue(bar->maximum() / 3);
+        const int kept = bar->value();
+        for (int i = 0; i < 10; ++i) line('B');
+        QTest::qWait(50);  // the new lines are laid out
+        QCOMPARE(bar->value(), kept);
+        bar->setValue(bar->maximum());
+        for (int i = 0; i < 10; ++i) line('C');
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QVERIFY(bar->value() > kept + 10);
+    }
+
     void pickedWordsAreClassified() {
         QCOMPARE(classifyPickedWord("SP9XYZ/P", false, false), LogField::Call);
         QCOMPARE(classifyPickedWord("599", false, false), LogField::RstReceived);
@@ -139,6 +175,27 @@ class TextWindowsTest : public QObject {
         QCOMPARE(store.getInt("Input Box", "Top", -1), 80);
     }
 
+    // With nothing stored the window opens beside its owner's right edge, wide enough for its
+    // title, not in the corner of the screen.
+    void squelchWindowOpensBesideItsOwner() {
+        QTemporaryDir dir;
+        SettingsStore store((dir.path() + "/tarnvel.ini").toStdString());
+        Settings settings(store);
+        QWidget owner;
+        owner.setGeometry(200, 150, 800, 500);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        auto* window =
+            new CSquelchWindow(store, settings.sound.sqThreshold, [] { return 0; }, &owner);
+        window->setWindowFlags(Qt::Dialog);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->x() > owner.frameGeometry().center().x());
+        QVERIFY(window->y() > owner.frameGeometry().top());
+        QVERIFY(window->width() >= CSquelchWindow::kMinWidth);
+        window->close();
+    }
+
     void squelchSliderWritesTheThreshold() {
         QTemporaryDir dir;
         const std::string path = (dir.path() + "/tarnvel.ini").toStdString();
@@ -160,6 +217,15 @@ class TextWindowsTest : public QObject {
             QTest::keyClick(window->slider(), Qt::Key_PageUp);
             QCOMPARE(window->slider()->value(), 27);
             QCOMPARE(settings.sound.sqThreshold.value(), 27);
+            // An option change shows the stored threshold again instead of reopening.
+            settings.sound.sqThreshold = 12;
+            window->reload();
+            QCOMPARE(window->slider()->value(), 12);
+            int other = 7;
+            window->setQualitySource([&] { return other; });
+            QCOMPARE(window->bar()->value(), 7);
+            settings.sound.sqThreshold = 27;
+            window->reload();
             window->move(40, 30);
             QPointer<CSquelchWindow> guard(window);
             window->close();

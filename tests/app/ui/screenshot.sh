@@ -1,19 +1,25 @@
 #!/bin/sh
 # Starts the desktop program under a private X server on the example recording and saves a
 # picture of its main window.
-#   screenshot.sh PROGRAM RECORDING OUTPUT.png [MILLISECONDS]
+#   screenshot.sh PROGRAM RECORDING OUTPUT.png [MILLISECONDS [WIDTHxHEIGHT [first-start]]]
+# With "first-start" there is no settings file at all, as on a new installation (the station
+# dialog then asks for the call sign over the window).
 set -eu
 program=$1
 recording=$2
 output=$3
 ms=${4:-12000}
+screen=${5:-1280x800}
+fresh=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 mkdir -p "$work/config/tarnvel" "$work/data" "$work/runtime"
-# A station with a call sign, so that no first-start dialog waits for an answer.
-printf '[Station]\nCall=SP9TST\n' >"$work/config/tarnvel/Tarnvel.ini"
+if [ "$fresh" != "first-start" ]; then
+    # A station with a call sign, so that no first-start dialog waits for an answer.
+    printf '[Station]\nCall=SP9TST\n' >"$work/config/tarnvel/Tarnvel.ini"
+fi
 chmod 700 "$work/runtime"
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 5 -screen 0 "${screen}x24" -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 stop() {
     kill "$xvfb" 2>/dev/null || true
