@@ -100,6 +100,9 @@ RigResult HamlibRig::open(const RigSettings& settings) {
                                                           : settings.device;
         result = check(rig_open(rig_), ("Cannot open " + where).c_str());
     }
+    // Hamlib answers reads from a cache for a while; the dial shown must be the rig's own,
+    // also after another program sharing the rig has moved it.
+    if (result) rig_set_cache_timeout_ms(rig_, HAMLIB_CACHE_ALL, 0);
     if (!result) {
         std::lock_guard lock(hamlibGlobalMutex());
         rig_cleanup(rig_);

@@ -41,10 +41,12 @@ class ChildProcess {
 
     bool running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
 
-    // Sends `signal` and waits until the program is gone.
+    // Sends `signal` and, unless it stops the program, waits until the program is gone.
     void kill(int signal) {
         if (pid_ <= 0) return;
         ::kill(pid_, signal);
+        if (signal == SIGSTOP) return;
+        ::kill(pid_, SIGCONT);  // a stopped program would never act on the signal
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
