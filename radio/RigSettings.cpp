@@ -25,7 +25,7 @@ std::optional<PttMethod> pttMethodFromSetting(int value) {
     }
 }
 
-RigSpec parseRigSpec(std::string_view text) {
+RigOption parseRigOption(std::string_view text) {
     const auto firstColon = text.find(':');
     const auto model = wholeNumber(text.substr(0, firstColon));
     if (!model || *model <= 0) {

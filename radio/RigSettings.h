@@ -27,10 +27,10 @@ std::optional<PttMethod> pttMethodFromSetting(int value);
 
 // "MODEL[:DEVICE[:SPEED]]" as typed on a command line; DEVICE may itself be host:port, so a
 // last field of digits after a device is the speed only when the device is not host:port.
-struct RigSpec {
+struct RigOption {
     std::optional<RigSettings> settings;
     std::string error;
 };
-RigSpec parseRigSpec(std::string_view text);
+RigOption parseRigOption(std::string_view text);
 
 }  // namespace tarnvel::radio

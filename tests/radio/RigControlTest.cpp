@@ -137,26 +137,26 @@ TEST(RigModels, MatchingByNameManufacturerOrNumber) {
     EXPECT_TRUE(rigModelsMatching("no such radio anywhere").empty());
 }
 
-TEST(RigSpecText, ModelDeviceAndSpeed) {
-    auto spec = parseRigSpec("2:127.0.0.1:4532");
-    ASSERT_TRUE(spec.settings) << spec.error;
-    EXPECT_EQ(spec.settings->model, 2);
-    EXPECT_EQ(spec.settings->device, "127.0.0.1:4532");
-    EXPECT_EQ(spec.settings->speed, 0);
+TEST(RigOptionText, ModelDeviceAndSpeed) {
+    auto option = parseRigOption("2:127.0.0.1:4532");
+    ASSERT_TRUE(option.settings) << option.error;
+    EXPECT_EQ(option.settings->model, 2);
+    EXPECT_EQ(option.settings->device, "127.0.0.1:4532");
+    EXPECT_EQ(option.settings->speed, 0);
 
-    spec = parseRigSpec("3073:/dev/ttyUSB0:19200");
-    ASSERT_TRUE(spec.settings) << spec.error;
-    EXPECT_EQ(spec.settings->device, "/dev/ttyUSB0");
-    EXPECT_EQ(spec.settings->speed, 19200);
+    option = parseRigOption("3073:/dev/ttyUSB0:19200");
+    ASSERT_TRUE(option.settings) << option.error;
+    EXPECT_EQ(option.settings->device, "/dev/ttyUSB0");
+    EXPECT_EQ(option.settings->speed, 19200);
 
-    spec = parseRigSpec("1");
-    ASSERT_TRUE(spec.settings);
-    EXPECT_TRUE(spec.settings->device.empty());
+    option = parseRigOption("1");
+    ASSERT_TRUE(option.settings);
+    EXPECT_TRUE(option.settings->device.empty());
 
     for (const char* bad : {"", "x", "0", "-2:host:1", "3073:/dev/ttyUSB0:fast", "2:"}) {
-        spec = parseRigSpec(bad);
-        EXPECT_FALSE(spec.settings) << bad;
-        EXPECT_FALSE(spec.error.empty()) << bad;
+        option = parseRigOption(bad);
+        EXPECT_FALSE(option.settings) << bad;
+        EXPECT_FALSE(option.error.empty()) << bad;
     }
 }
 
