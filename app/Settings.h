@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "app/PersistentSetting.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::app {
 
@@ -40,15 +41,6 @@ struct SettingsDefaults {
     // The desktop's window background (0x00BBGGRR), default of every background colour.
     std::int32_t windowColour = 0x00FFFFFF;
 };
-
-// Operating modes as stored in "Mode".
-inline constexpr std::int32_t kModeBpsk31 = 0;
-inline constexpr std::int32_t kModeQpsk31 = 1;
-inline constexpr std::int32_t kModeFsk31 = 2;
-inline constexpr std::int32_t kModeFsk31B = 3;
-inline constexpr std::int32_t kModeFsk63 = 4;
-inline constexpr std::int32_t kModePactor = 10;
-inline constexpr std::int32_t kModeBpsk63 = 11;
 
 inline constexpr std::int32_t kDefaultMixerDevice = -1;  // the desktop's default device
 inline constexpr std::int32_t kHighlightCount = 3;
@@ -150,7 +142,7 @@ class Settings {
         {bind_, section::kMisc, "LogPrecision", 1},
         {bind_, section::kMisc, "MultichannelWidth", 0},
         {bind_, section::kMisc, "UTC", 1},
-        {bind_, section::kMisc, "Mode", kModeBpsk31},
+        {bind_, section::kMisc, "Mode", modem::storedMode(modem::Mode::Bpsk31)},
         {bind_, section::kMisc, "InvQPSK", 0},
         {bind_, section::kMisc, "SimpleTxEdit1", 1},
         {bind_, section::kMisc, "FlashingTX", 1},

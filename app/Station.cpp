@@ -23,10 +23,6 @@ constexpr int kEventsPerBatch = 256;
 // as a window timer coalesces missed ticks.
 constexpr int kMaxLateTicks = 3;
 
-bool isBpskMode(int mode) {
-    return mode == kModeBpsk31 || mode == kModeBpsk63;
-}
-
 }  // namespace
 
 Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host,
@@ -37,7 +33,7 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       host_(host),
       clock_(clock),
       options_(std::move(options)),
-      chain_(modem::kNominalSampleRate, settings_.misc.mode),
+      chain_(modem::kNominalSampleRate, modem::modeFromStored(settings_.misc.mode)),
       transmitter_(*this),
       receiveText_(options_.keepAllReceivedText),
       transmitText_(settings_.misc.simpleTxEdit1 != 0) {}
@@ -189,7 +185,7 @@ void Station::reportSoundFailure(const std::string& what, const audio::SoundResu
 // ---- switching ------------------------------------------------------------------------------
 
 void Station::goTransmit() {
-    if (mode() == kModePactor || state_ != OperatingState::Receiving) return;
+    if (mode() == Mode::Pactor || state_ != OperatingState::Receiving) return;
     if (settings_.station.call.value().empty()) {
         host_.showMessage(kNoCallMessage, "", MessageKind::Warning);
         host_.openStationDialog();
@@ -335,12 +331,12 @@ void Station::nudgeFrequency(int direction, double stepHz, bool shiftHeld) {
 }
 
 void Station::seekLeft() {
-    if (mode() == kModePactor || settings_.misc.multichannelWindow == 0) return;
+    if (mode() == Mode::Pactor || settings_.misc.multichannelWindow == 0) return;
     if (const auto slot = multichannel_.seekLeft(receiveFrequency())) jumpToChannel(*slot);
 }
 
 void Station::seekRight() {
-    if (mode() == kModePactor || settings_.misc.multichannelWindow == 0) return;
+    if (mode() == Mode::Pactor || settings_.misc.multichannelWindow == 0) return;
     if (const auto slot = multichannel_.seekRight(receiveFrequency())) jumpToChannel(*slot);
 }
 
@@ -362,13 +358,13 @@ bool Station::startReplay() {
 
 // ---- modes ----------------------------------------------------------------------------------
 
-bool Station::selectMode(int newMode) {
+bool Station::selectMode(Mode newMode) {
     if (!chain_.selectMode(newMode)) return false;
     transmitter_.setMode(newMode);
     multichannel_.setMode(newMode);
-    settings_.misc.mode = newMode;
-    if (newMode == kModePactor) settings_.misc.phaseScope = 0;
-    if (newMode != kModeFsk63) multichannel_.clearAll();
+    settings_.misc.mode = modem::storedMode(newMode);
+    if (newMode == Mode::Pactor) settings_.misc.phaseScope = 0;
+    if (newMode != Mode::Fsk63) multichannel_.clearAll();
     host_.statusChanged();
     return true;
 }
@@ -539,7 +535,7 @@ void Station::onInputBlock(const int16_t* samples, size_t count) {
         chain_.processReceiveBlock(samples, static_cast<unsigned>(count * sizeof(int16_t)),
                                    modem::ReceiveChain::kDemodulate);
     if (history_) history_->append(std::span<const int16_t>(samples, count));
-    if (settings_.misc.multichannelWindow != 0 && isBpskMode(mode()))
+    if (settings_.misc.multichannelWindow != 0 && modem::runsMultichannel(mode()))
         multichannel_.processBlock(samples, count);
     flushReceivedText();
     clock_.inputSamples(count);
@@ -600,14 +596,15 @@ void Station::onOutputBufferDone(int buffer) {
 // ---- the timer ------------------------------------------------------------------------------
 
 int32_t Station::activeZeroRun() const {
-    if (isBpskMode(mode())) return chain_.varicodeDecoder().zeroRun;
-    if (mode() == kModeQpsk31) return chain_.qpskDecoder().zeroRun;
-    return 0;
+    const modem::ModeInfo info = modem::modeInfo(mode());
+    if (info.receiver != modem::ModeReceiverKind::Psk) return 0;
+    return info.coding == modem::ModeCoding::Qpsk ? chain_.qpskDecoder().zeroRun
+                                                  : chain_.varicodeDecoder().zeroRun;
 }
 
 void Station::firstTick() {
     firstTickDone_ = true;
-    selectMode(settings_.misc.mode);
+    selectMode(modem::modeFromStored(settings_.misc.mode));
     receiveText_.clear();
     host_.receiveWindowCleared();
     if (settings_.station.call.value().empty()) host_.openStationDialog();

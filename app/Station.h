@@ -38,6 +38,8 @@
 
 namespace tarnvel::app {
 
+using modem::Mode;
+
 // Bits of the `which` argument of setFrequency.
 inline constexpr int kSetTransmit = 1;
 inline constexpr int kSetReceive = 2;
@@ -136,9 +138,9 @@ class Station final : private modem::TransmitHost {
     // Shift-tuning: the history is decoded again from its oldest sample.
     bool startReplay();
 
-    // Mode commands: 0 BPSK31, 1 QPSK31, 2 FSK31, 4 FSK63, 10 PACTOR, 11 BPSK63.
-    bool selectMode(int mode);
-    int mode() const { return chain_.mode(); }
+    // Mode commands (the modes of modem::commandModes()); false for any other mode.
+    bool selectMode(Mode mode);
+    Mode mode() const { return chain_.mode(); }
     void setInvertedQpsk(bool inverted);
 
     // The receive text flow.

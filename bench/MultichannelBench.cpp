@@ -58,7 +58,8 @@ struct ReceivePath {
 
     ReceivePath() {
         chain.setReceiveFrequency(1000.0, true);
-        for (int i = 0; i < kSignals; ++i) multichannel.openChannel(0, signalFrequency(i), 0);
+        for (int i = 0; i < kSignals; ++i)
+            multichannel.openChannel(modem::Mode::Bpsk31, signalFrequency(i), 0);
     }
 
     void block(const int16_t* samples) {

@@ -11,6 +11,7 @@
 
 namespace {
 
+using tarnvel::modem::Mode;
 using tarnvel::modem::ReceiveChain;
 
 constexpr int kBlockSamples = 512;  // one sound card input buffer
@@ -33,8 +34,8 @@ std::vector<int16_t> makeInput(double baud) {
     return s;
 }
 
-void runChain(benchmark::State& state, int mode, double baud) {
-    const std::vector<int16_t> input = makeInput(baud);
+void runChain(benchmark::State& state, Mode mode) {
+    const std::vector<int16_t> input = makeInput(tarnvel::modem::modeInfo(mode).baud);
     ReceiveChain chain;
     chain.selectMode(mode);
     chain.setReceiveFrequency(1000.0, true);
@@ -51,13 +52,13 @@ void runChain(benchmark::State& state, int mode, double baud) {
 }
 
 void BM_PskReceiverBpsk31(benchmark::State& state) {
-    runChain(state, 0, 31.25);
+    runChain(state, Mode::Bpsk31);
 }
 void BM_PskReceiverQpsk31(benchmark::State& state) {
-    runChain(state, 1, 31.25);
+    runChain(state, Mode::Qpsk31);
 }
 void BM_PskReceiverBpsk63(benchmark::State& state) {
-    runChain(state, 11, 62.5);
+    runChain(state, Mode::Bpsk63);
 }
 
 BENCHMARK(BM_PskReceiverBpsk31);

@@ -38,7 +38,7 @@ int runChannels(const ChannelsOptions& options) {
         return status;
 
     display::BandDecodeOptions band;
-    band.mode = options.mode->operatingMode;
+    band.mode = options.mode->mode;
     const display::BandDecodeResult result = display::decodeBand(modemAudio, band);
     if (!result.ok) {
         reportProblem({"channels", result.error});

@@ -6,7 +6,7 @@
 
 #include "audio/Resampler.h"
 #include "modem/Fsk63CodeTable.h"
-#include "modem/OperatingMode.h"
+#include "modem/Mode.h"
 #include "modem/TransmitHost.h"
 #include "modem/Transmitter.h"
 #include "modem/Varicode.h"
@@ -29,14 +29,15 @@ constexpr double kSlowestSymbolRate = 31.25;
 constexpr size_t kMaxTransmissionSamples = INT_MAX / 2;
 
 // Symbols of one character: its varicode with the two zero bits, or in FSK63 one block word.
-size_t characterSymbols(int mode, char c) {
-    if (mode == modem::kModeFsk63) return static_cast<size_t>(modem::kFsk63CodeBits);
+size_t characterSymbols(modem::Mode mode, char c) {
+    if (modem::modeInfo(mode).coding == modem::ModeCoding::Fsk63)
+        return static_cast<size_t>(modem::kFsk63CodeBits);
     return static_cast<size_t>(
                modem::varicodeLength(modem::VaricodeTable[static_cast<uint8_t>(c)])) +
            kZeroBitsPerCharacter;
 }
 
-size_t symbolBound(int mode, std::string_view text, size_t cwIdLength) {
+size_t symbolBound(modem::Mode mode, std::string_view text, size_t cwIdLength) {
     size_t symbols = kFrameSymbols + kSlackSymbols;
     for (const char c : text) symbols += characterSymbols(mode, c);
     return symbols + (cwIdLength + kMorseFrameCharacters) * kMaxMorseSymbolsPerCharacter;
@@ -48,7 +49,7 @@ ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<in
     if (settings.mode == nullptr) return {false, "no mode given"};
     modem::TextTransmitHost host;
     modem::Transmitter transmitter(host);
-    if (!transmitter.setMode(settings.mode->operatingMode))
+    if (!transmitter.setMode(settings.mode->mode))
         return {false, "the mode " + std::string(settings.mode->name) + " has no transmitter"};
     transmitter.setInvertedQpsk(settings.mode->invertedQpsk);
     if (!transmitter.setTransmitFrequency(settings.frequency))
@@ -70,8 +71,7 @@ ModemOutcome renderTransmission(const TransmitSettings& settings, std::vector<in
     const size_t cwIdLength = settings.cwId ? settings.cwId->size() : 0;
     const double samplesPerSymbol = std::ceil(settings.cardRate / kSlowestSymbolRate);
     const double bound =
-        static_cast<double>(symbolBound(settings.mode->operatingMode, text, cwIdLength)) *
-        samplesPerSymbol;
+        static_cast<double>(symbolBound(settings.mode->mode, text, cwIdLength)) * samplesPerSymbol;
     if (bound > static_cast<double>(kMaxTransmissionSamples))
         return {false, "the text is too long for one transmission in a WAV file"};
 

@@ -10,38 +10,47 @@
 namespace tarnvel::cli {
 namespace {
 
-constexpr std::array<ModeChoice, 7> kModes = {{
-    {"bpsk31", 0, false, true, true},
-    {"bpsk63", 11, false, true, true},
-    {"qpsk31", 1, false, true, true},
-    {"qpsk31i", 1, true, true, true},
-    {"fsk31", 2, false, true, true},
-    {"fsk63", 4, false, true, true},
-    {"pactor", 10, false, true, false},
-}};
+// The command line's own spelling of inverted QPSK.
+constexpr std::string_view kInvertedQpskName = "qpsk31i";
+
+// The modes of the mode commands by their command-line names, inverted QPSK after QPSK.
+const std::vector<ModeChoice>& modeChoices() {
+    static const std::vector<ModeChoice> choices = [] {
+        std::vector<ModeChoice> list;
+        for (const modem::ModeInfo& m : modem::commandModes()) {
+            list.push_back({m.cliName, m.mode, false});
+            if (m.mode == modem::Mode::Qpsk31) list.push_back({kInvertedQpskName, m.mode, true});
+        }
+        return list;
+    }();
+    return choices;
+}
 
 // The modes each command takes.
 enum class ModeUse { Receive, Transmit, Multichannel };
 
-constexpr std::string_view kReceiveModeList =
-    "bpsk31, bpsk63, qpsk31, qpsk31i, fsk31, fsk63 or pactor";
-constexpr std::string_view kTransmitModeList = "bpsk31, bpsk63, qpsk31, qpsk31i, fsk31 or fsk63";
-constexpr std::string_view kMultichannelModeList = "bpsk31 or bpsk63";
-
-std::string_view modeList(ModeUse use) {
+bool takes(ModeUse use, const ModeChoice& mode) {
     switch (use) {
         case ModeUse::Transmit:
-            return kTransmitModeList;
+            return mode.transmits();
         case ModeUse::Multichannel:
-            return kMultichannelModeList;
+            return modem::runsMultichannel(mode.mode);
         default:
-            return kReceiveModeList;
+            return true;
     }
 }
 
-// The multichannel decoder runs BPSK receivers only.
-bool isBpsk(const ModeChoice& mode) {
-    return mode.operatingMode == 0 || mode.operatingMode == 11;
+// "bpsk31, bpsk63 or pactor": the names a command takes.
+std::string modeList(ModeUse use) {
+    std::vector<std::string_view> names;
+    for (const ModeChoice& m : modeChoices())
+        if (takes(use, m)) names.push_back(m.name);
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+        list += names[i];
+    }
+    return list;
 }
 
 struct Scanned {
@@ -107,20 +116,18 @@ Scanned scan(const std::vector<std::string_view>& args,
 std::optional<Problem> parseMode(std::string_view option, std::string_view value,
                                  const ModeChoice*& mode, ModeUse use = ModeUse::Receive) {
     mode = findMode(value);
-    const std::string list = " (one of " + std::string(modeList(use)) + ")";
+    const std::string list = " (one of " + modeList(use) + ")";
     if (mode == nullptr) return problem(option, "unknown mode '" + std::string(value) + "'" + list);
-    if (!mode->available)
-        return problem(option, "mode '" + std::string(value) + "' is not available yet" + list);
-    if (use == ModeUse::Transmit && !mode->transmits)
+    if (use == ModeUse::Transmit && !mode->transmits())
         return problem(option, "mode '" + std::string(value) + "' is receive only" + list);
-    if (use == ModeUse::Multichannel && !isBpsk(*mode))
+    if (use == ModeUse::Multichannel && !takes(use, *mode))
         return problem(option,
                        "mode '" + std::string(value) + "' has no multichannel decoder" + list);
     return std::nullopt;
 }
 
 std::optional<Problem> modeRequired(ModeUse use) {
-    return problem("--mode", "is required (one of " + std::string(modeList(use)) + ")");
+    return problem("--mode", "is required (one of " + modeList(use) + ")");
 }
 
 std::optional<Problem> parseFrequency(std::string_view option, std::string_view value, double& hz) {
@@ -183,7 +190,7 @@ std::optional<Problem> requireFile(std::string_view option, std::string_view val
 }  // namespace
 
 const ModeChoice* findMode(std::string_view name) {
-    for (const ModeChoice& m : kModes)
+    for (const ModeChoice& m : modeChoices())
         if (m.name == name) return &m;
     return nullptr;
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "modem/Mode.h"
+
 namespace tarnvel::cli {
 
 inline constexpr int kExitOk = 0;
@@ -22,10 +24,9 @@ inline constexpr int kMaxSquelchThreshold = 31;
 // A modem mode as named on the command line.
 struct ModeChoice {
     std::string_view name;
-    int operatingMode;  // the station's mode number: 0 BPSK31, 1 QPSK31, 11 BPSK63, ...
+    modem::Mode mode;
     bool invertedQpsk;  // QPSK with the sidebands swapped
-    bool available;     // false for the modes whose modem is still to come
-    bool transmits;     // false for the receive-only modes (PACTOR)
+    bool transmits() const { return modem::modeInfo(mode).transmits; }
 };
 
 // One problem, reported as "tarnvel-cli: <subject>: <message>".

@@ -161,14 +161,14 @@ void prepareStation(app::Station& station, const StationOptions& o) {
     s.sound.squelch = 0;
     s.misc.multichannelWindow = 0;
     s.misc.soundHistory = 0;
-    s.misc.mode = o.mode->operatingMode;
+    s.misc.mode = modem::storedMode(o.mode->mode);
     s.misc.invQpsk = o.mode->invertedQpsk ? 1 : 0;
     s.sound.lastFq = static_cast<float>(o.frequency);
 }
 
 bool startStation(app::Station& station, const StationOptions& o) {
     const bool open = station.start();
-    station.selectMode(o.mode->operatingMode);
+    station.selectMode(o.mode->mode);
     station.setInvertedQpsk(o.mode->invertedQpsk);
     station.setFrequency(o.frequency, app::kSetBoth, false);
     return open;
@@ -253,7 +253,8 @@ int runTransmit(const std::vector<std::string_view>& args) {
     if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
     if (o.text.has_value() == o.textFile.has_value())
         return fail(kExitBadInput, "--text", "give either --text or --text-file");
-    if (o.mode->operatingMode == 10) return fail(kExitBadInput, "--mode", "pactor is receive only");
+    if (!o.mode->transmits())
+        return fail(kExitBadInput, "--mode", std::string(o.mode->name) + " is receive only");
 
     std::string raw;
     std::string subject = "--text";

@@ -43,7 +43,7 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
         profile.store(), card, host, clock, app::StationOptions{{}, /*keepAllReceivedText=*/true});
     app::Settings& s = station->settings();
     s.station.call = "N0CALL";
-    s.misc.mode = settings.mode->operatingMode;
+    s.misc.mode = modem::storedMode(settings.mode->mode);
     s.misc.invQpsk = settings.mode->invertedQpsk ? 1 : 0;
     s.misc.multichannelWindow = 0;
     s.misc.soundHistory = 0;
@@ -54,7 +54,7 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
 
     if (!station->start())
         return {false, "the recording could not be opened: " + station->lastSoundProblem()};
-    if (!station->selectMode(settings.mode->operatingMode))
+    if (!station->selectMode(settings.mode->mode))
         return {false, "the mode " + std::string(settings.mode->name) + " has no receiver"};
     station->setInvertedQpsk(settings.mode->invertedQpsk);
     if (!station->setFrequency(settings.frequency, app::kSetBoth, false))

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <memory>
 
-#include "display/ModeNumbers.h"
 #include "display/SpectrumAnalyser.h"
 #include "display/SpectrumCollector.h"
 #include "display/SpectrumHistory.h"
@@ -13,6 +12,17 @@
 namespace tarnvel::display {
 
 namespace {
+
+// "BPSK31 (0) and BPSK63 (11)": the modes the decoder runs in, with their stored numbers.
+std::string multichannelModeNames() {
+    std::string names;
+    for (const modem::ModeInfo& m : modem::modeTable()) {
+        if (!m.multichannel) continue;
+        if (!names.empty()) names += " and ";
+        names += std::string(m.statusText) + " (" + std::to_string(modem::storedMode(m.mode)) + ")";
+    }
+    return names;
+}
 
 constexpr Milliseconds kWindowTimerMs = 250;
 constexpr Milliseconds kStationTimerMs = 300;
@@ -72,10 +82,9 @@ std::string lineEndsAsLf(const std::string& text) {
 
 BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOptions& options) {
     BandDecodeResult result;
-    if (options.mode != kModeBpsk31 && options.mode != kModeBpsk63) {
-        result.error =
-            "the multichannel decoder works in BPSK31 (0) and BPSK63 (11) only, not in mode " +
-            std::to_string(options.mode);
+    if (!modem::runsMultichannel(options.mode)) {
+        result.error = "the multichannel decoder works in " + multichannelModeNames() +
+                       " only, not in mode " + std::to_string(modem::storedMode(options.mode));
         return result;
     }
     if (!std::isfinite(options.sampleRate) || options.sampleRate <= 0.0) {

@@ -12,11 +12,12 @@
 
 #include "display/MultichannelDecoder.h"
 #include "display/SpectrumWindow.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 
 struct BandDecodeOptions {
-    int mode = 0;  // 0 BPSK31 or 11 BPSK63
+    modem::Mode mode = modem::Mode::Bpsk31;  // a mode the multichannel decoder runs in
     double sampleRate = 11025.0;
     MultichannelSettings settings;
     SpectrumWindow window = SpectrumWindow::Hann;  // "Misc"/"FFTWindow" 2

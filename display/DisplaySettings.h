@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/SpectrumWindow.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 
@@ -28,8 +29,8 @@ struct DisplaySettings {
     // The phase scope is drawn in the waterfall unless the older tuning bar replaces it.
     bool drawPhaseScope() const { return phaseScope && !oldPhaseScope; }
     // Channel tags appear with bookmarks shown, the multichannel window on, in BPSK.
-    bool channelTagsShown(int mode) const {
-        return showBookMarks && multichannelWindow && (mode == 0 || mode == 11);
+    bool channelTagsShown(modem::Mode mode) const {
+        return showBookMarks && multichannelWindow && modem::runsMultichannel(mode);
     }
 };
 

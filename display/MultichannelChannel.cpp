@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 
-#include "display/ModeNumbers.h"
 #include "modem/ReceiveChain.h"
 
 namespace tarnvel::display {
@@ -13,8 +12,8 @@ namespace {
 
 constexpr Milliseconds kMsPerSecond = 1000;
 
-double baudForMode(int mode) {
-    return mode == kModeBpsk63 ? modem::kPsk63Baud : modem::kPsk31Baud;
+double baudForMode(modem::Mode mode) {
+    return modem::isFastPsk(mode) ? modem::kPsk63Baud : modem::kPsk31Baud;
 }
 
 }  // namespace
@@ -56,7 +55,7 @@ MultichannelChannel::MultichannelChannel() {
     receiver_.attachDecoder(&decoder_);
 }
 
-void MultichannelChannel::open(int slot, int mode, double frequency, double sampleRate,
+void MultichannelChannel::open(int slot, modem::Mode mode, double frequency, double sampleRate,
                                Milliseconds now) {
     receiver_ = modem::PskReceiver(sampleRate);
     decoder_ = modem::VaricodeDecoder();
@@ -106,7 +105,7 @@ void MultichannelChannel::setSampleRate(double rate) {
     receiver_.resetState();
 }
 
-void MultichannelChannel::adoptModeBaud(int mode) {
+void MultichannelChannel::adoptModeBaud(modem::Mode mode) {
     const double baud = baudForMode(mode);
     if (baud == receiver_.currentBaudRate()) return;
     receiver_.setBaudRate(baud);

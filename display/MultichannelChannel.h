@@ -12,6 +12,7 @@
 #include <string>
 
 #include "modem/CharacterSink.h"
+#include "modem/Mode.h"
 #include "modem/PskReceiver.h"
 #include "modem/VaricodeDecoder.h"
 
@@ -68,7 +69,7 @@ class MultichannelChannel {
 
     // Replaces whatever the slot held by a fresh channel (new receiver and decoder, empty text)
     // tuned to frequency, at 62.5 baud for BPSK63 or 31.25 baud otherwise. Allocates nothing.
-    void open(int slot, int mode, double frequency, double sampleRate, Milliseconds now);
+    void open(int slot, modem::Mode mode, double frequency, double sampleRate, Milliseconds now);
 
     // Every slot in use passes each block to its receiver; every 1024 samples given the channel
     // takes one AFC step on its own drift.
@@ -78,7 +79,7 @@ class MultichannelChannel {
     // Follows a new sound card rate: the receiver takes it and clears its state.
     void setSampleRate(double rate);
     // Switches a reused channel to the baud rate of a mode (clearing the receiver state).
-    void adoptModeBaud(int mode);
+    void adoptModeBaud(modem::Mode mode);
     // Empties both texts.
     void clearText();
 

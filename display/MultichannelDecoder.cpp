@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "display/ModeNumbers.h"
-
 namespace tarnvel::display {
 
 MultichannelDecoder::MultichannelDecoder(double sampleRate)
@@ -18,12 +16,8 @@ MultichannelDecoder::MultichannelDecoder(double sampleRate)
     }
 }
 
-bool MultichannelDecoder::isBpskMode(int mode) {
-    return mode == kModeBpsk31 || mode == kModeBpsk63;
-}
-
 bool MultichannelDecoder::active() const {
-    return settings_.window && isBpskMode(mode_);
+    return settings_.window && modem::runsMultichannel(mode_);
 }
 
 bool MultichannelDecoder::setSampleRate(double rate) {
@@ -92,14 +86,15 @@ std::optional<int> MultichannelDecoder::onSpectrumRow(const SpectrumHistory& his
     return std::nullopt;
 }
 
-std::optional<int> MultichannelDecoder::openChannel(int mode, double frequency, Milliseconds now) {
+std::optional<int> MultichannelDecoder::openChannel(modem::Mode mode, double frequency,
+                                                    Milliseconds now) {
     if (!std::isfinite(frequency) || frequency < 0.0) return std::nullopt;
     for (int i = 0; i < kChannelSlots; ++i) {
         MultichannelChannel& c = channel(i);
         if (!c.inUse || std::fabs(c.frequency() - frequency) >= kSameSignalHz) continue;
         c.retune(frequency);
         // A channel left from the other BPSK mode could not decode this signal.
-        if (isBpskMode(mode)) c.adoptModeBaud(mode);
+        if (modem::runsMultichannel(mode)) c.adoptModeBaud(mode);
         return i;
     }
     for (int i = 0; i < kChannelSlots; ++i) {

@@ -69,9 +69,9 @@ class MultichannelDecoder {
 
     void setSettings(const MultichannelSettings& settings) { settings_ = settings; }
     const MultichannelSettings& settings() const { return settings_; }
-    // The operating mode; the decoder works in 0 (BPSK31) and 11 (BPSK63) only.
-    void setMode(int mode) { mode_ = mode; }
-    int mode() const { return mode_; }
+    // The operating mode; the decoder works only in the modes the mode table marks for it.
+    void setMode(modem::Mode mode) { mode_ = mode; }
+    modem::Mode mode() const { return mode_; }
     bool active() const;
     // A new sound card rate: later channels take it, channels already there follow at once.
     // Refuses (false) a rate that is not finite and positive.
@@ -89,7 +89,7 @@ class MultichannelDecoder {
 
     // Opens a channel at frequency in the given mode: a channel in use less than 8 Hz away is
     // retuned there, else the first free slot gets a new channel. Empty when all 26 are in use.
-    std::optional<int> openChannel(int mode, double frequency, Milliseconds now);
+    std::optional<int> openChannel(modem::Mode mode, double frequency, Milliseconds now);
     void clearChannel(int slot);
     void clearAll();
     int countInUse() const;
@@ -126,7 +126,6 @@ class MultichannelDecoder {
     int scanPosition() const { return scanPosition_; }
 
   private:
-    static bool isBpskMode(int mode);
     bool validSlot(int slot) const { return slot >= 0 && slot < kChannelSlots; }
     bool carrierOf(const MultichannelChannel& c) const;
     void smoothLevels(const SpectrumHistory& history);
@@ -136,7 +135,7 @@ class MultichannelDecoder {
     std::array<MultichannelChannel, kChannelSlots> channels_;
     std::array<uint32_t, kChannelSlots> generations_{};
     MultichannelSettings settings_;
-    int mode_ = 0;
+    modem::Mode mode_ = modem::Mode::Bpsk31;
     double sampleRate_;
     int viewWidth_ = kSpectrumBins;
     int scanPosition_ = kScanLow;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "display/ModeNumbers.h"
 #include "modem/Tables.h"
 
 namespace tarnvel::display {
@@ -48,15 +47,15 @@ int PhaseScope::layout(int clientHeight, int phaseScopeSize) {
     return side;
 }
 
-uint32_t PhaseScope::lineColour(int mode, PhasePoint p) {
+uint32_t PhaseScope::lineColour(modem::Mode mode, PhasePoint p) {
     const int ax = std::abs(p.x);
     const int ay = std::abs(p.y);
-    if (mode == kModeBpsk31 || mode == kModeBpsk63) {
+    if (modem::isBpsk(mode)) {
         // A clean reversal lies on the vertical axis.
         const int ratio = ay == 0 ? kNoAxisRatio : 100 * ax / ay;
         return colourFor(ratio, kBpskGreenBelow, kBpskYellowBelow);
     }
-    if (mode == kModeQpsk31) {
+    if (modem::modeInfo(mode).coding == modem::ModeCoding::Qpsk) {
         // Any of the four axis directions is clean: compare the smaller component.
         int ratio = 0;
         if (ax < ay)

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "modem/Mode.h"
+
 namespace tarnvel::display {
 
 inline constexpr int kPhaseScopePoints = 16;
@@ -38,7 +40,7 @@ class PhaseScope {
     const std::array<PhasePoint, kPhaseScopePoints>& points() const { return points_; }
 
     // Line colour of a point in an operating mode.
-    static uint32_t lineColour(int mode, PhasePoint p);
+    static uint32_t lineColour(modem::Mode mode, PhasePoint p);
 
   private:
     std::array<PhasePoint, kPhaseScopePoints> points_{};

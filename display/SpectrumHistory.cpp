@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "display/ModeNumbers.h"
-
 namespace tarnvel::display {
 
 namespace {
@@ -85,14 +83,14 @@ int frequencyToBin(double frequency, double sampleRate) {
     return static_cast<int>(frequency * kFftLength / sampleRate + 0.5);
 }
 
-double snapFrequency(const SpectrumHistory& h, int mode, int bin, bool snapEnabled,
+double snapFrequency(const SpectrumHistory& h, modem::Mode mode, int bin, bool snapEnabled,
                      double sampleRate) {
     const double plain = binFrequency(bin, sampleRate);
-    if (!snapEnabled || mode == kModePactor || bin < kFirstSnapBin || bin >= kEndSnapBin)
+    if (!snapEnabled || mode == modem::Mode::Pactor || bin < kFirstSnapBin || bin >= kEndSnapBin)
         return plain;
 
     // BPSK63 signals are twice as wide, so every distance doubles.
-    const int a = mode == kModeBpsk63 ? 2 : 1;
+    const int a = modem::isFastPsk(mode) ? 2 : 1;
     const int peakReach = truncated(16.0 * a * kFftLength / sampleRate + 0.5);
     const double peak = widenPeak(h, bin, peakReach);
 
@@ -116,8 +114,8 @@ double snapFrequency(const SpectrumHistory& h, int mode, int bin, bool snapEnabl
     return binFrequency(centre, sampleRate);
 }
 
-double signalToNoise(const SpectrumHistory& h, int mode, int bin, double sampleRate) {
-    const int a = mode == kModeBpsk63 ? 2 : 1;
+double signalToNoise(const SpectrumHistory& h, modem::Mode mode, int bin, double sampleRate) {
+    const int a = modem::isFastPsk(mode) ? 2 : 1;
     const int peakReach = truncated(32768.0 / sampleRate + 0.5) * a;
     const double peak = widenPeak(h, bin, peakReach);
     const int noiseFrom = truncated(40960.0 / sampleRate) * a;

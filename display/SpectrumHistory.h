@@ -8,6 +8,7 @@
 #include <array>
 
 #include "display/SpectrumAnalyser.h"
+#include "modem/Mode.h"
 #include "modem/SpectrumLevels.h"
 
 namespace tarnvel::display {
@@ -38,11 +39,11 @@ class SpectrumHistory final : public modem::SpectrumLevels {
 // Frequency of the signal centre near a clicked bin, in Hertz. Returns the bin's own
 // frequency when snapping is off, in PACTOR, near the band edges (below bin 50, from bin 976)
 // or when nothing stands 6 dB above the noise next to it.
-double snapFrequency(const SpectrumHistory& history, int mode, int bin, bool snapEnabled,
+double snapFrequency(const SpectrumHistory& history, modem::Mode mode, int bin, bool snapEnabled,
                      double sampleRate);
 
 // Peak level at a bin against the noise a little further out, in decibels.
-double signalToNoise(const SpectrumHistory& history, int mode, int bin, double sampleRate);
+double signalToNoise(const SpectrumHistory& history, modem::Mode mode, int bin, double sampleRate);
 
 // Bin nearest to a frequency: floor(f x 2048 / sample rate + 0.5).
 int frequencyToBin(double frequency, double sampleRate);

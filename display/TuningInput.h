@@ -31,7 +31,7 @@ struct Modifiers {
 
 struct TuningContext {
     int state = kStateReceiving;
-    int mode = 0;
+    modem::Mode mode = modem::Mode::Bpsk31;
     bool imdMeasuring = false;
     bool transmitLocked = false;
     bool snapEnabled = true;  // "Snap"

@@ -8,7 +8,6 @@ namespace tarnvel::modem {
 
 namespace {
 
-constexpr int kModeBpsk63 = 11;
 constexpr double kFftLength = 2048.0;
 // The measurement reaches 70 Hz (140 in BPSK63) either side: keep it inside the spectrum.
 constexpr int kFirstBin = 50;
@@ -34,14 +33,14 @@ int weakerSide(const SpectrumLevels& levels, int bin, int d) {
 
 }  // namespace
 
-void ImdMeter::measure(const SpectrumLevels& levels, int r, int mode, double sampleRate) {
+void ImdMeter::measure(const SpectrumLevels& levels, int r, Mode mode, double sampleRate) {
     if (r < kFirstBin || r > kLastBin) {
         signalLevel_ = 0.0f;
         signalToNoise_ = 0.0f;
         if (!shown_) imd_ = 0.0f;
         return;
     }
-    const double e = mode == kModeBpsk63 ? 2.0 : 1.0;
+    const double e = isFastPsk(mode) ? 2.0 : 1.0;  // twice the reach at twice the baud
 
     auto tones = static_cast<float>(levels.level(r));
     const int toneReach = binsFor(16.0 * e, sampleRate, 0.5);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "modem/Mode.h"
 #include "modem/SpectrumLevels.h"
 
 namespace tarnvel::modem {
@@ -22,7 +23,7 @@ class ImdMeter {
     static constexpr const char* kNotMeasuredText = "IMD was not measured";
 
     // One measurement at the receive bin, once per waterfall paint.
-    void measure(const SpectrumLevels& levels, int receiveBin, int mode, double sampleRate);
+    void measure(const SpectrumLevels& levels, int receiveBin, Mode mode, double sampleRate);
 
     // The 300 ms timer: zeroRun of the active PSK decoder; more than 20 zero bits in a row is
     // the idle pattern and makes the figure valid for the next ticks.

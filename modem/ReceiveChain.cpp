@@ -4,7 +4,7 @@
 
 namespace tarnvel::modem {
 
-ReceiveChain::ReceiveChain(double sampleRate, int savedMode)
+ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     : sink_(&text_, nullptr), psk_(sampleRate), ownFsk31_(sampleRate), ownFsk63_(sampleRate) {
     text_.reserve(CharacterSink::kReceiveBufferReserve);
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
@@ -29,25 +29,6 @@ ReceiveChain::ReceiveChain(double sampleRate, int savedMode)
     attachPactorReceiver(&ownPactor_);
 }
 
-ReceiveChain::Group ReceiveChain::groupOf(int mode) {
-    switch (mode) {
-        case kModeBpsk31:
-        case kModeQpsk31:
-        case kModeBpsk63:
-            return Group::Psk;
-        case kModeFsk31:
-        case kModeFsk31B:
-            return Group::Fsk31;
-        case kModeFsk63:
-        case kModeFsk63B:
-            return Group::Fsk63;
-        case kModePactor:
-            return Group::Pactor;
-        default:
-            return Group::None;
-    }
-}
-
 void ReceiveChain::processReceiveBlock(const int16_t* samples, unsigned byteCount, int flags) {
     if ((flags & kDemodulate) == 0 || samples == nullptr) return;
     const int count = static_cast<int>(byteCount >> 1);
@@ -70,29 +51,28 @@ void ReceiveChain::processReceiveBlock(const int16_t* samples, unsigned byteCoun
     }
 }
 
-SymbolDecoder* ReceiveChain::decoderFor(int mode) {
-    switch (mode) {
-        case kModeBpsk31:
-        case kModeFsk31:
-        case kModeFsk31B:  // received like FSK31, so decoded like it
-        case kModeBpsk63: return &varicode_;
-        case kModeQpsk31: return &qpsk_;
-        case kModeFsk63:
-        case kModeFsk63B: return fsk63Decoder_;
+SymbolDecoder* ReceiveChain::decoderFor(Mode mode) {
+    switch (modeInfo(mode).coding) {
+        case ModeCoding::Varicode:
+            return &varicode_;
+        case ModeCoding::Qpsk:
+            return &qpsk_;
+        case ModeCoding::Fsk63:
+            return fsk63Decoder_;
         default: return switch_.current;  // PACTOR decodes on its own; others keep it
     }
 }
 
-void ReceiveChain::restoreMode(int savedMode) {
+void ReceiveChain::restoreMode(Mode savedMode) {
     mode_ = savedMode;
     switch_.current = decoderFor(savedMode);
 }
 
-bool ReceiveChain::selectMode(int mode) {
+bool ReceiveChain::selectMode(Mode mode) {
     if (!isModeCommand(mode)) return false;
     restoreMode(mode);
-    if (mode == kModeBpsk31 || mode == kModeQpsk31) psk_.setBaudRate(kPsk31Baud);
-    if (mode == kModeBpsk63) psk_.setBaudRate(kPsk63Baud);
+    const ModeInfo info = modeInfo(mode);
+    if (info.receiver == Group::Psk) psk_.setBaudRate(info.baud);
     return true;
 }
 
@@ -147,7 +127,7 @@ void ReceiveChain::attachPhaseScope(PhaseScopeSink* scope) {
 int ReceiveChain::squelchQuality() const {
     switch (groupOf(mode_)) {
         case Group::Psk:
-            return mode_ == kModeQpsk31 ? qpsk_.quality : varicode_.quality;
+            return usesQpskDecoder() ? qpsk_.quality : varicode_.quality;
         case Group::Fsk31:
             return fsk31_ != nullptr ? fsk31_->squelchQuality() : ModeReceiver::kNoQuality;
         case Group::Fsk63:
@@ -160,8 +140,8 @@ int ReceiveChain::squelchQuality() const {
 void ReceiveChain::onTimerTick() {
     squelch_.tick(squelchQuality());
     int32_t zeroRun = 0;
-    if (mode_ == kModeBpsk31 || mode_ == kModeBpsk63) zeroRun = varicode_.zeroRun;
-    if (mode_ == kModeQpsk31) zeroRun = qpsk_.zeroRun;
+    if (groupOf(mode_) == Group::Psk)
+        zeroRun = usesQpskDecoder() ? qpsk_.zeroRun : varicode_.zeroRun;
     if (zeroRun > kIdleZeroRun)
         idleTicks_ = kIdleIndicatorTicks;
     else if (idleTicks_ > 0)
@@ -176,7 +156,7 @@ int32_t* ReceiveChain::afcErrorWord(double& scale) {
     scale = kPskAfcScale;
     switch (groupOf(mode_)) {
         case Group::Psk:
-            return mode_ == kModeQpsk31 ? &qpsk_.drift : &varicode_.drift;
+            return usesQpskDecoder() ? &qpsk_.drift : &varicode_.drift;
         case Group::Fsk31:
             if (fsk31_ == nullptr) return nullptr;
             scale = fsk31_->afcScale();

@@ -16,8 +16,8 @@
 #include "modem/Fsk31Receiver.h"
 #include "modem/Fsk63Decoder.h"
 #include "modem/Fsk63Receiver.h"
+#include "modem/Mode.h"
 #include "modem/ModeReceiver.h"
-#include "modem/OperatingMode.h"
 #include "modem/PactorReceiver.h"
 #include "modem/PskReceiver.h"
 #include "modem/QpskDecoder.h"
@@ -49,7 +49,7 @@ class ReceiveChain {
 
     // savedMode may be any persisted value; it picks the decoder as at start-up (the station
     // re-issues the mode command on its first tick to set the baud rate).
-    explicit ReceiveChain(double sampleRate = kNominalSampleRate, int savedMode = kModeBpsk31);
+    explicit ReceiveChain(double sampleRate = kNominalSampleRate, Mode savedMode = Mode::Bpsk31);
     ReceiveChain(const ReceiveChain&) = delete;
     ReceiveChain& operator=(const ReceiveChain&) = delete;
 
@@ -57,14 +57,14 @@ class ReceiveChain {
     // is dropped). Nothing happens unless flags has kDemodulate.
     void processReceiveBlock(const int16_t* samples, unsigned byteCount, int flags);
 
-    // A mode command: 0 BPSK31, 1 QPSK31, 2 FSK31, 4 FSK63, 10 PACTOR, 11 BPSK63. Sets the
-    // PSK baud rate and the decoder; other values are refused (false). Does not reset anything.
-    bool selectMode(int mode);
+    // A mode command (BPSK31, QPSK31, FSK31, FSK63, PACTOR, BPSK63). Sets the PSK baud rate
+    // and the decoder; other modes are refused (false). Does not reset anything.
+    bool selectMode(Mode mode);
     // Restores a persisted mode value (any value; unknown ones get no receiver) and picks its
     // decoder, without touching the baud rate.
-    void restoreMode(int savedMode);
-    int mode() const { return mode_; }
-    const char* modeText() const { return modeStatusText(mode_, invertedQpsk()); }
+    void restoreMode(Mode savedMode);
+    Mode mode() const { return mode_; }
+    std::string_view modeText() const { return modeStatusText(mode_, invertedQpsk()); }
     void setInvertedQpsk(bool inverted) { qpsk_.inverted = inverted ? 1 : 0; }
     bool invertedQpsk() const { return qpsk_.inverted != 0; }
 
@@ -127,9 +127,10 @@ class ReceiveChain {
     PactorReceiver& pactorReceiver() { return ownPactor_; }
 
   private:
-    enum class Group { None, Psk, Fsk31, Fsk63, Pactor };
-    static Group groupOf(int mode);
-    SymbolDecoder* decoderFor(int mode);
+    using Group = ModeReceiverKind;
+    static Group groupOf(Mode mode) { return modeInfo(mode).receiver; }
+    SymbolDecoder* decoderFor(Mode mode);
+    bool usesQpskDecoder() const { return modeInfo(mode_).coding == ModeCoding::Qpsk; }
     // The error word the AFC reads in the current mode, with its scale; null when none.
     int32_t* afcErrorWord(double& scale);
 
@@ -148,7 +149,7 @@ class ReceiveChain {
     SymbolDecoder* fsk63Decoder_ = nullptr;
     ModeReceiver* pactor_ = nullptr;
     Squelch squelch_;
-    int mode_ = kModeBpsk31;
+    Mode mode_ = Mode::Bpsk31;
     float receiveFrequency_ = static_cast<float>(kDefaultCarrierHz);
     double sampleRate_ = kNominalSampleRate;
     int idleTicks_ = 0;

@@ -23,13 +23,9 @@ TransmitSequencer::TransmitSequencer(PskModulator& modulator, TransmitHost& host
     endBuffer_ = kStopped;
 }
 
-void TransmitSequencer::setMode(int mode, SymbolEncoder* encoder) {
+void TransmitSequencer::setMode(Mode mode, SymbolEncoder* encoder) {
     mode_ = mode;
     encoder_ = encoder;
-}
-
-bool TransmitSequencer::transmitsIn(int mode) {
-    return (mode >= 0 && mode <= 4) || mode == 11;
 }
 
 void TransmitSequencer::stopTransmission() {

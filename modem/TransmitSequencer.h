@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "modem/Mode.h"
 #include "modem/PskModulator.h"
 #include "modem/SymbolEncoder.h"
 #include "modem/TransmitHost.h"
@@ -32,8 +33,8 @@ class TransmitSequencer {
     TransmitSequencer(PskModulator& modulator, TransmitHost& host);
 
     // The current mode (operating mode value) and the encoder that sends it.
-    void setMode(int mode, SymbolEncoder* encoder);
-    int mode() const { return mode_; }
+    void setMode(Mode mode, SymbolEncoder* encoder);
+    Mode mode() const { return mode_; }
 
     // The next sound card buffer starts a transmission.
     void startTransmission() { endBuffer_ = kStartMarker; }
@@ -59,8 +60,12 @@ class TransmitSequencer {
     static constexpr OutputBufferId kStartMarker = -2;
     static constexpr OutputBufferId kStopped = -3;
 
-    static bool transmitsIn(int mode);
-    static bool stepsFskPhase(int mode) { return mode == 2 || mode == 4; }
+    static bool transmitsIn(Mode mode) { return modeInfo(mode).transmits; }
+    // FSK is sent by turning the phase a quarter turn per symbol.
+    static bool stepsFskPhase(Mode mode) {
+        const ModeReceiverKind r = modeInfo(mode).receiver;
+        return r == ModeReceiverKind::Fsk31 || r == ModeReceiverKind::Fsk63;
+    }
 
     void restart();
     void applyPendingClear();
@@ -79,7 +84,7 @@ class TransmitSequencer {
     PskModulator& modulator_;
     TransmitHost& host_;
     SymbolEncoder* encoder_ = nullptr;
-    int mode_ = 0;
+    Mode mode_ = Mode::Bpsk31;
 
     uint32_t state_ = kStateStart;
     int symbolDue_ = 0;

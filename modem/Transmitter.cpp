@@ -11,32 +11,30 @@ Transmitter::Transmitter(TransmitHost& host)
     : soundCard_(modulator_, host), block_(modulator_, host) {
     for (int c = 0; c < TxCodeTable::kSize; ++c)
         varicode_.setCode(VaricodeTable[static_cast<std::size_t>(c)], c);
-    setMode(kModeBpsk31);
+    setMode(Mode::Bpsk31);
 }
 
-bool Transmitter::setMode(int mode) {
-    switch (mode) {
-        case kModeBpsk31:
-        case kModeFsk31:
-            modulator_.configure(kShift31, kRate31);
-            encoder_ = &varicode_;
-            break;
-        case kModeQpsk31:
-            modulator_.configure(kShift31, kRate31);
-            encoder_ = &qpsk_;
-            break;
-        case kModeFsk63:
-            modulator_.configure(kShift63, kRate63);
-            encoder_ = &fsk63_;
-            break;
-        case kModeBpsk63:
-            modulator_.configure(kShift63, kRate63);
-            encoder_ = &varicode_;
-            break;
-        case kModePactor:
-            break;  // receive only: the modulator and encoder stay as they were
+SymbolEncoder* Transmitter::encoderFor(ModeCoding coding) {
+    switch (coding) {
+        case ModeCoding::Qpsk:
+            return &qpsk_;
+        case ModeCoding::Fsk63:
+            return &fsk63_;
         default:
-            return false;
+            return &varicode_;
+    }
+}
+
+bool Transmitter::setMode(Mode mode) {
+    if (!isModeCommand(mode)) return false;
+    const ModeInfo info = modeInfo(mode);
+    // A receive-only mode leaves the modulator and encoder as they were.
+    if (info.transmits) {
+        if (info.baud == kRate63)
+            modulator_.configure(kShift63, kRate63);
+        else
+            modulator_.configure(kShift31, kRate31);
+        encoder_ = encoderFor(info.coding);
     }
     mode_ = mode;
     soundCard_.setMode(mode, encoder_);
@@ -59,7 +57,7 @@ bool Transmitter::setSampleRate(double rate) {
 
 RenderedTransmission Transmitter::renderTransmission(size_t maxSamples) {
     RenderedTransmission out;
-    if (mode_ == kModePactor) {
+    if (!modeInfo(mode_).transmits) {
         out.complete = true;  // nothing to send
         return out;
     }

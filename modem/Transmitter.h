@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "modem/Fsk63Encoder.h"
-#include "modem/OperatingMode.h"
+#include "modem/Mode.h"
 #include "modem/PskModulator.h"
 #include "modem/SymbolEncoder.h"
 #include "modem/TransmitHost.h"
@@ -31,11 +31,11 @@ class Transmitter {
     Transmitter(const Transmitter&) = delete;
     Transmitter& operator=(const Transmitter&) = delete;
 
-    // Switches to a mode of the mode commands (0, 1, 2, 4, 10, 11): symbol rate, tone shift and
-    // encoder. Returns false, changing nothing, for any other value. PACTOR (10) is receive
-    // only: the sequencers then produce nothing.
-    bool setMode(int mode);
-    int mode() const { return mode_; }
+    // Switches to a mode of the mode commands: symbol rate, tone shift and encoder. Returns
+    // false, changing nothing, for any other mode. PACTOR is receive only: the sequencers then
+    // produce nothing.
+    bool setMode(Mode mode);
+    Mode mode() const { return mode_; }
 
     void setInvertedQpsk(bool inverted) { qpsk_.setInverted(inverted); }
     bool invertedQpsk() const { return qpsk_.inverted(); }
@@ -78,13 +78,15 @@ class Transmitter {
     static constexpr double kRate63 = 62.5;
     static constexpr double kShift63 = 31.25;
 
+    SymbolEncoder* encoderFor(ModeCoding coding);
+
     PskModulator modulator_;
     TxCodeTable codes_;
     VaricodeEncoder varicode_{codes_};
     QpskEncoder qpsk_{codes_};
     Fsk63Encoder fsk63_{codes_};
     SymbolEncoder* encoder_ = &varicode_;
-    int mode_ = kModeBpsk31;
+    Mode mode_ = Mode::Bpsk31;
     TransmitSequencer soundCard_;
     TransmitSequencer block_;
 };

@@ -71,10 +71,6 @@ std::string formatTime(const char* format, bool utc) {
     return std::string(text, n);
 }
 
-bool isBpsk(int mode) {
-    return mode == kModeBpsk31 || mode == kModeBpsk63;
-}
-
 }  // namespace
 
 CMainFrame::CMainFrame(SettingsStore& store, audio::SoundCard& card, StationClock& clock,
@@ -303,16 +299,10 @@ void CMainFrame::buildMenus() {
         mode, QStringLiteral("Pomiar IMD"),
         [this] { station_->setImdMeasuring(!station_->imdMeter().measuring()); }, true);
     mode->addSeparator();
-    const std::array<std::pair<const char*, int>, 6> modes{{{"&BPSK31", kModeBpsk31},
-                                                            {"BPS&K63", kModeBpsk63},
-                                                            {"&QPSK31", kModeQpsk31},
-                                                            {"&FSK31", kModeFsk31},
-                                                            {"FSK63", kModeFsk63},
-                                                            {"&PACTOR RX", kModePactor}}};
-    for (const auto& [text, value] : modes) {
-        const int m = value;
+    for (const modem::ModeInfo& info : modem::commandModes()) {
+        const Mode m = info.mode;
         add(
-            mode, QString::fromLatin1(text), [this, m] { chooseMode(m); }, true);
+            mode, latin1(info.menuText), [this, m] { chooseMode(m); }, true);
     }
     add(
         mode, QStringLiteral("Odwróć"),
@@ -878,7 +868,7 @@ void CMainFrame::updateStatus() {
                                       : QColor(Qt::gray));
     option(kPaneAfc, "AFC", settings_.sound.afc != 0);
     option(kPaneSnap, "Snap", settings_.sound.snap != 0);
-    panes_[kPaneMode]->setText(QString::fromLatin1(station_->receiveChain().modeText()));
+    panes_[kPaneMode]->setText(latin1(station_->receiveChain().modeText()));
     panes_[kPaneMode]->setPressed(true);
     const bool utc = settings_.misc.utc != 0;
     panes_[kPaneDate]->setText(QString::fromStdString(formatTime("%x ", utc)));
@@ -891,32 +881,28 @@ void CMainFrame::updateStatus() {
 void CMainFrame::updateCommands() {
     const OperatingState state = station_->state();
     const bool transmitting = state == OperatingState::Transmitting;
-    const int mode = station_->mode();
+    const Mode mode = station_->mode();
     const auto set = [this](const QString& text, bool enabled, bool checked) {
         if (QAction* a = action(text)) {
             a->setEnabled(enabled);
             if (a->isCheckable()) a->setChecked(checked);
         }
     };
-    set(kTx, state != OperatingState::Stopped && mode != kModePactor, transmitting);
+    set(kTx, state != OperatingState::Stopped && mode != Mode::Pactor, transmitting);
     set(kRx, true, state == OperatingState::Receiving);
     set(QStringLiteral("Zablokuj okno programu"), !transmitting, state == OperatingState::Stopped);
     set(QStringLiteral("Strojenie.."), !transmitting, false);
     set(QStringLiteral("Pomiar IMD"), true, station_->imdMeter().measuring());
-    set(QStringLiteral("&BPSK31"), !transmitting, mode == kModeBpsk31);
-    set(QStringLiteral("BPS&K63"), !transmitting, mode == kModeBpsk63);
-    set(QStringLiteral("&QPSK31"), !transmitting, mode == kModeQpsk31);
-    set(QStringLiteral("&FSK31"), !transmitting, mode == kModeFsk31);
-    set(QStringLiteral("FSK63"), !transmitting, mode == kModeFsk63);
-    set(QStringLiteral("&PACTOR RX"), !transmitting, mode == kModePactor);
-    set(QStringLiteral("Odwróć"), !isBpsk(mode) && mode != kModePactor,
+    for (const modem::ModeInfo& info : modem::commandModes())
+        set(latin1(info.menuText), !transmitting, mode == info.mode);
+    set(QStringLiteral("Odwróć"), !modem::isBpsk(mode) && mode != Mode::Pactor,
         settings_.misc.invQpsk != 0);
     set(QStringLiteral("Zablokuj częstotliwość TX"), !station_->transmitLocked(), false);
     set(QStringLiteral("Odblokuj częstotliwość TX"), station_->transmitLocked(), false);
-    set(QStringLiteral("Okno multikanałów"), !transmitting && isBpsk(mode),
+    set(QStringLiteral("Okno multikanałów"), !transmitting && modem::runsMultichannel(mode),
         settings_.misc.multichannelWindow != 0);
     set(QStringLiteral("&Zakładki"), true, settings_.misc.showBookMarks != 0);
-    set(QStringLiteral("Zakres &Fazy"), mode != kModePactor, settings_.misc.phaseScope != 0);
+    set(QStringLiteral("Zakres &Fazy"), mode != Mode::Pactor, settings_.misc.phaseScope != 0);
     set(QStringLiteral("nie ukrywaj pozom IMD"), true, settings_.misc.alwaysShowImd1 != 0);
     set(QStringLiteral("Pokaż częstotliwość"), true, settings_.misc.showSoundFq != 0);
     set(QStringLiteral("Migotający 'T&X'"), true, settings_.misc.flashingTx != 0);
@@ -985,7 +971,7 @@ void CMainFrame::toggleSetting(PersistentInt& setting) {
 }
 
 void CMainFrame::toggleSquelchWindow() {
-    if (station_->mode() == kModePactor) return;
+    if (station_->mode() == Mode::Pactor) return;
     if (squelch_) {
         squelch_->close();
         return;
@@ -998,28 +984,27 @@ void CMainFrame::toggleSquelchWindow() {
 
 void CMainFrame::stepMode() {
     if (station_->state() == OperatingState::Transmitting) return;
-    const int mode = station_->mode();
-    chooseMode(mode == kModeBpsk31 ? kModeBpsk63 : mode == kModeBpsk63 ? kModePactor : kModeBpsk31);
+    chooseMode(modem::nextPaneMode(station_->mode()));
 }
 
-void CMainFrame::chooseMode(int mode) {
+void CMainFrame::chooseMode(Mode mode) {
     if (station_->state() == OperatingState::Transmitting) return;
     if (!station_->selectMode(mode)) return;
     if (squelch_) {
         // The window follows the quality figure of the new mode's decoder.
         squelch_->close();
         delete squelch_.data();
-        if (mode != kModePactor) toggleSquelchWindow();
+        if (mode != Mode::Pactor) toggleSquelchWindow();
     }
-    if (mode != kModeFsk63) layoutColumns();
+    if (mode != Mode::Fsk63) layoutColumns();
     list_->update();
     updateStatus();
     updateCommands();
 }
 
 void CMainFrame::toggleMultichannelWindow() {
-    const bool allowed =
-        station_->state() != OperatingState::Transmitting && isBpsk(station_->mode());
+    const bool allowed = station_->state() != OperatingState::Transmitting &&
+                         modem::runsMultichannel(station_->mode());
     settings_.misc.multichannelWindow = allowed && settings_.misc.multichannelWindow == 0 ? 1 : 0;
     layoutColumns();
     station_->multichannel().clearAll();

@@ -88,7 +88,7 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     // The commands the panes, menus and keys share.
     void toggleSquelchWindow();
     void stepMode();
-    void chooseMode(int mode);
+    void chooseMode(Mode mode);
     void toggleMultichannelWindow();
 
     // StationHost.

@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "display/ModeNumbers.h"
 #include "display/ui/StationText.h"
 
 namespace tarnvel::display {
@@ -83,7 +82,7 @@ void CRxListView::paintEvent(QPaintEvent*) {
 }
 
 bool CRxListView::goAllowed() const {
-    return inputs_.state == 1 && (inputs_.mode == kModeBpsk31 || inputs_.mode == kModeBpsk63);
+    return inputs_.state == 1 && modem::runsMultichannel(inputs_.mode);
 }
 
 void CRxListView::mousePressEvent(QMouseEvent* event) {
@@ -100,7 +99,7 @@ void CRxListView::contextMenuEvent(QContextMenuEvent* event) {
     QAction* go = menu.addAction(inputs_.showBookMarks
                                      ? QStringLiteral("Go to channel %1\tLeft click").arg(letter)
                                      : QStringLiteral("Idź do tego kanału\tkliknij lewym"));
-    go->setEnabled(inputs_.mode == kModeBpsk31 || inputs_.mode == kModeBpsk63);
+    go->setEnabled(modem::runsMultichannel(inputs_.mode));
     QAction* clear =
         menu.addAction(inputs_.showBookMarks ? QStringLiteral("Clear channel %1").arg(letter)
                                              : QStringLiteral("Zeruj ten kanał"));

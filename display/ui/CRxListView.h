@@ -13,12 +13,13 @@
 #include "display/HighlightWords.h"
 #include "display/MultichannelDecoder.h"
 #include "display/MultichannelLines.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 
 struct RxListInputs {
     int state = 1;  // 0 stopped, 1 receiving, 2 transmitting
-    int mode = 0;
+    modem::Mode mode = modem::Mode::Bpsk31;
     bool showBookMarks = false;
     bool scroll = false;  // "MultichannelScroll"
     LineColours colours;

@@ -29,7 +29,7 @@ struct SpectrumViewInputs {
     double transmitFrequency = 1000.0;
     bool transmitLocked = false;
     int state = kStateReceiving;
-    int mode = 0;
+    modem::Mode mode = modem::Mode::Bpsk31;
     bool imdMeasuring = false;
     double dialKHz = 0.0;
     double sampleRate = 11025.0;

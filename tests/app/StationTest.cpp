@@ -171,7 +171,7 @@ TEST_F(StationTest, TransmitNeedsACallSignAndIsRefusedInPactor) {
     EXPECT_EQ(host.stationDialogs, 2);
 
     s.settings().station.call = "SP9XYZ";
-    ASSERT_TRUE(s.selectMode(kModePactor));
+    ASSERT_TRUE(s.selectMode(modem::Mode::Pactor));
     s.goTransmit();
     s.toggleTransmit();
     EXPECT_EQ(s.state(), OperatingState::Receiving);
@@ -354,14 +354,31 @@ TEST_F(StationTest, TypeAheadEndsAtRxAndNothingIsLostOrSentTwice) {
 TEST_F(StationTest, ShutDownWritesTheSettingsBack) {
     {
         Station& s = startStation(card);
-        ASSERT_TRUE(s.selectMode(kModeBpsk63));
+        ASSERT_TRUE(s.selectMode(modem::Mode::Bpsk63));
         s.setFrequency(1234.0, kSetBoth, false);
         station.reset();
     }
     SettingsStore reread(folder.file("Tarnvel.ini"));
-    EXPECT_EQ(reread.getInt("Misc", "Mode", -1), kModeBpsk63);
+    EXPECT_EQ(reread.getInt("Misc", "Mode", -1), modem::storedMode(modem::Mode::Bpsk63));
     EXPECT_EQ(reread.getString("Sound", "LastFq", ""), "1234");
     EXPECT_FALSE(card.inputOpen());
+}
+
+TEST_F(StationTest, AStoredModeNoCommandSetsIsKeptAndSavedUnchanged) {
+    for (std::int32_t stored : {3, 5, 6, 7, 8, 42, -9}) {
+        store->writeInt("Misc", "Mode", stored);
+        {
+            Station& s = startStation(card);
+            EXPECT_EQ(modem::storedMode(s.mode()), stored);
+            EXPECT_EQ(s.receiveChain().modeText(),
+                      modem::modeStatusText(modem::modeFromStored(stored), false));
+            // The transmitter stays in a mode it can send.
+            EXPECT_TRUE(modem::isModeCommand(s.transmitter().mode()));
+            station.reset();
+        }
+        SettingsStore reread(folder.file("Tarnvel.ini"));
+        EXPECT_EQ(reread.getInt("Misc", "Mode", -100), stored);
+    }
 }
 
 }  // namespace
@@ -374,7 +391,7 @@ namespace {
 std::vector<int16_t> otherStation(const std::string& text, double hz) {
     modem::TextTransmitHost sender("DL1ABC");
     modem::Transmitter transmitter(sender);
-    transmitter.setMode(kModeBpsk31);
+    transmitter.setMode(modem::Mode::Bpsk31);
     transmitter.setTransmitFrequency(hz);
     sender.type(text + "\xAE");
     return transmitter.renderTransmission(20 * 11025).samples;

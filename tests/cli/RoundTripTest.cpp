@@ -15,7 +15,7 @@
 
 #include "app/ReceiveText.h"
 #include "cli/ModemBridge.h"
-#include "modem/OperatingMode.h"
+#include "modem/Mode.h"
 #include "modem/ReceiveChain.h"
 #include "modem/TransmitHost.h"
 #include "tests/modem/FskSignal.h"
@@ -194,8 +194,8 @@ std::vector<int16_t> swappedTonesAt(const ModeChoice& mode, const std::string& t
 
 // The FSK63 decoder's leading code phase after a recording: 0..16 upright, 17..33 inverted.
 int leadingCodePhase(const std::vector<int16_t>& audio) {
-    modem::ReceiveChain chain(kRate, modem::kModeFsk63);
-    EXPECT_TRUE(chain.selectMode(modem::kModeFsk63));
+    modem::ReceiveChain chain(kRate, modem::Mode::Fsk63);
+    EXPECT_TRUE(chain.selectMode(modem::Mode::Fsk63));
     chain.setReceiveFrequency(kCarrierHz, true);
     for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
         const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);

@@ -3,9 +3,9 @@
 #include <functional>
 
 #include "SpectrumFill.h"
-#include "display/ModeNumbers.h"
 #include "display/SpectrumHistory.h"
 #include "modem/ImdMeter.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 namespace {
@@ -32,7 +32,7 @@ TEST(ImdMeter, EqualTonesAndProductsGiveHalfADecibel) {
     SpectrumHistory h;
     fillHistory(h, idle(2, -40.0, 9, -40.0));
     ImdMeter m;
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_FLOAT_EQ(m.imd(), 0.5f);
     EXPECT_FLOAT_EQ(m.signalLevel(), -40.0f);
     EXPECT_FLOAT_EQ(m.signalToNoise(), 40.0f);
@@ -42,11 +42,11 @@ TEST(ImdMeter, EqualTonesAndProductsGiveHalfADecibel) {
     // BPSK63 looks twice as far out: the same picture at doubled distances.
     SpectrumHistory wide;
     fillHistory(wide, idle(5, -40.0, 18, -40.0));
-    m.measure(wide, kRx, kModeBpsk63, kRate);
+    m.measure(wide, kRx, modem::Mode::Bpsk63, kRate);
     EXPECT_FLOAT_EQ(m.imd(), 0.5f);
     EXPECT_FLOAT_EQ(m.signalToNoise(), 40.0f);
     // ...while BPSK31 does not reach tones 5 bins out.
-    m.measure(wide, kRx, kModeBpsk31, kRate);
+    m.measure(wide, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_FLOAT_EQ(m.signalToNoise(), 0.0f);
 }
 
@@ -59,7 +59,7 @@ TEST(ImdMeter, OneSidedToneOrProductDoesNotCount) {
         return -80.0;
     });
     ImdMeter m;
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_FLOAT_EQ(m.imd(), -40.0f - -70.0f + 0.5f);
 }
 
@@ -67,7 +67,7 @@ TEST(ImdMeter, NegativeValueIsStoredAsZero) {
     SpectrumHistory h;
     fillHistory(h, idle(2, -50.0, 9, -40.0));
     ImdMeter m;
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_EQ(m.imd(), 0.0f);
     m.timerTick(30);
     EXPECT_EQ(m.paneText(false), "IMD:    0 dB");
@@ -77,10 +77,10 @@ TEST(ImdMeter, OutsideTheMeasurableBinsEverythingReadsZero) {
     SpectrumHistory h;
     fillHistory(h, idle(2, -40.0, 9, -60.0));
     ImdMeter m;
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_GT(m.signalToNoise(), 0.0f);
     for (int bin : {49, 976}) {
-        m.measure(h, bin, kModeBpsk31, kRate);
+        m.measure(h, bin, modem::Mode::Bpsk31, kRate);
         EXPECT_EQ(m.signalToNoise(), 0.0f);
         EXPECT_EQ(m.signalLevel(), 0.0f);
         EXPECT_EQ(m.imd(), 0.0f);
@@ -93,7 +93,7 @@ TEST(ImdMeter, PaneTextFollowsTheIdleHold) {
     SpectrumHistory h;
     fillHistory(h, idle(2, -40.0, 9, -70.0));
     ImdMeter m;
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_FLOAT_EQ(m.imd(), 30.5f);
     EXPECT_EQ(m.paneText(false), "IMD:");
 
@@ -112,7 +112,7 @@ TEST(ImdMeter, PaneTextFollowsTheIdleHold) {
     // Products within 3 dB of the noise: only a bound.
     SpectrumHistory noisy;
     fillHistory(noisy, idle(2, -40.0, 9, -78.0));
-    m.measure(noisy, kRx, kModeBpsk31, kRate);
+    m.measure(noisy, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_EQ(m.paneText(true), "IMD: < -38 dB");
 }
 
@@ -121,7 +121,7 @@ TEST(ImdMeter, HeldFigureSurvivesSignalChangesAndFeedsTheMacro) {
     fillHistory(h, idle(2, -40.0, 9, -66.0));
     ImdMeter m;
     EXPECT_EQ(m.macroText(), "IMD was not measured");
-    m.measure(h, kRx, kModeBpsk31, kRate);
+    m.measure(h, kRx, modem::Mode::Bpsk31, kRate);
     m.toggleShown();
     EXPECT_TRUE(m.paneRaised());
     const std::string held = m.paneText(false);
@@ -129,15 +129,15 @@ TEST(ImdMeter, HeldFigureSurvivesSignalChangesAndFeedsTheMacro) {
 
     SpectrumHistory other;
     fillHistory(other, idle(2, -40.0, 9, -50.0));
-    m.measure(other, kRx, kModeBpsk31, kRate);
-    m.measure(other, 20, kModeBpsk31, kRate);
+    m.measure(other, kRx, modem::Mode::Bpsk31, kRate);
+    m.measure(other, 20, modem::Mode::Bpsk31, kRate);
     EXPECT_EQ(m.paneText(false), held);
     EXPECT_EQ(m.macroText(), held);
 
     m.clearShown();
     EXPECT_FALSE(m.paneRaised());
     EXPECT_EQ(m.macroText(), "IMD was not measured");
-    m.measure(other, kRx, kModeBpsk31, kRate);
+    m.measure(other, kRx, modem::Mode::Bpsk31, kRate);
     EXPECT_FLOAT_EQ(m.imd(), 10.5f);
 }
 

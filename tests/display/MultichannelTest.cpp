@@ -21,9 +21,9 @@ using modem::testing::makePskSignal;
 using modem::testing::PskSignalOptions;
 using modem::testing::varicodeBits;
 
-constexpr int kBpsk31 = 0;
-constexpr int kBpsk63 = 11;
-constexpr int kQpsk31 = 1;
+constexpr modem::Mode kBpsk31 = modem::Mode::Bpsk31;
+constexpr modem::Mode kBpsk63 = modem::Mode::Bpsk63;
+constexpr modem::Mode kQpsk31 = modem::Mode::Qpsk31;
 
 TEST(Multichannel, OpenRetunesWithin8HzAndTakesTheFirstFreeSlotBeyond) {
     MultichannelDecoder d;

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "display/ModeNumbers.h"
 #include "display/TuningInput.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 namespace {
@@ -31,7 +31,7 @@ class TuningInputTest : public ::testing::Test {
     TuningInput input{history, scale};
     TuningContext context() const {
         TuningContext c;
-        c.mode = kModeBpsk31;
+        c.mode = modem::Mode::Bpsk31;
         c.receiveFrequency = 1000.0;
         c.clientHeight = 100;
         return c;

@@ -5,10 +5,10 @@
 #include "SpectrumFill.h"
 #include "display/BandPages.h"
 #include "display/FrequencyScale.h"
-#include "display/ModeNumbers.h"
 #include "display/PhaseScope.h"
 #include "display/SpectrumHistory.h"
 #include "display/WaterfallModel.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::display {
 namespace {
@@ -48,14 +48,14 @@ TEST(Snap, FindsTheCentreOfASymmetricSignal) {
     SpectrumHistory h;
     fillHistory(h, signalAt(300.6, 5000.0));
     for (int click : {297, 300, 302, 304}) {
-        const double f = snapFrequency(h, kModeBpsk31, click, true, kRate);
+        const double f = snapFrequency(h, modem::Mode::Bpsk31, click, true, kRate);
         EXPECT_NEAR(f / kBinHz, 300.6, 0.16) << click;
     }
     // Snapping off, or PACTOR: the plain bin.
-    EXPECT_DOUBLE_EQ(snapFrequency(h, kModeBpsk31, 302, false, kRate), 302 * kBinHz);
-    EXPECT_DOUBLE_EQ(snapFrequency(h, kModePactor, 302, true, kRate), 302 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(h, modem::Mode::Bpsk31, 302, false, kRate), 302 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(h, modem::Mode::Pactor, 302, true, kRate), 302 * kBinHz);
     // BPSK63 looks twice as far for the same signal.
-    EXPECT_NEAR(snapFrequency(h, kModeBpsk63, 307, true, kRate) / kBinHz, 300.6, 0.16);
+    EXPECT_NEAR(snapFrequency(h, modem::Mode::Bpsk63, 307, true, kRate) / kBinHz, 300.6, 0.16);
 }
 
 TEST(Snap, PlainBinNearTheEdgesAndWithoutASignal) {
@@ -64,26 +64,27 @@ TEST(Snap, PlainBinNearTheEdgesAndWithoutASignal) {
         return signalAt(48.4, 5000.0)(k) + signalAt(978.4, 5000.0)(k) + signalAt(970.4, 5000.0)(k) +
                180.0;
     });
-    EXPECT_DOUBLE_EQ(snapFrequency(h, kModeBpsk31, 49, true, kRate), 49 * kBinHz);
-    EXPECT_DOUBLE_EQ(snapFrequency(h, kModeBpsk31, 976, true, kRate), 976 * kBinHz);
-    EXPECT_DOUBLE_EQ(snapFrequency(h, kModeBpsk31, 1000, true, kRate), 1000 * kBinHz);
-    EXPECT_NE(snapFrequency(h, kModeBpsk31, 972, true, kRate), 972 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(h, modem::Mode::Bpsk31, 49, true, kRate), 49 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(h, modem::Mode::Bpsk31, 976, true, kRate), 976 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(h, modem::Mode::Bpsk31, 1000, true, kRate), 1000 * kBinHz);
+    EXPECT_NE(snapFrequency(h, modem::Mode::Bpsk31, 972, true, kRate), 972 * kBinHz);
 
     SpectrumHistory flat;
     fillHistory(flat, [](int) { return -70.0; });
-    EXPECT_DOUBLE_EQ(snapFrequency(flat, kModeBpsk31, 500, true, kRate), 500 * kBinHz);
+    EXPECT_DOUBLE_EQ(snapFrequency(flat, modem::Mode::Bpsk31, 500, true, kRate), 500 * kBinHz);
 }
 
 TEST(SignalToNoise, PeakAgainstTheMeanOfTheNoiseBins) {
     SpectrumHistory h;
     fillHistory(h, [](int k) { return k == 300 ? -50.0 : (k == 304 ? -60.0 : -80.0); });
     // Noise bins 3..7 each side: one of the ten reads -60.
-    EXPECT_NEAR(signalToNoise(h, kModeBpsk31, 300, kRate), -50.0 - (-80.0 * 9 - 60.0) / 10, 1e-9);
+    EXPECT_NEAR(signalToNoise(h, modem::Mode::Bpsk31, 300, kRate), -50.0 - (-80.0 * 9 - 60.0) / 10,
+                1e-9);
     // BPSK63 noise bins 6..14: the -60 bin is now inside the peak reach and louder neighbours
     // in whole dB would raise the peak; -60 < -50 so the peak stays.
-    EXPECT_NEAR(signalToNoise(h, kModeBpsk63, 300, kRate), 30.0, 1e-9);
+    EXPECT_NEAR(signalToNoise(h, modem::Mode::Bpsk63, 300, kRate), 30.0, 1e-9);
     // Near the top edge the noise window reaches past bin 1023 without leaving the history.
-    EXPECT_NEAR(signalToNoise(h, kModeBpsk63, 1015, kRate), 0.0, 1e-9);
+    EXPECT_NEAR(signalToNoise(h, modem::Mode::Bpsk63, 1015, kRate), 0.0, 1e-9);
 }
 
 TEST(FrequencyScale, MirroredMappingIsItsOwnInverse) {
@@ -241,20 +242,20 @@ TEST(PhaseScope, PointsFromPhaseAndLevel) {
 
 TEST(PhaseScope, ColourRulePerMode) {
     // BPSK: on the vertical axis is good.
-    EXPECT_EQ(PhaseScope::lineColour(kModeBpsk31, {5, 20}), kScopeGreen);    // 25 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeBpsk63, {16, 20}), kScopeGreen);   // 80 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeBpsk63, {17, 20}), kScopeYellow);  // 85 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeBpsk31, {43, 20}), kScopeRed);     // 215 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeBpsk31, {0, 0}), kScopeRed);       // y = 0
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Bpsk31, {5, 20}), kScopeGreen);    // 25 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Bpsk63, {16, 20}), kScopeGreen);   // 80 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Bpsk63, {17, 20}), kScopeYellow);  // 85 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Bpsk31, {43, 20}), kScopeRed);     // 215 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Bpsk31, {0, 0}), kScopeRed);       // y = 0
     // QPSK: any axis is good; the diagonal is bad.
-    EXPECT_EQ(PhaseScope::lineColour(kModeQpsk31, {20, 3}), kScopeGreen);
-    EXPECT_EQ(PhaseScope::lineColour(kModeQpsk31, {3, -20}), kScopeGreen);
-    EXPECT_EQ(PhaseScope::lineColour(kModeQpsk31, {10, 20}), kScopeYellow);  // 50 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeQpsk31, {15, 20}), kScopeRed);     // 75 %
-    EXPECT_EQ(PhaseScope::lineColour(kModeQpsk31, {0, 0}), kScopeGreen);
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Qpsk31, {20, 3}), kScopeGreen);
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Qpsk31, {3, -20}), kScopeGreen);
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Qpsk31, {10, 20}), kScopeYellow);  // 50 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Qpsk31, {15, 20}), kScopeRed);     // 75 %
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Qpsk31, {0, 0}), kScopeGreen);
     // FSK and PACTOR: on the horizontal axis is good.
-    EXPECT_EQ(PhaseScope::lineColour(2, {20, 5}), kScopeGreen);
-    EXPECT_EQ(PhaseScope::lineColour(10, {0, 5}), kScopeRed);
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Fsk31, {20, 5}), kScopeGreen);
+    EXPECT_EQ(PhaseScope::lineColour(modem::Mode::Pactor, {0, 5}), kScopeRed);
 }
 
 TEST(BandPages, DefaultsSelectionAndListing) {

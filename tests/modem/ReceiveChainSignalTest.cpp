@@ -51,7 +51,7 @@ void feedTicks(ReceiveChain& chain, const std::vector<int16_t>& audio, bool afc,
     r.frequency = chain.receiveFrequency();
 }
 
-Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bool afc,
+Reception receive(Mode mode, const std::vector<int16_t>& audio, double tuneHz, bool afc,
                   bool invertedQpsk = false) {
     ReceiveChain chain;
     if (!chain.selectMode(mode)) chain.restoreMode(mode);
@@ -62,10 +62,10 @@ Reception receive(int mode, const std::vector<int16_t>& audio, double tuneHz, bo
     return r;
 }
 
-class FskRoundTrip : public ::testing::TestWithParam<int> {};
+class FskRoundTrip : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(FskRoundTrip, CleanSignalDecodesAndOpensTheSquelch) {
-    const int mode = GetParam();
+    const Mode mode = GetParam();
     const Reception r =
         receive(mode, testing::transmittedAudio(mode, kMessage, kTransmitHz), kTransmitHz, false);
     EXPECT_NE(r.text.find(kMessage), std::string::npos) << r.text;
@@ -74,7 +74,7 @@ TEST_P(FskRoundTrip, CleanSignalDecodesAndOpensTheSquelch) {
 }
 
 TEST_P(FskRoundTrip, TenDecibelsInTwoAndAHalfKilohertzAFewHertzOffTune) {
-    const int mode = GetParam();
+    const Mode mode = GetParam();
     auto audio = testing::transmittedAudio(mode, kMessage, kTransmitHz);
     testing::addNoiseForSnr(audio, 10.0, 1234);
     const Reception r = receive(mode, audio, kTransmitHz + 3.0, false);
@@ -83,7 +83,7 @@ TEST_P(FskRoundTrip, TenDecibelsInTwoAndAHalfKilohertzAFewHertzOffTune) {
 }
 
 TEST_P(FskRoundTrip, AfcPullsTheReceiveFrequencyOntoTheSignal) {
-    const int mode = GetParam();
+    const Mode mode = GetParam();
     const Reception r = receive(mode, testing::transmittedAudio(mode, kMessage, kTransmitHz),
                                 kTransmitHz + 4.0, true);
     // Read while the text is arriving: the steady carrier of the postamble and the silence
@@ -91,16 +91,21 @@ TEST_P(FskRoundTrip, AfcPullsTheReceiveFrequencyOntoTheSignal) {
     EXPECT_NEAR(r.frequencyWhenDecoded, kTransmitHz, 0.5) << r.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Fsk31AndFsk63, FskRoundTrip, ::testing::Values(2, 4),
-                         [](const auto& info) { return info.param == 2 ? "FSK31" : "FSK63"; });
+INSTANTIATE_TEST_SUITE_P(Fsk31AndFsk63, FskRoundTrip, ::testing::Values(Mode::Fsk31, Mode::Fsk63),
+                         [](const auto& info) {
+                             return std::string(modeInfo(info.param).statusText);
+                         });
 
 TEST(FskChain, UnselectableVariantModesDecodeLikeTheirCommandModes) {
-    const auto fsk31 = testing::transmittedAudio(2, "hello", kTransmitHz);
-    const auto fsk63 = testing::transmittedAudio(4, "hello", kTransmitHz);
-    EXPECT_NE(receive(3, fsk31, kTransmitHz, false).text.find("hello"), std::string::npos);
-    EXPECT_NE(receive(5, fsk63, kTransmitHz, false).text.find("hello"), std::string::npos);
+    const auto fsk31 = testing::transmittedAudio(Mode::Fsk31, "hello", kTransmitHz);
+    const auto fsk63 = testing::transmittedAudio(Mode::Fsk63, "hello", kTransmitHz);
+    EXPECT_NE(receive(Mode::Fsk31B, fsk31, kTransmitHz, false).text.find("hello"),
+              std::string::npos);
+    EXPECT_NE(receive(Mode::Fsk63B, fsk63, kTransmitHz, false).text.find("hello"),
+              std::string::npos);
     // Neither is decoded in the other's mode.
-    EXPECT_EQ(receive(4, fsk31, kTransmitHz, false).text.find("hello"), std::string::npos);
+    EXPECT_EQ(receive(Mode::Fsk63, fsk31, kTransmitHz, false).text.find("hello"),
+              std::string::npos);
 }
 
 TEST(FskChain, PactorMonitorWritesIntoTheReceiveText) {
@@ -110,7 +115,7 @@ TEST(FskChain, PactorMonitorWritesIntoTheReceiveText) {
     const auto call = connectFrame("SP9XYZ");
     modulator.modulate(transmission({call, call, dataPacket(PactorSpeed::Slow, "GE OM", {})}),
                        audio);
-    const Reception r = receive(kModePactor, audio, kTransmitHz, true);
+    const Reception r = receive(Mode::Pactor, audio, kTransmitHz, true);
     EXPECT_EQ(r.text, "\r\n<Calling:SP9XYZ>GE OM");
     EXPECT_EQ(r.maxQuality, ModeReceiver::kNoQuality);
     EXPECT_EQ(r.frequency, kTransmitHz);  // no AFC in PACTOR
@@ -118,13 +123,13 @@ TEST(FskChain, PactorMonitorWritesIntoTheReceiveText) {
 
 TEST(PskChain, DecodesAtTenDbSnr) {
     struct Case {
-        int mode;
+        Mode mode;
         double baud;
         bool qpsk, inverted;
     };
     for (const Case c :
-         {Case{kModeBpsk31, 31.25, false, false}, Case{kModeBpsk63, 62.5, false, false},
-          Case{kModeQpsk31, 31.25, true, false}, Case{kModeQpsk31, 31.25, true, true}}) {
+         {Case{Mode::Bpsk31, 31.25, false, false}, Case{Mode::Bpsk63, 62.5, false, false},
+          Case{Mode::Qpsk31, 31.25, true, false}, Case{Mode::Qpsk31, 31.25, true, true}}) {
         for (uint32_t seed : {1u, 2u}) {
             const testing::PskSignalOptions o{.carrierHz = 1200.0,
                                               .baud = c.baud,
@@ -136,25 +141,25 @@ TEST(PskChain, DecodesAtTenDbSnr) {
                 receive(c.mode, testing::makePskSignal(kQso, o), 1200.0, false, c.inverted);
             // At most one stray character as the signal appears out of nothing.
             EXPECT_LE(testing::characterErrorRate(kQso, d.text), 1.5 / kQso.size())
-                << c.mode << " " << c.inverted << " [" << d.text << "]";
-            EXPECT_NE(d.text.find(kQso), std::string::npos) << c.mode;
-            EXPECT_GE(d.maxQuality, 28) << c.mode;
+                << storedMode(c.mode) << " " << c.inverted << " [" << d.text << "]";
+            EXPECT_NE(d.text.find(kQso), std::string::npos) << storedMode(c.mode);
+            EXPECT_GE(d.maxQuality, 28) << storedMode(c.mode);
         }
     }
 }
 
 TEST(PskChain, AfcPullsAThreeHertzOffsetIn) {
-    for (int mode : {kModeBpsk31, kModeQpsk31, kModeBpsk63}) {
+    for (Mode mode : {Mode::Bpsk31, Mode::Qpsk31, Mode::Bpsk63}) {
         for (double offset : {3.0, -3.0}) {
             const testing::PskSignalOptions o{.carrierHz = 1000.0 + offset,
-                                              .baud = mode == kModeBpsk63 ? 62.5 : 31.25,
-                                              .qpsk = mode == kModeQpsk31,
+                                              .baud = mode == Mode::Bpsk63 ? 62.5 : 31.25,
+                                              .qpsk = mode == Mode::Qpsk31,
                                               .snrDb = 10.0};
             const Reception d = receive(mode, testing::makePskSignal(kQso, o), 1000.0, true);
             // The oscillator's step is 11025 / 65536 Hz; the AFC settles within one step.
-            EXPECT_NEAR(d.frequency, 1000.0 + offset, 0.25) << mode << " " << offset;
+            EXPECT_NEAR(d.frequency, 1000.0 + offset, 0.25) << storedMode(mode) << " " << offset;
             EXPECT_NE(d.text.find(kQso.substr(10)), std::string::npos)
-                << mode << " [" << d.text << "]";
+                << storedMode(mode) << " [" << d.text << "]";
         }
     }
 }

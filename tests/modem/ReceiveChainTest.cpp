@@ -56,7 +56,7 @@ class ReceiveChainTest : public ::testing::Test {
 };
 
 TEST_F(ReceiveChainTest, ByteCountAndDemodulateFlag) {
-    ASSERT_TRUE(chain.selectMode(kModeFsk31));
+    ASSERT_TRUE(chain.selectMode(Mode::Fsk31));
     chain.processReceiveBlock(block.data(), 1, 1);
     EXPECT_EQ(fsk31.samplesSeen, 0);
     chain.processReceiveBlock(block.data(), 7, 1);  // the odd last byte is dropped
@@ -70,15 +70,17 @@ TEST_F(ReceiveChainTest, ByteCountAndDemodulateFlag) {
 
 TEST_F(ReceiveChainTest, EachModeFeedsOnlyItsReceiver) {
     struct Case {
-        int mode;
+        Mode mode;
         long psk, f31, f63, pactor;
     };
     const std::vector<int16_t> second = testing::makePskSignal("", {});
     const int n = static_cast<int>(second.size());
-    for (const Case c :
-         {Case{2, 0, 1, 0, 0}, Case{3, 0, 1, 0, 0}, Case{4, 0, 0, 1, 0}, Case{5, 0, 0, 1, 0},
-          Case{10, 0, 0, 0, 1}, Case{6, 0, 0, 0, 0}, Case{7, 0, 0, 0, 0}, Case{8, 0, 0, 0, 0},
-          Case{99, 0, 0, 0, 0}, Case{0, 1, 0, 0, 0}, Case{1, 1, 0, 0, 0}, Case{11, 1, 0, 0, 0}}) {
+    for (const Case c : {Case{Mode::Fsk31, 0, 1, 0, 0}, Case{Mode::Fsk31B, 0, 1, 0, 0},
+                         Case{Mode::Fsk63, 0, 0, 1, 0}, Case{Mode::Fsk63B, 0, 0, 1, 0},
+                         Case{Mode::Pactor, 0, 0, 0, 1}, Case{Mode::Rtty, 0, 0, 0, 0},
+                         Case{Mode::Mtty, 0, 0, 0, 0}, Case{modeFromStored(8), 0, 0, 0, 0},
+                         Case{modeFromStored(99), 0, 0, 0, 0}, Case{Mode::Bpsk31, 1, 0, 0, 0},
+                         Case{Mode::Qpsk31, 1, 0, 0, 0}, Case{Mode::Bpsk63, 1, 0, 0, 0}}) {
         ReceiveChain fresh(kNominalSampleRate, c.mode);
         RecordingReceiver a, b;
         RecordingPactor p;
@@ -90,41 +92,43 @@ TEST_F(ReceiveChainTest, EachModeFeedsOnlyItsReceiver) {
         const bool pskRan = fresh.varicodeDecoder().prevAbsPhase != 0 ||
                             fresh.qpskDecoder().prevAngle != 0 ||
                             fresh.varicodeDecoder().prevAngle != 0;
-        EXPECT_EQ(pskRan, c.psk != 0) << c.mode;
-        EXPECT_EQ(a.samplesSeen, c.f31 * n) << c.mode;
-        EXPECT_EQ(b.samplesSeen, c.f63 * n) << c.mode;
-        EXPECT_EQ(p.samplesSeen, c.pactor * n) << c.mode;
+        EXPECT_EQ(pskRan, c.psk != 0) << storedMode(c.mode);
+        EXPECT_EQ(a.samplesSeen, c.f31 * n) << storedMode(c.mode);
+        EXPECT_EQ(b.samplesSeen, c.f63 * n) << storedMode(c.mode);
+        EXPECT_EQ(p.samplesSeen, c.pactor * n) << storedMode(c.mode);
         if (c.psk == 0) {
-            EXPECT_EQ(fresh.pendingText(), "") << c.mode;
+            EXPECT_EQ(fresh.pendingText(), "") << storedMode(c.mode);
         }
     }
 }
 
 TEST_F(ReceiveChainTest, ModeCommandsSetBaudRateAndDecoder) {
-    EXPECT_TRUE(chain.selectMode(kModeBpsk63));
+    EXPECT_TRUE(chain.selectMode(Mode::Bpsk63));
     EXPECT_EQ(chain.pskReceiver().currentBaudRate(), 62.5);
     EXPECT_EQ(chain.decoderSwitch().current, &chain.varicodeDecoder());
-    EXPECT_STREQ(chain.modeText(), "BPSK63");
-    EXPECT_TRUE(chain.selectMode(kModeQpsk31));
+    EXPECT_EQ(chain.modeText(), "BPSK63");
+    EXPECT_TRUE(chain.selectMode(Mode::Qpsk31));
     EXPECT_EQ(chain.pskReceiver().currentBaudRate(), 31.25);
     EXPECT_EQ(chain.decoderSwitch().current, &chain.qpskDecoder());
     chain.setInvertedQpsk(true);
-    EXPECT_STREQ(chain.modeText(), "QPSKi");
+    EXPECT_EQ(chain.modeText(), "QPSKi");
     EXPECT_EQ(chain.qpskDecoder().inverted, 1);
-    EXPECT_TRUE(chain.selectMode(kModeBpsk63));
-    EXPECT_TRUE(chain.selectMode(kModeFsk31));  // FSK31 leaves the PSK baud rate alone
+    EXPECT_TRUE(chain.selectMode(Mode::Bpsk63));
+    EXPECT_TRUE(chain.selectMode(Mode::Fsk31));  // FSK31 leaves the PSK baud rate alone
     EXPECT_EQ(chain.pskReceiver().currentBaudRate(), 62.5);
     EXPECT_EQ(chain.decoderSwitch().current, &chain.varicodeDecoder());
-    EXPECT_TRUE(chain.selectMode(kModeFsk63));
+    EXPECT_TRUE(chain.selectMode(Mode::Fsk63));
     EXPECT_EQ(chain.decoderSwitch().current, &fsk63Decoder);
-    EXPECT_TRUE(chain.selectMode(kModePactor));
+    EXPECT_TRUE(chain.selectMode(Mode::Pactor));
     EXPECT_EQ(chain.decoderSwitch().current, &fsk63Decoder);
-    EXPECT_EQ(chain.mode(), kModePactor);
-    for (int refused : {3, 5, 6, 7, 12, -1}) EXPECT_FALSE(chain.selectMode(refused));
-    EXPECT_EQ(chain.mode(), kModePactor);
+    EXPECT_EQ(chain.mode(), Mode::Pactor);
+    for (Mode refused : {Mode::Fsk31B, Mode::Fsk63B, Mode::Rtty, Mode::Mtty, modeFromStored(12),
+                         modeFromStored(-1)})
+        EXPECT_FALSE(chain.selectMode(refused));
+    EXPECT_EQ(chain.mode(), Mode::Pactor);
     // Restoring a persisted value takes any value; unknown ones show "?".
-    chain.restoreMode(42);
-    EXPECT_STREQ(chain.modeText(), "?");
+    chain.restoreMode(modeFromStored(42));
+    EXPECT_EQ(chain.modeText(), "?");
 }
 
 TEST_F(ReceiveChainTest, OperatorRetuneClearsTrackedErrors) {
@@ -201,15 +205,15 @@ TEST_F(ReceiveChainTest, SquelchReadsTheActiveDecodersQuality) {
     chain.varicodeDecoder().quality = 31;
     chain.qpskDecoder().quality = 3;
     EXPECT_EQ(chain.squelchQuality(), 31);
-    chain.selectMode(kModeQpsk31);
+    chain.selectMode(Mode::Qpsk31);
     EXPECT_EQ(chain.squelchQuality(), 3);
-    chain.selectMode(kModeFsk31);
+    chain.selectMode(Mode::Fsk31);
     EXPECT_EQ(chain.squelchQuality(), 5);
-    chain.selectMode(kModePactor);
+    chain.selectMode(Mode::Pactor);
     EXPECT_EQ(chain.squelchQuality(), 32);
     chain.onTimerTick();
     EXPECT_TRUE(chain.squelch().isOpen());
-    ReceiveChain bare(kNominalSampleRate, kModeFsk63);
+    ReceiveChain bare(kNominalSampleRate, Mode::Fsk63);
     bare.attachFsk63Receiver(nullptr, nullptr);  // detached
     EXPECT_EQ(bare.squelchQuality(), ModeReceiver::kNoQuality);
 }
@@ -224,11 +228,11 @@ TEST_F(ReceiveChainTest, IdleIndicatorHoldsThreeTicks) {
     EXPECT_TRUE(chain.idleIndicatorOn());
     chain.onTimerTick();
     EXPECT_FALSE(chain.idleIndicatorOn());
-    chain.selectMode(kModeFsk31);  // not in FSK
+    chain.selectMode(Mode::Fsk31);  // not in FSK
     chain.varicodeDecoder().zeroRun = 50;
     chain.onTimerTick();
     EXPECT_FALSE(chain.idleIndicatorOn());
-    chain.selectMode(kModeQpsk31);
+    chain.selectMode(Mode::Qpsk31);
     chain.qpskDecoder().zeroRun = 21;
     chain.onTimerTick();
     EXPECT_TRUE(chain.idleIndicatorOn());
@@ -251,17 +255,17 @@ TEST_F(ReceiveChainTest, AfcStepArithmetic) {
     EXPECT_EQ(chain.varicodeDecoder().drift, 0);
     EXPECT_EQ(r.frequency, chain.receiveFrequency());
 
-    chain.selectMode(kModeFsk31);
+    chain.selectMode(Mode::Fsk31);
     fsk31.midpoint = 285212672;
     const double before = chain.receiveFrequency();
     r = chain.afcStep(20, 0.5);
     EXPECT_NEAR(r.frequency, before - 0.5, 1e-3);
     EXPECT_EQ(fsk31.midpoint, 285212672 / 2);
 
-    chain.selectMode(kModePactor);  // never in PACTOR
+    chain.selectMode(Mode::Pactor);  // never in PACTOR
     r = chain.afcStep(20);
     EXPECT_FALSE(r.moved);
-    chain.restoreMode(kModeRtty);
+    chain.restoreMode(Mode::Rtty);
     EXPECT_FALSE(chain.afcStep(20).moved);
 }
 

@@ -133,7 +133,7 @@ TEST(TransmitSequencer, EmptyWindowIdlesUntilTextArrives) {
 }
 
 struct CwIdCase {
-    int mode;
+    Mode mode;
     int fast;
     double unitMs;
 };
@@ -165,10 +165,10 @@ TEST_P(CwIdTiming, MorseUnitsAndGaps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, CwIdTiming,
-                         ::testing::Values(CwIdCase{kModeBpsk31, 1, 64.0},
-                                           CwIdCase{kModeBpsk31, 0, 32.0},
-                                           CwIdCase{kModeBpsk63, 1, 32.0},
-                                           CwIdCase{kModeBpsk63, 0, 16.0}));
+                         ::testing::Values(CwIdCase{Mode::Bpsk31, 1, 64.0},
+                                           CwIdCase{Mode::Bpsk31, 0, 32.0},
+                                           CwIdCase{Mode::Bpsk63, 1, 32.0},
+                                           CwIdCase{Mode::Bpsk63, 0, 16.0}));
 
 TEST(TransmitSequencer, CwIdCharacterWithoutUseCwIdIsSentAsNul) {
     TextTransmitHost host;
@@ -244,8 +244,8 @@ TEST(TransmitSequencer, QpskInvertedIsTheConjugateTransmission) {
     TextTransmitHost hostB;
     Transmitter normal(hostA);
     Transmitter inverted(hostB);
-    normal.setMode(kModeQpsk31);
-    inverted.setMode(kModeQpsk31);
+    normal.setMode(Mode::Qpsk31);
+    inverted.setMode(Mode::Qpsk31);
     inverted.setInvertedQpsk(true);
     hostA.type("cq de sp9xyz" + kRx);
     hostB.type("cq de sp9xyz" + kRx);
@@ -257,7 +257,7 @@ TEST(TransmitSequencer, QpskInvertedIsTheConjugateTransmission) {
 }
 
 TEST(TransmitSequencer, FskModesStepTheCarrierByQuarterTurns) {
-    for (int mode : {kModeFsk31, kModeFsk63}) {
+    for (Mode mode : {Mode::Fsk31, Mode::Fsk63}) {
         TextTransmitHost host;
         Transmitter tx(host);
         tx.setMode(mode);

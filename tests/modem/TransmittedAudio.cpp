@@ -8,7 +8,7 @@
 
 namespace tarnvel::modem::testing {
 
-std::vector<int16_t> transmittedAudio(int mode, std::string_view text, double hz) {
+std::vector<int16_t> transmittedAudio(Mode mode, std::string_view text, double hz) {
     TextTransmitHost host;
     host.type(text);
     host.type(std::string(1, static_cast<char>(kCharRx)));

@@ -5,11 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "modem/Mode.h"
+
 namespace tarnvel::modem::testing {
 
-// One whole transmission of text in the given mode (2 FSK31, 4 FSK63, ...) on hz, at 11025
+// One whole transmission of text in the given mode on hz, at 11025
 // samples per second, scaled down by 4 so that added noise does not clip.
-std::vector<int16_t> transmittedAudio(int mode, std::string_view text, double hz);
+std::vector<int16_t> transmittedAudio(Mode mode, std::string_view text, double hz);
 
 // Adds white Gaussian noise for the given SNR in a 2500 Hz bandwidth, reproducibly.
 void addNoiseForSnr(std::vector<int16_t>& audio, double snrDb, unsigned seed);

@@ -14,26 +14,28 @@ TEST(Transmitter, ModeTableSetsRateAndEncoder) {
     TextTransmitHost host;
     Transmitter tx(host);
     struct Row {
-        int mode;
+        Mode mode;
         uint32_t symbolStep;
         double toneShift;
         const std::type_info& encoder;
     };
-    for (const Row& r : {Row{kModeBpsk31, 12173943u, 15.625, typeid(VaricodeEncoder)},
-                         Row{kModeQpsk31, 12173943u, 15.625, typeid(QpskEncoder)},
-                         Row{kModeFsk31, 12173943u, 15.625, typeid(VaricodeEncoder)},
-                         Row{kModeFsk63, 24347887u, 31.25, typeid(Fsk63Encoder)},
-                         Row{kModeBpsk63, 24347887u, 31.25, typeid(VaricodeEncoder)}}) {
+    for (const Row& r : {Row{Mode::Bpsk31, 12173943u, 15.625, typeid(VaricodeEncoder)},
+                         Row{Mode::Qpsk31, 12173943u, 15.625, typeid(QpskEncoder)},
+                         Row{Mode::Fsk31, 12173943u, 15.625, typeid(VaricodeEncoder)},
+                         Row{Mode::Fsk63, 24347887u, 31.25, typeid(Fsk63Encoder)},
+                         Row{Mode::Bpsk63, 24347887u, 31.25, typeid(VaricodeEncoder)}}) {
         ASSERT_TRUE(tx.setMode(r.mode));
-        EXPECT_EQ(tx.modulator().symbolStep(), r.symbolStep) << r.mode;
-        EXPECT_EQ(tx.modulator().toneShift(), r.toneShift) << r.mode;
-        EXPECT_TRUE(typeid(tx.currentEncoder()) == r.encoder) << r.mode;
+        EXPECT_EQ(tx.modulator().symbolStep(), r.symbolStep) << storedMode(r.mode);
+        EXPECT_EQ(tx.modulator().toneShift(), r.toneShift) << storedMode(r.mode);
+        EXPECT_TRUE(typeid(tx.currentEncoder()) == r.encoder) << storedMode(r.mode);
     }
-    for (int bad : {3, 5, 6, 7, -1, 12}) EXPECT_FALSE(tx.setMode(bad)) << bad;
-    EXPECT_EQ(tx.mode(), kModeBpsk63);
+    for (Mode bad : {Mode::Fsk31B, Mode::Fsk63B, Mode::Rtty, Mode::Mtty, modeFromStored(-1),
+                     modeFromStored(12)})
+        EXPECT_FALSE(tx.setMode(bad)) << storedMode(bad);
+    EXPECT_EQ(tx.mode(), Mode::Bpsk63);
 
     // PACTOR is receive only: nothing is filled, queued or taken from the window.
-    ASSERT_TRUE(tx.setMode(kModePactor));
+    ASSERT_TRUE(tx.setMode(Mode::Pactor));
     host.type("hello\xae");
     std::vector<int16_t> b(Transmitter::kBufferSamples, 7);
     tx.startTransmission();

@@ -84,17 +84,17 @@ class MainFrameTest : public QObject {
 
     void modePaneStepsBpsk31Bpsk63PactorAndBack() {
         Station& s = frame_->station();
-        QCOMPARE(s.mode(), kModeBpsk31);
+        QCOMPARE(s.mode(), Mode::Bpsk31);
         click(CMainFrame::kPaneMode);
-        QCOMPARE(s.mode(), kModeBpsk63);
+        QCOMPARE(s.mode(), Mode::Bpsk63);
         QCOMPARE(frame_->pane(CMainFrame::kPaneMode)->text(), QStringLiteral("BPSK63"));
         click(CMainFrame::kPaneMode);
-        QCOMPARE(s.mode(), kModePactor);
+        QCOMPARE(s.mode(), Mode::Pactor);
         click(CMainFrame::kPaneMode);
-        QCOMPARE(s.mode(), kModeBpsk31);
-        frame_->chooseMode(kModeQpsk31);
+        QCOMPARE(s.mode(), Mode::Bpsk31);
+        frame_->chooseMode(Mode::Qpsk31);
         click(CMainFrame::kPaneMode);
-        QCOMPARE(s.mode(), kModeBpsk31);
+        QCOMPARE(s.mode(), Mode::Bpsk31);
     }
 
     void optionPanesToggleTheirSettings() {
@@ -137,12 +137,12 @@ class MainFrameTest : public QObject {
 
     void transmitCommandIsDisabledInPactorAndWhenStopped() {
         QVERIFY(command("&TX")->isEnabled());
-        frame_->chooseMode(kModePactor);
+        frame_->chooseMode(Mode::Pactor);
         frame_->updateCommands();
         QVERIFY(!command("&TX")->isEnabled());
         QVERIFY(command("&PACTOR RX")->isChecked());
         QVERIFY(!command("Zakres &Fazy")->isEnabled());
-        frame_->chooseMode(kModeBpsk31);
+        frame_->chooseMode(Mode::Bpsk31);
         command("Zablokuj okno programu")->trigger();
         QCOMPARE(frame_->station().state(), OperatingState::Stopped);
         frame_->updateCommands();
@@ -169,7 +169,7 @@ class MainFrameTest : public QObject {
         QCOMPARE(st.misc.multichannelWindow.value(), 0);
         command("Okno multikanałów")->trigger();
         QCOMPARE(st.misc.multichannelWindow.value(), 1);
-        frame_->chooseMode(kModeQpsk31);
+        frame_->chooseMode(Mode::Qpsk31);
         frame_->toggleMultichannelWindow();
         QCOMPARE(st.misc.multichannelWindow.value(), 0);
         frame_->toggleMultichannelWindow();
@@ -193,7 +193,7 @@ class MainFrameTest : public QObject {
         QVERIFY(frame_->squelchWindow() != nullptr);
         frame_->toggleSquelchWindow();
         QTRY_VERIFY(frame_->squelchWindow() == nullptr);
-        frame_->chooseMode(kModePactor);
+        frame_->chooseMode(Mode::Pactor);
         frame_->toggleSquelchWindow();
         QVERIFY(frame_->squelchWindow() == nullptr);
     }

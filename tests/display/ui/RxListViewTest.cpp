@@ -25,7 +25,7 @@ class RxListViewTest : public QObject {
         view.resize(300, 26 * view.lineHeight() + 2);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const auto slot = decoder.openChannel(0, 1000.0, 0);
+        const auto slot = decoder.openChannel(tarnvel::modem::Mode::Bpsk31, 1000.0, 0);
         QVERIFY(slot.has_value());
         decoder.channel(*slot).text() = "de SP9TST CQ CQ ";
         view.inputs().showBookMarks = true;
@@ -62,9 +62,9 @@ class RxListViewTest : public QObject {
         QTest::mouseClick(&view, Qt::LeftButton, {}, third);
         QCOMPARE(go.count(), 1);
         QCOMPARE(go.takeFirst().at(0).toInt(), 2);
-        view.inputs().mode = 1;  // QPSK31
+        view.inputs().mode = tarnvel::modem::Mode::Qpsk31;
         QTest::mouseClick(&view, Qt::LeftButton, {}, third);
-        view.inputs().mode = 11;
+        view.inputs().mode = tarnvel::modem::Mode::Bpsk63;
         view.inputs().state = 2;
         QTest::mouseClick(&view, Qt::LeftButton, {}, third);
         QCOMPARE(go.count(), 0);
