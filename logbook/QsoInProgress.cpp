@@ -2,25 +2,12 @@
 
 #include "logbook/FrequencyText.h"
 #include "logbook/LogLine.h"
-#include "modem/OperatingMode.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::logbook {
 
-const char* logModeName(int operatingMode) {
-    switch (operatingMode) {
-        case modem::kModeBpsk31:
-            return "BPSK";
-        case modem::kModeQpsk31:
-            return "QPSK";
-        case modem::kModeFsk31:
-            return "FSK31";
-        case modem::kModePactor:
-            return "PACTOR";
-        case modem::kModeBpsk63:
-            return "BPSK63";
-        default:
-            return "UNKN";
-    }
+std::string logModeName(modem::Mode mode) {
+    return std::string(modem::modeInfo(mode).logText);
 }
 
 template <class Qso>

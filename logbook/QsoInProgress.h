@@ -9,11 +9,12 @@
 #include "logbook/LogFile.h"
 #include "logbook/QsoHost.h"
 #include "logbook/WordPick.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::logbook {
 
 // The mode texts of the log for the operating mode numbers; other modes are "UNKN".
-const char* logModeName(int operatingMode);
+std::string logModeName(modem::Mode mode);
 
 enum class SaveConfirmation { Ask, DontAsk };
 enum class SaveOutcome { Saved, EmptyCall, Cancelled, Failed };
@@ -24,7 +25,7 @@ inline constexpr const char* kClearQuestion = "Clear QSO data?";
 
 // What the station knows at save time.
 struct SaveContext {
-    int operatingMode = 0;
+    modem::Mode operatingMode = modem::Mode::Bpsk31;
     double bandKilohertz = 0;  // the current band page's dial frequency
 };
 

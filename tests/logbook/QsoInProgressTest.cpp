@@ -6,7 +6,7 @@
 #include "logbook/FrequencyText.h"
 #include "logbook/LogLine.h"
 #include "logbook/QsoInProgress.h"
-#include "modem/OperatingMode.h"
+#include "modem/Mode.h"
 
 namespace tarnvel::logbook {
 namespace {
@@ -54,7 +54,7 @@ class QsoInProgressTest : public ::testing::Test {
     LogFile log_ = folder_.log();
     ScriptedQsoHost host_;
     QsoInProgress qso_{log_, host_};
-    SaveContext bpskOn20m_{modem::kModeBpsk31, 14070.0};
+    SaveContext bpskOn20m_{modem::Mode::Bpsk31, 14070.0};
 };
 
 TEST_F(QsoInProgressTest, SavingWritesTheLineOfTheExample) {
@@ -93,14 +93,14 @@ TEST_F(QsoInProgressTest, SavingUnchangedDataAsksAndWritesASecondLine) {
 
 TEST_F(QsoInProgressTest, ModesOutsideTheLogsListAreUnknown) {
     qso_.setField(QsoField::Call, "A1A");
-    ASSERT_EQ(qso_.save(SaveConfirmation::DontAsk, {modem::kModeFsk63, 7040.0}),
+    ASSERT_EQ(qso_.save(SaveConfirmation::DontAsk, {modem::Mode::Fsk63, 7040.0}),
               SaveOutcome::Saved);
-    EXPECT_EQ(qso_.recordToSave({modem::kModeFsk63, 7040.0}).mode, "UNKN");
+    EXPECT_EQ(qso_.recordToSave({modem::Mode::Fsk63, 7040.0}).mode, "UNKN");
     EXPECT_EQ(log_.searchAll("/").records.at(0).mode, "UNKN");
-    EXPECT_STREQ(logModeName(modem::kModeQpsk31), "QPSK");
-    EXPECT_STREQ(logModeName(modem::kModeFsk31), "FSK31");
-    EXPECT_STREQ(logModeName(modem::kModePactor), "PACTOR");
-    EXPECT_STREQ(logModeName(modem::kModeBpsk63), "BPSK63");
+    EXPECT_EQ(logModeName(modem::Mode::Qpsk31), "QPSK");
+    EXPECT_EQ(logModeName(modem::Mode::Fsk31), "FSK31");
+    EXPECT_EQ(logModeName(modem::Mode::Pactor), "PACTOR");
+    EXPECT_EQ(logModeName(modem::Mode::Bpsk63), "BPSK63");
 }
 
 TEST_F(QsoInProgressTest, AnEmptyCallIsNotSaved) {
@@ -216,9 +216,9 @@ TEST_F(QsoInProgressTest, FillInAfterLeavingTheCallField) {
 
 TEST_F(QsoInProgressTest, SaveUsesTheBandPageFrequencyToTheHertz) {
     qso_.setField(QsoField::Call, "A1A");
-    EXPECT_EQ(qso_.recordToSave({modem::kModeBpsk31, 14070.0}).frequency2, 14070000);
-    EXPECT_EQ(qso_.recordToSave({modem::kModeBpsk31, 10368100.123}).frequency2, 10'368'100'123);
-    EXPECT_EQ(qso_.recordToSave({modem::kModeBpsk31, 14070.001}).frequency1, 14070001);
+    EXPECT_EQ(qso_.recordToSave({modem::Mode::Bpsk31, 14070.0}).frequency2, 14070000);
+    EXPECT_EQ(qso_.recordToSave({modem::Mode::Bpsk31, 10368100.123}).frequency2, 10'368'100'123);
+    EXPECT_EQ(qso_.recordToSave({modem::Mode::Bpsk31, 14070.001}).frequency1, 14070001);
 }
 
 TEST(FrequencyText, PrecisionIsClampedAndTheLocaleIgnored) {
