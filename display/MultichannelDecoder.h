@@ -77,7 +77,8 @@ class MultichannelDecoder {
     // Refuses (false) a rate that is not finite and positive.
     bool setSampleRate(double rate);
     double sampleRate() const { return sampleRate_; }
-    // Width of the waterfall in pixels: the search scans bins 20 .. width - 10 (at most 1014).
+    // The bins the waterfall shows (from bin 0): the search scans bins 20 .. bins - 10 (at most
+    // 1014), so that every channel it opens can be seen and clicked.
     void setViewWidth(int width) { viewWidth_ = width; }
 
     // One received block: every slot in use decodes it (only while active).
