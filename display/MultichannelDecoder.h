@@ -80,6 +80,7 @@ class MultichannelDecoder {
     // The bins the waterfall shows (from bin 0): the search scans bins 20 .. bins - 10 (at most
     // 1014), so that every channel it opens can be seen and clicked.
     void setViewWidth(int width) { viewWidth_ = width; }
+    int viewWidth() const { return viewWidth_; }
 
     // One received block: every slot in use decodes it (only while active).
     void processBlock(const int16_t* samples, size_t count);
