@@ -8,13 +8,12 @@
 // one whose callback stops coming (a frozen server); such a stream is then closed on a thread of
 // its own, because closing it would block until the server moves.
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 
+#include "audio/PortAudioLibrary.h"
+#include "audio/PortAudioStream.h"
 #include "audio/SoundCard.h"
+#include "audio/StreamWatchdog.h"
 
 namespace tarnvel::audio {
 
@@ -48,31 +47,15 @@ class PortAudioSoundCard final : public SoundCard {
     // behind because the sound server did not answer).
     static bool backgroundClosesPending();
 
-    struct StreamState;
-    struct InputStream;
-    struct OutputStream;
-
   private:
-    static constexpr std::chrono::milliseconds kWatchInterval{250};
+    std::vector<SoundDeviceInfo> devices(SoundDirection direction);
+    bool readConverted(PortAudioInputStream& s, InputBlock block);
 
-    void watch();
-
-    SoundResult ensureLibrary();
-    void restartLibrary();
-    std::vector<SoundDeviceInfo> listDevices(SoundDirection direction);
-
-    // The watchdog reads the stream pointers under watchMutex_; the station's thread changes
-    // them under it and otherwise uses them alone.
-    std::unique_ptr<InputStream> input_;
-    std::unique_ptr<OutputStream> output_;
-    std::mutex watchMutex_;
-    std::condition_variable watchWake_;
-    bool stopWatching_ = false;
-    std::thread watchdog_;
-    bool libraryUp_ = false;
-    // Set after a failure, so that the next opening looks at the system's devices afresh
-    // (a restarted sound server is only seen by a new library session).
-    bool refreshLibrary_ = false;
+    // Declared first so that it ends last: closing streams needs the library.
+    PortAudioLibrary library_;
+    std::unique_ptr<PortAudioInputStream> input_;
+    std::unique_ptr<PortAudioOutputStream> output_;
+    StreamWatchdog watchdog_;
 };
 
 }  // namespace tarnvel::audio

@@ -56,7 +56,7 @@ void BM_WaterfallRow(benchmark::State& state) {
     SpectrumAnalyser analyser;
     SpectrumCollector collector;
     WaterfallModel waterfall;
-    waterfall.ensureSurface(1024, 300);
+    waterfall.ensureRows(300);
     const std::vector<float> source = noisyTone();
     std::vector<int16_t> samples(source.size());
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(source[i]);

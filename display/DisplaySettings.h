@@ -20,7 +20,7 @@ struct DisplaySettings {
     int spectrumHeight = 60;         // "Window"/"SpectrumHeight"
     int fftWindow = 2;               // "Misc"/"FFTWindow"
     bool alwaysShowImd = false;      // "Misc"/"AlwaysShowIMD1"
-    // "Misc"/"NarrowSpectrum": a persisted toggle the display does not consult.
+    // "Misc"/"NarrowSpectrum": the waterfall shows half the span (from 0 Hz) at twice the scale.
     bool narrowSpectrum = false;
     int bandIndex = 4;  // "Pages"/"BandIndex"
     int fourband = 0;   // "Port"/"Fourband"

@@ -1,5 +1,6 @@
 #include "display/FrequencyScale.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace tarnvel::display {
@@ -22,7 +23,19 @@ std::string formatInt(int64_t v) {
 }  // namespace
 
 int FrequencyScale::frequencyToX(double frequency) const {
-    const int x = static_cast<int>(frequency * kFftLength / sampleRate_ + 0.5);
+    const int x = static_cast<int>(frequency * kFftLength / sampleRate_ * pixelsPerBin_ + 0.5);
+    return mirrored() ? width_ - x : x;
+}
+
+int FrequencyScale::xToBin(int x) const {
+    const int fromLeft = mirrored() ? width_ - x : x;
+    if (pixelsPerBin_ == 1.0) return fromLeft;
+    return static_cast<int>(std::floor(fromLeft / pixelsPerBin_ + 0.5));
+}
+
+int FrequencyScale::binToX(int bin) const {
+    const int x =
+        pixelsPerBin_ == 1.0 ? bin : static_cast<int>(std::floor(bin * pixelsPerBin_ + 0.5));
     return mirrored() ? width_ - x : x;
 }
 

@@ -2,9 +2,10 @@
 // Mapping between audio frequency, spectrum bin and waterfall column, and the frequency scale
 // strip above the waterfall.
 //
-// One column is one bin (sample rate / 2048 Hz). In "FreqMode" 2 (radio frequency, lower
-// sideband) the columns are mirrored: bin k sits at x = width - k, so bin 0 lands on x = width,
-// one past the last column.
+// At the natural scale one column is one bin (sample rate / 2048 Hz); a zoomed view draws a bin
+// pixelsPerBin columns wide (bin k at x = round(k x pixelsPerBin)). In "FreqMode" 2 (radio
+// frequency, lower sideband) the columns are mirrored: bin k sits at x = width - x(k), so bin 0
+// lands on x = width, one past the last column.
 
 #include <array>
 #include <cstdint>
@@ -30,14 +31,21 @@ inline constexpr int kScaleTickBottom = 19;
 
 class FrequencyScale {
   public:
-    FrequencyScale(int freqMode, int clientWidth, double sampleRate)
-        : freqMode_(freqMode), width_(clientWidth), sampleRate_(sampleRate) {}
+    FrequencyScale(int freqMode, int clientWidth, double sampleRate, double pixelsPerBin = 1.0)
+        : freqMode_(freqMode),
+          width_(clientWidth),
+          sampleRate_(sampleRate),
+          pixelsPerBin_(pixelsPerBin > 0.0 ? pixelsPerBin : 1.0) {}
 
     bool mirrored() const { return freqMode_ == kFreqModeLowerSideband; }
+    int width() const { return width_; }
+    double pixelsPerBin() const { return pixelsPerBin_; }
 
     int frequencyToX(double frequency) const;
-    int xToBin(int x) const { return mirrored() ? width_ - x : x; }
-    int binToX(int bin) const { return xToBin(bin); }  // the mapping is its own inverse
+    // The bin nearest to what column x shows; at the natural scale x itself (mirrored:
+    // width - x), so that x -> bin -> x returns x.
+    int xToBin(int x) const;
+    int binToX(int bin) const;
     double xToFrequency(int x) const;
 
     // The 55 ticks of the scale strip, one per 100 Hz of audio. dialKHz is the dial frequency
@@ -49,6 +57,7 @@ class FrequencyScale {
     int freqMode_;
     int width_;
     double sampleRate_;
+    double pixelsPerBin_;
 };
 
 }  // namespace tarnvel::display

@@ -77,8 +77,10 @@ class MultichannelDecoder {
     // Refuses (false) a rate that is not finite and positive.
     bool setSampleRate(double rate);
     double sampleRate() const { return sampleRate_; }
-    // Width of the waterfall in pixels: the search scans bins 20 .. width - 10 (at most 1014).
+    // The bins the waterfall shows (from bin 0): the search scans bins 20 .. bins - 10 (at most
+    // 1014), so that every channel it opens can be seen and clicked.
     void setViewWidth(int width) { viewWidth_ = width; }
+    int viewWidth() const { return viewWidth_; }
 
     // One received block: every slot in use decodes it (only while active).
     void processBlock(const int16_t* samples, size_t count);

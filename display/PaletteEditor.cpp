@@ -1,9 +1,11 @@
 #include "display/PaletteEditor.h"
 
+#include <utility>
+
 namespace tarnvel::display {
 
-PaletteEditor::PaletteEditor(const PaletteAnchors& current)
-    : working_(current), preview_(buildGradient(current)) {}
+PaletteEditor::PaletteEditor(const PaletteAnchors& current, std::string lastFileName)
+    : working_(current), preview_(buildGradient(current)), lastFileName_(std::move(lastFileName)) {}
 
 void PaletteEditor::setAnchor(int k, Colour colour) {
     if (k < 0 || k >= kPaletteAnchorCount) return;

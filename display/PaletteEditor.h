@@ -11,7 +11,9 @@ namespace tarnvel::display {
 
 class PaletteEditor {
   public:
-    explicit PaletteEditor(const PaletteAnchors& current);
+    // lastFileName: the file the first file dialog offers (the one used last, if any).
+    explicit PaletteEditor(const PaletteAnchors& current,
+                           std::string lastFileName = kInitialPaletteFileName);
 
     const PaletteAnchors& working() const { return working_; }
     const Gradient& preview() const { return preview_; }

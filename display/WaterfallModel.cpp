@@ -21,23 +21,36 @@ uint8_t paletteIndexForOutput(float analyserOutput) {
     return static_cast<uint8_t>(c);
 }
 
-bool WaterfallModel::ensureSurface(int clientWidth, int clientHeight) {
-    const int w = std::max(clientWidth, 0);
-    const int h = std::max(clientHeight, 0);
-    if (built_ && w == width_ && h == height_) return false;
-    width_ = w;
-    height_ = h;
-    rows_ = std::max(h - kScaleStripHeight, 0);
+namespace {
+
+// The ring's columns are bins in order: the natural scale, never mirrored.
+WaterfallSettings binColumns(const WaterfallSettings& settings) {
+    return WaterfallSettings{kFreqModeAudio, settings.sampleRate, settings.markers};
+}
+
+}  // namespace
+
+bool WaterfallModel::ensureRows(int clientHeight) {
+    const int rows = std::max(clientHeight - kScaleStripHeight, 0);
+    if (built_ && rows == rows_) return false;
+    std::vector<uint8_t> pixels(static_cast<size_t>(rows) * kSpectrumBins, kPaletteBlack);
+    // The newest rows go to the top of the new ring, whose row index restarts at 0.
+    const int kept = std::min(rows, rows_);
+    for (int line = 0; line < kept; ++line)
+        std::copy_n(row(ringRowForLine(line)), kSpectrumBins,
+                    pixels.begin() + static_cast<std::ptrdiff_t>(line) * kSpectrumBins);
+    pixels_ = std::move(pixels);
+    rows_ = rows;
     rowIndex_ = 0;
-    pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(rows_), kPaletteBlack);
     built_ = true;
     return true;
 }
 
 uint8_t* WaterfallModel::advanceRow() {
-    if (rows_ == 0 || width_ == 0) return nullptr;
+    if (rows_ == 0) return nullptr;
     if (--rowIndex_ < 0) rowIndex_ = rows_ - 1;
-    return pixels_.data() + static_cast<size_t>(rowIndex_) * static_cast<size_t>(width_);
+    ++rowsAdded_;
+    return pixels_.data() + static_cast<size_t>(rowIndex_) * static_cast<size_t>(kSpectrumBins);
 }
 
 bool WaterfallModel::takeNewRow(SpectrumCollector& collector, SpectrumAnalyser& analyser,
@@ -47,8 +60,9 @@ bool WaterfallModel::takeNewRow(SpectrumCollector& collector, SpectrumAnalyser& 
         addSeparatorRow(settings);
         added = true;
     } else if (collector.blockReady()) {
-        analyser.analyseBlock(collector.block(), window, lastRow_);
-        addSpectrumRow(lastRow_, settings);
+        SpectrumRow out;
+        analyser.analyseBlock(collector.block(), window, out);
+        addSpectrumRow(out, settings);
         added = true;
     }
     collector.clearBlockReady();
@@ -56,14 +70,19 @@ bool WaterfallModel::takeNewRow(SpectrumCollector& collector, SpectrumAnalyser& 
 }
 
 void WaterfallModel::addSpectrumRow(const SpectrumRow& out, const WaterfallSettings& settings) {
+    lastRow_ = out;
+    if (separatorPending_) {
+        addSeparatorRow(settings);
+        return;
+    }
     history_.addRow(out);
-    separatorPending_ = false;
-    if (uint8_t* row = advanceRow()) paintSpectrumRow(out, settings, width_, row);
+    if (uint8_t* row = advanceRow())
+        paintSpectrumRow(out, binColumns(settings), kSpectrumBins, row);
 }
 
 void WaterfallModel::addSeparatorRow(const WaterfallSettings& settings) {
     separatorPending_ = false;
-    if (uint8_t* row = advanceRow()) paintSeparatorRow(settings, width_, row);
+    if (uint8_t* row = advanceRow()) paintSeparatorRow(binColumns(settings), kSpectrumBins, row);
 }
 
 void paintSpectrumRow(const SpectrumRow& out, const WaterfallSettings& settings, int width,

@@ -5,6 +5,10 @@
 // Rows are palette indices: 0..199 the waterfall gradient, then the display palette's fixed
 // colours. A row is written by moving the row index (the ring scrolls, nothing is shifted);
 // the newest row is shown at the top, under the scale strip.
+//
+// The ring holds one column per spectrum bin (1024, in bin order); the view maps the columns to
+// its pixels (zoom, mirrored scale), so a resize, a new zoom or a new "FreqMode" redraws the
+// rows already there instead of losing them.
 
 #include <array>
 #include <cstdint>
@@ -50,10 +54,10 @@ void paintMarkers(const WaterfallSettings& settings, int width, uint8_t* row);
 
 class WaterfallModel {
   public:
-    // Rebuilds the ring for a client size when it changed (or on first use): the row index
-    // restarts at 0 and every pixel becomes black. Returns true when it rebuilt. The strip of
-    // kScaleStripHeight pixels above the waterfall is not part of the ring.
-    bool ensureSurface(int clientWidth, int clientHeight);
+    // Sets the number of rows for a client height (the strip of kScaleStripHeight pixels above
+    // the waterfall is not part of the ring). The newest rows drawn so far stay, as many as fit;
+    // new rows start black. Returns true when the row count changed (or on first use).
+    bool ensureRows(int clientHeight);
 
     // The new-row step of a paint: a pending separator row, else, when the collector holds a
     // full block, the windowed transform of it as a new row. Either way the collector's block
@@ -61,26 +65,31 @@ class WaterfallModel {
     // was added.
     bool takeNewRow(SpectrumCollector& collector, SpectrumAnalyser& analyser, SpectrumWindow window,
                     const WaterfallSettings& settings);
-    // The analyser row of the last spectrum row taken.
+    // The newest analyser row given to the model (what the spectrum trace shows).
     const SpectrumRow& lastRow() const { return lastRow_; }
 
-    // One analyser row: stored in the history (even when the view is too small to show it),
-    // then painted as a new waterfall row with the marker dots over it.
+    // One analyser row: painted as a new waterfall row with the marker dots over it and stored
+    // in the history (even when the view is too small to show it). A separator still pending
+    // takes the row's place: the gap after a transmission is marked once, and the block that
+    // straddles it does not enter the history.
     void addSpectrumRow(const SpectrumRow& analyserOutput, const WaterfallSettings& settings);
 
-    // After a transmission: one dotted row (green on even columns, black on odd) marks the gap.
+    // After a transmission: one dotted row (green on even bins, black on odd) marks the gap.
     // The history is left alone. The separator takes the place of the next spectrum row.
     void requestSeparator() { separatorPending_ = true; }
     bool separatorPending() const { return separatorPending_; }
     void addSeparatorRow(const WaterfallSettings& settings);
 
-    int width() const { return width_; }
+    // Columns of a ring row: one per bin, 0 before the first ensureRows.
+    int width() const { return rows_ > 0 ? kSpectrumBins : 0; }
     int rows() const { return rows_; }  // client height - 20, at least 0
     int rowIndex() const { return rowIndex_; }
+    // Rows written since the model was made; a reader compares it with what it has seen.
+    uint64_t rowsAdded() const { return rowsAdded_; }
     // Ring row shown at display line y (0 = newest, just under the scale strip).
     int ringRowForLine(int line) const { return (rowIndex_ + line) % rows_; }
     const uint8_t* row(int ringRow) const {
-        return pixels_.data() + static_cast<size_t>(ringRow) * static_cast<size_t>(width_);
+        return pixels_.data() + static_cast<size_t>(ringRow) * static_cast<size_t>(kSpectrumBins);
     }
 
     const SpectrumHistory& history() const { return history_; }
@@ -92,10 +101,9 @@ class WaterfallModel {
     SpectrumHistory history_;
     SpectrumRow lastRow_{};
     std::vector<uint8_t> pixels_;
-    int width_ = 0;
-    int height_ = 0;
     int rows_ = 0;
     int rowIndex_ = 0;
+    uint64_t rowsAdded_ = 0;
     bool built_ = false;
     bool separatorPending_ = false;
 };

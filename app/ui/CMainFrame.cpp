@@ -164,6 +164,12 @@ void CMainFrame::buildViews() {
                                                        &station_->spectrumHistory()});
     spectrum_->setDisplayPalette(display::buildDisplayPalette(anchors_));
     connect(spectrum_, &display::CSpectrumView::tuningAction, this, &CMainFrame::applyTuning);
+    connect(spectrum_, &display::CSpectrumView::visibleBinsChanged, this,
+            [this](int bins) { station_->multichannel().setViewWidth(bins); });
+    spectrum_->setZoom(display::waterfallZoomFromSetting(
+        store_.getInt(section::kView, display::kWaterfallZoomKey,
+                      display::waterfallZoomSetting(display::kDefaultWaterfallZoom))));
+    spectrum_->setNarrowSpectrum(settings_.misc.narrowSpectrum != 0);
     connect(spectrum_, &display::CSpectrumView::painting, this,
             [this] { refreshSpectrumInputs(); });
     connect(spectrum_, &display::CSpectrumView::textTyped, this, [this](const QString& text) {
@@ -519,6 +525,8 @@ void CMainFrame::loadDisplayData() {
 
 void CMainFrame::saveDisplayData() {
     store_.beginBatch();
+    store_.writeInt(section::kView, display::kWaterfallZoomKey,
+                    display::waterfallZoomSetting(spectrum_->zoom()));
     for (int k = 0; k < display::kPaletteAnchorCount; ++k)
         store_.writeInt(section::kPalette, display::paletteAnchorKey(k),
                         static_cast<int32_t>(anchors_[static_cast<size_t>(k)]));

@@ -24,15 +24,15 @@ SpectrumRow noisyRow(int seed) {
     uint32_t state = 12345u + static_cast<uint32_t>(seed);
     for (int k = 0; k < kSpectrumBins; ++k) {
         state = state * 1664525u + 1013904223u;
-        row[static_cast<size_t>(k)] = 0.5f + static_cast<float>(state >> 24) / 256.0f +
-                                      (std::abs(k - 186) < 3 ? 2.0f : 0.0f);
+        row[static_cast<size_t>(k)] =
+            0.5f + static_cast<float>(state >> 24) / 256.0f + (std::abs(k - 186) < 3 ? 2.0f : 0.0f);
     }
     return row;
 }
 
 void BM_PaintRowIntoRing(benchmark::State& state) {
     WaterfallModel model;
-    model.ensureSurface(kWidth, kHeight);
+    model.ensureRows(kHeight);
     const WaterfallSettings settings{0, 11025.0, {1000.0f, 1500.0f, 0, 0, 0}};
     const SpectrumRow row = noisyRow(1);
     for (auto _ : state) {
@@ -47,11 +47,13 @@ void BM_ViewPaintOneNewRow(benchmark::State& state) {
     PhaseScope scope;
     CSpectrumView view;
     view.setEngines(SpectrumViewEngines{&model, nullptr, nullptr, &scope});
-    view.resize(kWidth, kHeight);
+    const int width = static_cast<int>(state.range(0));  // 1024: one pixel a bin
+    view.resize(width, kHeight);
     view.inputs().display.showBookMarks = true;
-    for (int i = 0; i < 8; ++i) view.inputs().tags.push_back(ChannelTag{true, i % 2 == 0, 300.0 + 300 * i});
-    model.ensureSurface(kWidth, kHeight);
-    QImage target(kWidth, kHeight, QImage::Format_RGB32);
+    for (int i = 0; i < 8; ++i)
+        view.inputs().tags.push_back(ChannelTag{true, i % 2 == 0, 300.0 + 300 * i});
+    model.ensureRows(kHeight);
+    QImage target(width, kHeight, QImage::Format_RGB32);
     const WaterfallSettings settings{0, 11025.0, {}};
     const SpectrumRow row = noisyRow(2);
     int n = 0;
@@ -62,7 +64,8 @@ void BM_ViewPaintOneNewRow(benchmark::State& state) {
         benchmark::DoNotOptimize(target.constBits());
     }
 }
-BENCHMARK(BM_ViewPaintOneNewRow)->Unit(benchmark::kMicrosecond);
+// 1024 pixels: one pixel a bin; 600 and 1600: the spectrum fitted to a narrow and a wide view.
+BENCHMARK(BM_ViewPaintOneNewRow)->Arg(1024)->Arg(600)->Arg(1600)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
-#include <cstring>
 
 namespace tarnvel::display {
 
@@ -76,8 +75,32 @@ void CSpectrumView::setModifiers(Modifiers modifiers) {
         setCursor(Qt::ArrowCursor);
 }
 
+void CSpectrumView::setZoom(WaterfallZoom zoom) {
+    zoom_ = zoom;
+    announceVisibleBins();
+    update();
+}
+
+void CSpectrumView::setNarrowSpectrum(bool narrow) {
+    inputs_.display.narrowSpectrum = narrow;
+    announceVisibleBins();
+    update();
+}
+
+int CSpectrumView::visibleBins() const {
+    return display::visibleBins(scale().pixelsPerBin(), width());
+}
+
+void CSpectrumView::announceVisibleBins() {
+    const int bins = visibleBins();
+    if (bins == announcedBins_) return;
+    announcedBins_ = bins;
+    Q_EMIT visibleBinsChanged(bins);
+}
+
 FrequencyScale CSpectrumView::scale() const {
-    return FrequencyScale(inputs_.display.freqMode, width(), inputs_.sampleRate);
+    return FrequencyScale(inputs_.display.freqMode, width(), inputs_.sampleRate,
+                          pixelsPerBin(zoom_, inputs_.display.narrowSpectrum, width()));
 }
 
 TuningContext CSpectrumView::tuningContext() const {
@@ -94,28 +117,42 @@ TuningContext CSpectrumView::tuningContext() const {
     return c;
 }
 
-// Copies the ring rows the model wrote since the last paint into the indexed image; after a
-// rebuild of the ring the whole image is taken again.
+// Brings the image up to the model's ring at the view's scale: only the rows written since the
+// last paint, or every row when the ring or the scale changed.
 void CSpectrumView::syncImage() {
     const WaterfallModel& model = *engines_.waterfall;
-    const int w = model.width();
+    const int w = width();
     const int rows = model.rows();
     if (w <= 0 || rows <= 0) {
         image_ = QImage();
         return;
     }
-    const auto copyRow = [&](int r) {
-        std::memcpy(image_.scanLine(r), model.row(r), static_cast<size_t>(w));
-    };
-    if (image_.width() != w || image_.height() != rows || imageRowIndex_ < 0) {
+    const FrequencyScale s = scale();
+    bool whole = imageRowIndex_ < 0 || image_.width() != w || image_.height() != rows;
+    if (whole || s.pixelsPerBin() != columnsPixelsPerBin_ || s.mirrored() != columnsMirrored_) {
+        columns_.build(s);
+        columnsPixelsPerBin_ = s.pixelsPerBin();
+        columnsMirrored_ = s.mirrored();
+        whole = true;
+    }
+    if (image_.width() != w || image_.height() != rows) {
         image_ = QImage(w, rows, QImage::Format_Indexed8);
         image_.setColorTable(colourTable_);
-        for (int r = 0; r < rows; ++r) copyRow(r);
-    } else {
-        // New rows sit from the new row index up to (not including) the old one.
-        for (int r = model.rowIndex(); r != imageRowIndex_; r = (r + 1) % rows) copyRow(r);
     }
+    renderRing(whole);
     imageRowIndex_ = model.rowIndex();
+    imageRowsSeen_ = model.rowsAdded();
+}
+
+void CSpectrumView::renderRing(bool whole) {
+    const WaterfallModel& model = *engines_.waterfall;
+    const uint64_t fresh = model.rowsAdded() - imageRowsSeen_;
+    const int lines =
+        whole ? model.rows() : static_cast<int>(std::min<uint64_t>(fresh, model.rows()));
+    for (int line = 0; line < lines; ++line) {
+        const int r = model.ringRowForLine(line);
+        columns_.render(model.row(r), image_.scanLine(r));
+    }
 }
 
 void CSpectrumView::paintEvent(QPaintEvent*) {
@@ -123,7 +160,7 @@ void CSpectrumView::paintEvent(QPaintEvent*) {
     bool newRow = false;
     if (engines_.waterfall) {
         WaterfallModel& model = *engines_.waterfall;
-        if (model.ensureSurface(width(), height())) imageRowIndex_ = -1;
+        if (model.ensureRows(height())) imageRowIndex_ = -1;
         if (engines_.collector && engines_.analyser) {
             const WaterfallSettings settings{inputs_.display.freqMode, inputs_.sampleRate,
                                              inputs_.markers};
@@ -168,15 +205,16 @@ void CSpectrumView::drawTrace(QPainter& p) {
     if (!engines_.waterfall || engines_.waterfall->rows() <= 0) return;
     const SpectrumRow& row = engines_.waterfall->lastRow();
     const FrequencyScale s = scale();
-    const int columns = std::min(width(), kSpectrumBins);
     const double span = static_cast<double>(engines_.waterfall->rows()) / kTraceShare;
     const int base = height() - 1;
     QPolygon trace;
-    trace.reserve(columns);
-    for (int k = 1; k < columns; ++k) {
+    trace.reserve(kSpectrumBins);
+    for (int k = 1; k < kSpectrumBins; ++k) {
+        const int x = s.binToX(k);
+        if (x < 0 || x >= width()) continue;
         const double v =
             std::clamp(static_cast<double>(row[static_cast<size_t>(k)]), 0.0, kTraceFullScale);
-        trace << QPoint(s.binToX(k), base - static_cast<int>(v / kTraceFullScale * span));
+        trace << QPoint(x, base - static_cast<int>(v / kTraceFullScale * span));
     }
     p.setPen(kTraceColour);
     p.drawPolyline(trace);
@@ -252,6 +290,7 @@ const SpectrumHistory& CSpectrumView::history() const {
 void CSpectrumView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Q_EMIT heightChanged(height());
+    announceVisibleBins();
 }
 
 void CSpectrumView::mousePressEvent(QMouseEvent* event) {

@@ -3,6 +3,10 @@
 // spectrum trace along the bottom, and the marks drawn over the waterfall (receive cursor,
 // transmit marker, channel tags, phase scope). A click tunes.
 //
+// The horizontal zoom (one pixel per bin, or the span fitted to the width) and the narrow
+// spectrum (half the span at twice the scale) act through the view's frequency scale, so
+// drawing, clicks, snap, tags, markers and the cursor all follow them.
+//
 // The view only draws and forwards input. The waterfall rows, the history, the phase points and
 // every tuning decision belong to the display engine; the owner supplies them and applies the
 // TuningAction each mouse gesture produces.
@@ -19,7 +23,9 @@
 #include "display/SpectrumCollector.h"
 #include "display/SpectrumViewLayout.h"
 #include "display/TuningInput.h"
+#include "display/WaterfallColumns.h"
 #include "display/WaterfallModel.h"
+#include "display/WaterfallZoom.h"
 
 namespace tarnvel::display {
 
@@ -63,6 +69,16 @@ class CSpectrumView : public QWidget {
     // The frame tells the view the modifier keys it saw; Shift shows the tuning cursor.
     void setModifiers(Modifiers modifiers);
 
+    // Horizontal zoom ("View"/"WaterfallZoom"); the rows drawn so far are redrawn at the new
+    // scale.
+    void setZoom(WaterfallZoom zoom);
+    WaterfallZoom zoom() const { return zoom_; }
+    // "Misc"/"NarrowSpectrum": half the span (from 0 Hz) at twice the scale.
+    void setNarrowSpectrum(bool narrow);
+    bool narrowSpectrum() const { return inputs_.display.narrowSpectrum; }
+    // How many bins (from bin 0) the view shows now; the signal search stays inside them.
+    int visibleBins() const;
+
     // The composed waterfall part of the last paint (for tests and screenshots).
     const QImage& waterfallImage() const { return image_; }
     FrequencyScale scale() const;
@@ -77,6 +93,8 @@ class CSpectrumView : public QWidget {
     // Typed text goes to the transmit window.
     void textTyped(const QString& text);
     void heightChanged(int height);
+    // The number of bins shown changed (resize, zoom, narrow spectrum).
+    void visibleBinsChanged(int bins);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +108,8 @@ class CSpectrumView : public QWidget {
 
   private:
     void syncImage();
+    void renderRing(bool whole);
+    void announceVisibleBins();
     void drawWaterfall(QPainter& p);
     void drawTrace(QPainter& p);
     void drawChannelTags(QPainter& p);
@@ -103,8 +123,14 @@ class CSpectrumView : public QWidget {
     SpectrumViewEngines engines_;
     SpectrumViewInputs inputs_;
     QVector<QRgb> colourTable_;
-    QImage image_;  // mirror of the model's ring, row for row
+    WaterfallZoom zoom_ = kDefaultWaterfallZoom;
+    WaterfallColumns columns_;
+    double columnsPixelsPerBin_ = 0.0;  // the scale columns_ was built for
+    bool columnsMirrored_ = false;
+    QImage image_;  // the model's ring at the view's scale, row for row
     int imageRowIndex_ = -1;
+    uint64_t imageRowsSeen_ = 0;
+    int announcedBins_ = -1;
     QImage txIcon_, txLockIcon_, imdIcon_;
     QCursor shiftCursor_;
     QFont scaleFont_;

@@ -32,6 +32,12 @@ Colour fromQColor(const QColor& c) {
     return rgb(c.red(), c.green(), c.blue());
 }
 
+// The palette file used last, offered by the file dialogs of every later opening in this run.
+std::string& paletteFileOfThisRun() {
+    static std::string name = kInitialPaletteFileName;
+    return name;
+}
+
 // The file filters are kept in their stored "text|pattern|...||" form; Qt wants "text;;text".
 QString qtFilter(const char* filter) {
     const QStringList parts = QString::fromLatin1(filter).split('|', Qt::SkipEmptyParts);
@@ -70,8 +76,11 @@ void GradientBar::paintEvent(QPaintEvent*) {
 }
 
 CPaletteDialog::CPaletteDialog(const PaletteAnchors& anchors, QWidget* parent)
-    : QDialog(parent), editor_(anchors), bar_(new GradientBar(editor_, this)) {
+    : QDialog(parent),
+      editor_(anchors, paletteFileOfThisRun()),
+      bar_(new GradientBar(editor_, this)) {
     setWindowTitle(QStringLiteral("Spektrum kolorów"));
+    fitTitle(this);
     auto* layout = new QVBoxLayout(this);
     auto* swatchRow = new QHBoxLayout;
     for (int k = 0; k < kPaletteAnchorCount; ++k) {
@@ -99,6 +108,10 @@ CPaletteDialog::CPaletteDialog(const PaletteAnchors& anchors, QWidget* parent)
     add(QStringLiteral("Zamknij"), [this] { reject(); });
     layout->addLayout(buttons);
     refresh();
+}
+
+CPaletteDialog::~CPaletteDialog() {
+    paletteFileOfThisRun() = editor_.lastFileName();
 }
 
 void CPaletteDialog::refresh() {
@@ -136,6 +149,7 @@ void CPaletteDialog::save() {
 
 CMarkersDialog::CMarkersDialog(const SpectrumMarkers& markers, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Znaczniki na spektrum"));
+    fitTitle(this);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     for (int i = 0; i < kSpectrumMarkerCount; ++i) {
@@ -160,6 +174,7 @@ SpectrumMarkers CMarkersDialog::markers() const {
 CBandPagesDialog::CBandPagesDialog(const BandPages& pages, QWidget* parent)
     : QDialog(parent), pages_(pages) {
     setWindowTitle(QStringLiteral("Opcje Spektrum pasm"));
+    fitTitle(this);
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Bieżące"), this), 0, 0);
@@ -205,6 +220,7 @@ BandPages CBandPagesDialog::pages() const {
 
 CHighlightDialog::CHighlightDialog(const HighlightWords& words, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Kolor wybranego tekstu multikanału"));
+    fitTitle(this);
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     const HighlightWords::Slots slotList = words.slots();

@@ -53,7 +53,9 @@ class GradientBar : public QWidget {
 class CPaletteDialog : public QDialog {
     Q_OBJECT
   public:
+    // The file dialogs offer the palette file used last in this run ("*.pal" at first).
     explicit CPaletteDialog(const PaletteAnchors& anchors, QWidget* parent = nullptr);
+    ~CPaletteDialog() override;
     PaletteEditor& editor() { return editor_; }
 
   Q_SIGNALS:

@@ -86,7 +86,7 @@ TEST_F(WaterfallImageTest, RowsAndScaleSurviveTheRoundTrip) {
 
 TEST_F(WaterfallImageTest, ModelSnapshotShowsNewestOnTop) {
     WaterfallModel model;
-    model.ensureSurface(64, 24);  // four waterfall rows
+    model.ensureRows(24);  // four waterfall rows
     SpectrumRow row{};
     for (float v : {1.0f, 2.0f, 3.0f}) {
         row.fill(v);

@@ -136,22 +136,24 @@ TEST(WaterfallModel, PaletteIndexOfOutputs) {
     EXPECT_EQ(paletteIndexForOutput(9.0f), 199);
 }
 
-TEST(WaterfallModel, RowsMarkersAndWideViews) {
+TEST(WaterfallModel, RowsAreBinsWithMarkersAndScrollDown) {
     WaterfallModel w;
-    EXPECT_TRUE(w.ensureSurface(1100, 60));
-    EXPECT_FALSE(w.ensureSurface(1100, 60));
+    EXPECT_EQ(w.width(), 0);
+    EXPECT_TRUE(w.ensureRows(60));
+    EXPECT_FALSE(w.ensureRows(60));
     EXPECT_EQ(w.rows(), 40);
+    EXPECT_EQ(w.width(), kSpectrumBins);
     WaterfallSettings s;
     s.markers = {1500.0f, 0.0f, -5.0f, 0.0f, 0.0f};
+    s.freqMode = kFreqModeLowerSideband;  // the ring stays in bin order; the view mirrors it
     SpectrumRow row;
     row.fill(2.0f);
     w.addSpectrumRow(row, s);
     EXPECT_EQ(w.rowIndex(), 39);
+    EXPECT_EQ(w.rowsAdded(), 1u);
     const uint8_t* r = w.row(w.ringRowForLine(0));
     EXPECT_EQ(r[0], 80);
     EXPECT_EQ(r[1023], 80);
-    EXPECT_EQ(r[1024], kPaletteBlack);  // beyond the last bin: untouched
-    EXPECT_EQ(r[1099], kPaletteBlack);
     EXPECT_EQ(r[279], kPaletteRed);  // the 1500 Hz marker
     EXPECT_EQ(r[278], 80);
     EXPECT_DOUBLE_EQ(w.history().level(10), (20.0 * 2.0 - 90.0) / 8);  // one row of eight
@@ -162,18 +164,61 @@ TEST(WaterfallModel, RowsMarkersAndWideViews) {
     EXPECT_EQ(w.row(w.ringRowForLine(0))[5], 130);
     EXPECT_EQ(w.row(w.ringRowForLine(1))[5], 80);
     EXPECT_EQ(w.row(w.ringRowForLine(2))[5], kPaletteBlack);
+}
 
-    // A resize rebuilds the surface black with the row index at 0; the history stays.
-    EXPECT_TRUE(w.ensureSurface(300, 60));
-    EXPECT_EQ(w.rowIndex(), 0);
-    EXPECT_EQ(w.row(0)[5], kPaletteBlack);
+TEST(WaterfallModel, ResizingKeepsTheNewestRows) {
+    WaterfallModel w;
+    w.ensureRows(25);  // five rows
+    SpectrumRow row;
+    for (float v : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f}) {  // the ring wraps once
+        row.fill(v);
+        w.addSpectrumRow(row, {});
+    }
+    const double level = w.history().level(7);
+    // Fewer rows: the newest three stay, newest on top.
+    EXPECT_TRUE(w.ensureRows(23));
+    EXPECT_EQ(w.rows(), 3);
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[7], paletteIndexForOutput(6.0f));
+    EXPECT_EQ(w.row(w.ringRowForLine(1))[7], paletteIndexForOutput(5.0f));
+    EXPECT_EQ(w.row(w.ringRowForLine(2))[7], paletteIndexForOutput(4.0f));
+    // More rows: the three are still there and the rest is black.
+    EXPECT_TRUE(w.ensureRows(30));
+    EXPECT_EQ(w.rows(), 10);
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[7], paletteIndexForOutput(6.0f));
+    EXPECT_EQ(w.row(w.ringRowForLine(2))[7], paletteIndexForOutput(4.0f));
+    EXPECT_EQ(w.row(w.ringRowForLine(3))[7], kPaletteBlack);
+    EXPECT_EQ(w.row(w.ringRowForLine(9))[1023], kPaletteBlack);
+    // A new row goes on top of them; the history is untouched by the resizes.
+    EXPECT_DOUBLE_EQ(w.history().level(7), level);
+    row.fill(7.0f);
+    w.addSpectrumRow(row, {});
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[7], paletteIndexForOutput(7.0f));
+    EXPECT_EQ(w.row(w.ringRowForLine(1))[7], paletteIndexForOutput(6.0f));
+    // Too low for any row: nothing to draw, but the history still fills.
+    EXPECT_TRUE(w.ensureRows(12));
+    EXPECT_EQ(w.rows(), 0);
+    w.addSpectrumRow(row, {});
+    EXPECT_NE(w.history().level(7), level);
+}
+
+TEST(WaterfallModel, LastRowIsTheNewestAnalysedRow) {
+    WaterfallModel w;
+    w.ensureRows(40);
+    SpectrumRow first{};
+    first[100] = 3.0f;
+    w.addSpectrumRow(first, {});
+    EXPECT_EQ(w.lastRow()[100], 3.0f);
+    SpectrumRow second{};
+    second[400] = 2.5f;
+    w.addSpectrumRow(second, {});
+    EXPECT_EQ(w.lastRow()[400], 2.5f);
+    EXPECT_EQ(w.lastRow()[100], 0.0f);
 }
 
 TEST(WaterfallModel, SeparatorRowLeavesTheHistoryAlone) {
     WaterfallModel w;
-    w.ensureSurface(100, 30);
+    w.ensureRows(30);
     WaterfallSettings s;
-    s.freqMode = kFreqModeLowerSideband;
     SpectrumRow row;
     row.fill(1.0f);
     w.addSpectrumRow(row, s);
@@ -189,20 +234,42 @@ TEST(WaterfallModel, SeparatorRowLeavesTheHistoryAlone) {
     EXPECT_EQ(w.history().level(40), before);
     EXPECT_EQ(w.history().writePosition(), writePosition);
     const uint8_t* r = w.row(w.ringRowForLine(0));
+    EXPECT_EQ(r[0], kPaletteGreen);
     EXPECT_EQ(r[1], kPaletteBlack);
     EXPECT_EQ(r[2], kPaletteGreen);
-    EXPECT_EQ(r[99], kPaletteBlack);
-    EXPECT_EQ(r[0], kPaletteBlack);  // bin 0 would sit at x = 100, outside the row
-    EXPECT_EQ(w.row(w.ringRowForLine(1))[0], kPaletteBlack);
+    EXPECT_EQ(r[1023], kPaletteBlack);
     EXPECT_EQ(w.row(w.ringRowForLine(1))[2], 30);
 
     // Nothing collected and no separator: no row.
     EXPECT_FALSE(w.takeNewRow(collector, analyser, SpectrumWindow::Hann, s));
 }
 
+TEST(WaterfallModel, SeparatorIsNotLostWhenASpectrumRowComesFirst) {
+    WaterfallModel w;
+    w.ensureRows(30);
+    SpectrumRow row;
+    row.fill(1.0f);
+    w.addSpectrumRow(row, {});
+    const int writePosition = w.history().writePosition();
+    w.requestSeparator();
+    // The first row after the transmission arrives before any repaint drew the separator.
+    row.fill(3.0f);
+    w.addSpectrumRow(row, {});
+    EXPECT_FALSE(w.separatorPending());
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[2], kPaletteGreen);
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[3], kPaletteBlack);
+    EXPECT_EQ(w.row(w.ringRowForLine(1))[2], 30);
+    // Exactly one separator: the next row is a spectrum row again.
+    w.addSpectrumRow(row, {});
+    EXPECT_EQ(w.row(w.ringRowForLine(0))[2], 130);
+    EXPECT_EQ(w.row(w.ringRowForLine(1))[3], kPaletteBlack);
+    EXPECT_EQ(w.history().writePosition(),
+              (writePosition + kSpectrumBins) % (kHistoryRows * kSpectrumBins));
+}
+
 TEST(WaterfallModel, TakesTheCollectedBlockAndReleasesTheCollector) {
     WaterfallModel w;
-    w.ensureSurface(1024, 40);
+    w.ensureRows(40);
     SpectrumCollector collector;
     SpectrumAnalyser analyser;
     std::vector<int16_t> tone(kSpectrumBlockSize);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 
 #include "app/StationClock.h"
 #include "app/ui/CKbdBufferView.h"
@@ -216,9 +217,14 @@ class MainFrameTest : public QObject {
         view->repaint();  // the view takes the station's state while painting
         const int x = 300;
         QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(x, view->height() / 2));
-        const double expected = x * s.receiveChain().sampleRate() / 2048;
+        const double expected = view->scale().xToFrequency(x);  // the view's zoom decides
         QCOMPARE(s.receiveFrequency(), static_cast<double>(static_cast<float>(expected)));
         QCOMPARE(s.transmitFrequency(), expected);
+        // The signal search keeps to the bins the waterfall shows.
+        QCOMPARE(s.multichannel().viewWidth(), view->visibleBins());
+        view->setZoom(tarnvel::display::WaterfallZoom::OnePixelPerBin);
+        QCOMPARE(s.multichannel().viewWidth(), std::min(view->width(), 1024));
+        view->setZoom(tarnvel::display::WaterfallZoom::FitToWidth);
         const int before = s.multichannel().countInUse();
         QTest::mousePress(view, Qt::RightButton, {}, QPoint(500, view->height() / 2));
         QCOMPARE(s.multichannel().countInUse(), before + 1);

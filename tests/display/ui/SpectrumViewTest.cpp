@@ -53,7 +53,7 @@ class SpectrumViewTest : public QObject {
         view_->resize(kWidth, kHeight);
         view_->show();
         QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
-        model_.ensureSurface(kWidth, kHeight);
+        model_.ensureRows(kHeight);
         for (int i = 0; i < kHistoryRows; ++i) model_.addSpectrumRow(signalRow(), settings());
         actions_.clear();
         connect(view_.get(), &CSpectrumView::tuningAction, this,
@@ -143,6 +143,27 @@ class SpectrumViewTest : public QObject {
         const Colour bright = palette[paletteIndexForOutput(signalRow()[186])];
         QCOMPARE(QColor(shot.pixel(186, top + 2)),
                  QColor(redOf(bright), greenOf(bright), blueOf(bright)));
+    }
+
+    // The trace along the bottom rises at the signal of the newest row, and moves with it.
+    void traceShowsTheNewestRow() {
+        const auto traceHeight = [](const QImage& shot, int x) {
+            int height = 0;
+            for (int y = kHeight - 1; y > kHeight - 70; --y)
+                if (qRed(shot.pixel(x, y)) > 100 && qBlue(shot.pixel(x, y)) < 60)
+                    height = kHeight - 1 - y;
+            return height;
+        };
+        QImage shot = view_->grab().toImage();
+        QVERIFY2(traceHeight(shot, 186) > 20, "no peak at the signal");
+        QVERIFY(traceHeight(shot, 600) < 20);
+        SpectrumRow moved{};
+        moved[400] = 2.5f;
+        moved[399] = moved[401] = 2.0f;
+        model_.addSpectrumRow(moved, settings());
+        shot = view_->grab().toImage();
+        QVERIFY2(traceHeight(shot, 400) > 20, "the trace did not follow the newest row");
+        QVERIFY(traceHeight(shot, 186) < 20);
     }
 
     void scaleLabelsAndCursorAreDrawn() {
