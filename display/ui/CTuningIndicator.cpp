@@ -34,7 +34,7 @@ void CTuningIndicator::setPhaseScope(PhaseScope* scope) {
     update();
 }
 
-void CTuningIndicator::setMode(int mode) {
+void CTuningIndicator::setMode(modem::Mode mode) {
     mode_ = mode;
     update();
 }

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include "modem/Mode.h"
 #include "display/PhaseScope.h"
 
 namespace tarnvel::display {
@@ -23,7 +24,7 @@ class CTuningIndicator : public QWidget {
     // radius for the points that follow.
     void setPhaseScope(PhaseScope* scope);
     // The operating mode: it decides the colour of each phase line.
-    void setMode(int mode);
+    void setMode(modem::Mode mode);
     // One measurement: the S/N in dB and the noise figure (noise + 40), both whole numbers.
     void setLevels(int signalToNoiseDb, int noiseFigure);
     // New phase points arrived.
@@ -48,7 +49,7 @@ class CTuningIndicator : public QWidget {
     void drawMeter(QPainter& p);
 
     PhaseScope* scope_ = nullptr;
-    int mode_ = 0;
+    modem::Mode mode_ = modem::Mode::Bpsk31;
     int signalToNoise_ = 0;
     int noiseFigure_ = 0;
 };

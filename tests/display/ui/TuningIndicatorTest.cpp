@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "display/ModeNumbers.h"
+#include "modem/Mode.h"
 #include "display/ui/CTuningIndicator.h"
 
 using namespace tarnvel::display;
@@ -65,7 +65,7 @@ class TuningIndicatorTest : public QObject {
         const QRect circle = bar_->circleRect();
         QCOMPARE(scope_.radius(), circle.height() / 2 - 1);
         for (int i = 0; i < kPhaseScopePoints; ++i) scope_.showPhase(0, 0, 800);  // straight up
-        bar_->setMode(kModeBpsk31);
+        bar_->setMode(tarnvel::modem::Mode::Bpsk31);
         const QPoint up = circle.center() - QPoint(0, scope_.radius() / 2);
         QCOMPARE(at(bar_->grab().toImage(), up.x(), up.y()), QColor(0, 255, 0));
         // FSK wants its tone on the horizontal axis: the same line is wrong there.
