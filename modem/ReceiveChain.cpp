@@ -10,7 +10,6 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
     qpsk_.sink = &sink_;
-    switch_.frontEnd = &psk_;
     restoreMode(savedMode);
     psk_.attachDecoder(&switch_);
     psk_.setSampleRate(sampleRate_);
