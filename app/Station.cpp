@@ -14,8 +14,6 @@ namespace {
 
 // Marks a retune made with Shift held in the receive text.
 constexpr const char* kTuningSeparator = "\r\n...";
-// Shown when a running stream stops on its own (server gone, device unplugged).
-constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
 // Sound events handled in one go, so that a card that answers every played buffer at once
 // (loopback) cannot keep the station from its timer.
 constexpr int kEventsPerBatch = 256;
@@ -201,7 +199,7 @@ void Station::goTransmit() {
     const audio::SoundResult opened = card_.openOutput();
     if (!opened.ok() || !card_.outputOpen()) {
         transmitter_.stopTransmission();
-        reportSoundFailure("Cannot open the sound card output", opened);
+        reportSoundFailure(kCannotOpenOutputMessage, opened);
         const bool open = imd_.measuring() ? card_.inputOpen() : openInput();
         changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
         if (!open) reportSoundCardUnavailable();
@@ -214,7 +212,7 @@ void Station::goTransmit() {
     clock_.sleepFor(kPttKeyPauseMs);
     outputWatchdog_ = kOutputWatchdogTicks;
     const audio::SoundResult primed = primeOutput();
-    if (!primed.ok()) abandonTransmit("Cannot play on the sound card", primed);
+    if (!primed.ok()) abandonTransmit(kCannotPlayMessage, primed);
 }
 
 audio::SoundResult Station::primeOutput() {
@@ -238,7 +236,7 @@ void Station::goReceive() {
         transmitter_.stopTransmission();
         const audio::SoundResult closed = card_.closeOutput();
         outputWatchdog_ = 0;
-        if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+        if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
         if (!imd_.measuring()) openInput();
         // The state changes before the line end so that the echo colour ends with the text.
         changeState(card_.inputOpen() ? OperatingState::Receiving : OperatingState::Stopped);
@@ -267,7 +265,7 @@ void Station::soundOff() {
     card_.stopInput();
     transmitter_.stopTransmission();
     const audio::SoundResult closed = card_.closeOutput();
-    if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+    if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
     clock_.sleepFor(kPttReleasePauseMs);
     host_.setPtt(false);
     outputWatchdog_ = 0;
@@ -514,7 +512,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     const audio::SoundResult failure{event.error, audio::soundErrorText(event.error)};
     if (event.direction == audio::SoundDirection::Output) {
         if (state_ == OperatingState::Transmitting) {
-            abandonTransmit(kSoundCardStoppedMessage + std::string("output"), failure);
+            abandonTransmit(std::string(kSoundCardStoppedMessage) + kOutputStreamName, failure);
         } else {
             card_.closeOutput();
         }
@@ -523,7 +521,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     card_.stopInput();
     if (state_ == OperatingState::Receiving) {
         changeState(OperatingState::Stopped);
-        reportSoundFailure(kSoundCardStoppedMessage + std::string("input"), failure);
+        reportSoundFailure(std::string(kSoundCardStoppedMessage) + kInputStreamName, failure);
     }
 }
 
@@ -581,7 +579,7 @@ void Station::onOutputBufferDone(int buffer) {
     if (transmitter_.fillOutputBuffer(buffer, samples.data(), samples.size())) {
         const audio::SoundResult played = card_.playBuffer(buffer);
         if (!played.ok()) {
-            abandonTransmit("Cannot play on the sound card", played);
+            abandonTransmit(kCannotPlayMessage, played);
             return;
         }
     }
@@ -624,7 +622,7 @@ void Station::onTimerTick() {
         audio::SoundResult reopened = card_.openOutput();
         if (reopened.ok()) reopened = primeOutput();
         if (!reopened.ok()) {
-            abandonTransmit("Cannot open the sound card output", reopened);
+            abandonTransmit(kCannotOpenOutputMessage, reopened);
         } else {
             outputWatchdog_ = kOutputWatchdogTicks;
             ++watchdogReopens_;
