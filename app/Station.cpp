@@ -309,7 +309,8 @@ bool Station::setFrequency(double hz, int which, bool addSeparator) {
     }
     if ((which & kSetReceive) != 0) {
         chain_.setReceiveFrequency(hz, /*operatorRetune=*/true);
-        if (addSeparator && !receiveText_.text().empty()) chain_.pendingText() += kTuningSeparator;
+        if (addSeparator && !receiveText_.text().empty())
+            chain_.appendPendingText(kTuningSeparator);
     }
     host_.frequencyChanged();
     return true;
@@ -350,7 +351,7 @@ void Station::jumpToChannel(int slot) {
 
 bool Station::startReplay() {
     if (!history_ || !history_->startReplay()) return false;
-    chain_.pendingText() += audio::kReplayStartText;
+    chain_.appendPendingText(audio::kReplayStartText);
     return true;
 }
 
@@ -394,11 +395,11 @@ void Station::clearTransmitWindow() {
 }
 
 void Station::flushReceivedText() {
-    std::string& pending = chain_.pendingText();
+    const std::string& pending = chain_.pendingText();
     if (pending.empty() || host_.receiveWindowHasFocus()) return;
     chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     if (chain_.textPasses(state_ == OperatingState::Transmitting)) showReceived(pending);
-    pending.clear();
+    chain_.clearPendingText();
 }
 
 void Station::showReceived(std::string_view text) {

@@ -217,7 +217,7 @@ class Station final : private modem::TransmitHost {
     bool nextTransmitCharacter(uint8_t& ch) override;
     bool isTuning() const override { return tuning_; }
     bool isImdMeasuring() const override { return imd_.measuring(); }
-    void echo(char ch) override { chain_.pendingText().push_back(ch); }
+    void echo(char ch) override { chain_.appendPendingText(std::string_view(&ch, 1)); }
     void announce(std::string_view text) override;
     void clearTransmitWindow() override;
     void transmissionOver() override { transmissionOver_ = true; }

@@ -66,7 +66,7 @@ struct ReceivePath {
         const bool rowDue = collector.collect(samples, kBlockSamples);
         chain.processReceiveBlock(samples, 2 * kBlockSamples, modem::ReceiveChain::kDemodulate);
         multichannel.processBlock(samples, kBlockSamples);
-        chain.pendingText().clear();
+        chain.clearPendingText();
         if (!rowDue) return;
         analyser.analyseBlock(collector.block(), display::SpectrumWindow::Hann, row);
         history.addRow(row);

@@ -44,7 +44,7 @@ void runChain(benchmark::State& state, Mode mode) {
         if (pos + kBlockSamples > input.size()) pos = 0;
         chain.processReceiveBlock(input.data() + pos, 2 * kBlockSamples, 1);
         pos += kBlockSamples;
-        chain.pendingText().clear();
+        chain.clearPendingText();
     }
     state.SetItemsProcessed(state.iterations() * kBlockSamples);
     state.counters["samples/s"] = benchmark::Counter(

@@ -107,10 +107,11 @@ class ReceiveChain {
     // Retunes the PSK and FSK31 receivers (and the FSK63 receiver in its own modes).
     AfcOutcome afcStep(int snr, double gain = kAfcGain);
 
-    // Decoded characters not yet taken; the caller takes and clears them.
-    std::string& pendingText() { return text_; }
-
+    // Decoded characters not yet shown. The station reads them, shows them and clears them;
+    // its own echoes and markers go in with appendPendingText.
     const std::string& pendingText() const { return text_; }
+    void appendPendingText(std::string_view text) { text_.append(text); }
+    void clearPendingText() { text_.clear(); }
 
     PskReceiver& pskReceiver() { return psk_; }
     const PskReceiver& pskReceiver() const { return psk_; }
