@@ -531,7 +531,7 @@ void Station::onInputBlock(const int16_t* samples, size_t count) {
     if (history_ && history_->replaying()) replayHistory();
     // During a replay the live block reaches the receiver later, through the history.
     if (!history_ || !history_->replaying())
-        chain_.processReceiveBlock(samples, static_cast<unsigned>(count * sizeof(int16_t)),
+        chain_.processReceiveBlock(std::span<const int16_t>(samples, count),
                                    modem::ReceiveChain::kDemodulate);
     if (history_) history_->append(std::span<const int16_t>(samples, count));
     if (settings_.misc.multichannelWindow != 0 && modem::runsMultichannel(mode()))
@@ -548,9 +548,7 @@ void Station::replayHistory() {
             break;
         }
         replaying_ = true;
-        chain_.processReceiveBlock(chunk.data(),
-                                   static_cast<unsigned>(chunk.size() * sizeof(int16_t)),
-                                   modem::ReceiveChain::kDemodulate);
+        chain_.processReceiveBlock(chunk, modem::ReceiveChain::kDemodulate);
         replaying_ = false;
         if (settings_.sound.afc != 0) afcStep(modem::ReceiveChain::kAfcGain);
         history_->finishReplayChunk();

@@ -64,7 +64,8 @@ struct ReceivePath {
 
     void block(const int16_t* samples) {
         const bool rowDue = collector.collect(samples, kBlockSamples);
-        chain.processReceiveBlock(samples, 2 * kBlockSamples, modem::ReceiveChain::kDemodulate);
+        chain.processReceiveBlock(std::span<const int16_t>(samples, kBlockSamples),
+                                  modem::ReceiveChain::kDemodulate);
         multichannel.processBlock(samples, kBlockSamples);
         chain.clearPendingText();
         if (!rowDue) return;
