@@ -145,7 +145,7 @@ void Station::goTransmit() {
     const audio::SoundResult opened = card_.openOutput();
     if (!opened.ok() || !card_.outputOpen()) {
         transmitter_.stopTransmission();
-        reportSoundFailure("Cannot open the sound card output", opened);
+        reportSoundFailure(kCannotOpenOutputMessage, opened);
         const bool open = imd_.measuring() ? card_.inputOpen() : openInput();
         changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
         if (!open) reportSoundCardUnavailable();
@@ -158,7 +158,7 @@ void Station::goTransmit() {
     clock_.sleepFor(kPttKeyPauseMs);
     outputWatchdog_ = kOutputWatchdogTicks;
     const audio::SoundResult primed = primeOutput();
-    if (!primed.ok()) abandonTransmit("Cannot play on the sound card", primed);
+    if (!primed.ok()) abandonTransmit(kCannotPlayMessage, primed);
 }
 
 audio::SoundResult Station::primeOutput() {
@@ -182,7 +182,7 @@ void Station::goReceive() {
         transmitter_.stopTransmission();
         const audio::SoundResult closed = card_.closeOutput();
         outputWatchdog_ = 0;
-        if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+        if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
         if (!imd_.measuring()) openInput();
         // The state changes before the line end so that the echo colour ends with the text.
         changeState(card_.inputOpen() ? OperatingState::Receiving : OperatingState::Stopped);
@@ -211,7 +211,7 @@ void Station::soundOff() {
     card_.stopInput();
     transmitter_.stopTransmission();
     const audio::SoundResult closed = card_.closeOutput();
-    if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+    if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
     clock_.sleepFor(kPttReleasePauseMs);
     host_.setPtt(false);
     outputWatchdog_ = 0;
@@ -258,7 +258,8 @@ bool Station::setFrequency(double hz, int which, bool addSeparator) {
     }
     if ((which & kSetReceive) != 0) {
         chain_.setReceiveFrequency(hz, /*operatorRetune=*/true);
-        if (addSeparator && !receiveText_.text().empty()) chain_.pendingText() += kTuningSeparator;
+        if (addSeparator && !receiveText_.text().empty())
+            chain_.appendPendingText(kTuningSeparator);
     }
     host_.frequencyChanged();
     return true;
@@ -299,7 +300,7 @@ void Station::jumpToChannel(int slot) {
 
 bool Station::startReplay() {
     if (!history_ || !history_->startReplay()) return false;
-    chain_.pendingText() += audio::kReplayStartText;
+    chain_.appendPendingText(audio::kReplayStartText);
     return true;
 }
 
@@ -343,11 +344,11 @@ void Station::clearTransmitWindow() {
 }
 
 void Station::flushReceivedText() {
-    std::string& pending = chain_.pendingText();
+    const std::string& pending = chain_.pendingText();
     if (pending.empty() || host_.receiveWindowHasFocus()) return;
     chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     if (chain_.textPasses(state_ == OperatingState::Transmitting)) showReceived(pending);
-    pending.clear();
+    chain_.clearPendingText();
 }
 
 void Station::showReceived(std::string_view text) {

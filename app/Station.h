@@ -63,12 +63,19 @@ inline constexpr const char* kCannotOpenMessage = "Cannot open ";
 inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
 inline constexpr const char* kTooBigMessage = "Too big value";
 inline constexpr const char* kCannotWriteMessage = "Cannot write ";
+// Sound card failures; the card's own reason follows after ": ".
+inline constexpr const char* kCannotOpenOutputMessage = "Cannot open the sound card output";
+inline constexpr const char* kCannotPlayMessage = "Cannot play on the sound card";
+inline constexpr const char* kNotStoredMessage = "The transmission was not stored";
+// Shown when a running stream stops on its own (server gone, device unplugged), followed by
+// the stream's name.
+inline constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
+inline constexpr const char* kOutputStreamName = "output";
+inline constexpr const char* kInputStreamName = "input";
 inline constexpr const char* kDefaultHistoryFile = "History.wav";
 inline constexpr const char* kReceiveLogDialogTitle = "Open RX Log File";
 inline constexpr const char* kTextFileFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
 inline constexpr const char* kWavFileFilter = "WAV files (*.wav)|*.wav|All files (*.*)|*.*";
-// Shown when a running stream stops on its own (server gone, device unplugged).
-inline constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
 // "®" and a line end: the transmitter returns to receive there.
 inline constexpr const char* kEndOfTransmissionLine = "\xAE\r\n";
 // The band page that the band interface falls back to when it cannot select the current one.
@@ -289,7 +296,7 @@ class Station final : private modem::TransmitHost {
     bool nextTransmitCharacter(uint8_t& ch) override;
     bool isTuning() const override { return tuning_; }
     bool isImdMeasuring() const override { return imd_.measuring(); }
-    void echo(char ch) override { chain_.pendingText().push_back(ch); }
+    void echo(char ch) override { chain_.appendPendingText(std::string_view(&ch, 1)); }
     void announce(std::string_view text) override;
     void transmissionOver() override { transmissionOver_ = true; }
     std::string cwIdText() const override {

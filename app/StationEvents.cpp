@@ -96,7 +96,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     const audio::SoundResult failure{event.error, audio::soundErrorText(event.error)};
     if (event.direction == audio::SoundDirection::Output) {
         if (state_ == OperatingState::Transmitting) {
-            abandonTransmit(kSoundCardStoppedMessage + std::string("output"), failure);
+            abandonTransmit(std::string(kSoundCardStoppedMessage) + kOutputStreamName, failure);
         } else {
             card_.closeOutput();
         }
@@ -105,7 +105,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     card_.stopInput();
     if (state_ == OperatingState::Receiving) {
         changeState(OperatingState::Stopped);
-        reportSoundFailure(kSoundCardStoppedMessage + std::string("input"), failure);
+        reportSoundFailure(std::string(kSoundCardStoppedMessage) + kInputStreamName, failure);
     }
 }
 
@@ -114,7 +114,7 @@ void Station::onInputBlock(const int16_t* samples, size_t count) {
     if (history_ && history_->replaying()) replayHistory();
     // During a replay the live block reaches the receiver later, through the history.
     if (!history_ || !history_->replaying())
-        chain_.processReceiveBlock(samples, static_cast<unsigned>(count * sizeof(int16_t)),
+        chain_.processReceiveBlock(std::span<const int16_t>(samples, count),
                                    modem::ReceiveChain::kDemodulate);
     if (history_) history_->append(std::span<const int16_t>(samples, count));
     if (settings_.misc.multichannelWindow != 0 && modem::runsMultichannel(mode()))
@@ -131,9 +131,7 @@ void Station::replayHistory() {
             break;
         }
         replaying_ = true;
-        chain_.processReceiveBlock(chunk.data(),
-                                   static_cast<unsigned>(chunk.size() * sizeof(int16_t)),
-                                   modem::ReceiveChain::kDemodulate);
+        chain_.processReceiveBlock(chunk, modem::ReceiveChain::kDemodulate);
         replaying_ = false;
         if (settings_.sound.afc != 0) afcStep(modem::ReceiveChain::kAfcGain);
         history_->finishReplayChunk();
@@ -163,7 +161,7 @@ void Station::onOutputBufferDone(int buffer) {
     if (transmitter_.fillOutputBuffer(buffer, samples.data(), samples.size())) {
         const audio::SoundResult played = card_.playBuffer(buffer);
         if (!played.ok()) {
-            abandonTransmit("Cannot play on the sound card", played);
+            abandonTransmit(kCannotPlayMessage, played);
             return;
         }
     }
@@ -206,7 +204,7 @@ void Station::onTimerTick() {
         audio::SoundResult reopened = card_.openOutput();
         if (reopened.ok()) reopened = primeOutput();
         if (!reopened.ok()) {
-            abandonTransmit("Cannot open the sound card output", reopened);
+            abandonTransmit(kCannotOpenOutputMessage, reopened);
         } else {
             outputWatchdog_ = kOutputWatchdogTicks;
             ++watchdogReopens_;

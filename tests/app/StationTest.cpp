@@ -60,6 +60,11 @@ class StuckOutputCard final : public audio::SoundCard {
     bool outputOpen_ = false;
 };
 
+// Puts text in the chain as if its decoders had just written it.
+void replacePendingText(Station& s, std::string_view text) {
+    s.receiveChain().clearPendingText();
+    s.receiveChain().appendPendingText(text);
+}
 
 TEST_F(StationTest, StartsReceivingAndRunsTheTimerEvery300Ms) {
     Station& s = startStation(card);
@@ -94,7 +99,7 @@ TEST_F(StationTest, SquelchOpensAtThresholdAndHangsFourTicks) {
     ASSERT_EQ(s.settings().sound.sqThreshold.value(), 20);
     auto& decoder = s.receiveChain().varicodeDecoder();
     auto feed = [&](const char* text) {
-        s.receiveChain().pendingText() = text;
+        replacePendingText(s, text);
         s.flushReceivedText();
     };
     decoder.quality = 10;
@@ -124,9 +129,9 @@ TEST_F(StationTest, TextWaitsWhileTheReceiveWindowHasTheFocus) {
     Station& s = startStation(card);
     s.settings().sound.squelch = 0;
     host.receiveFocus = true;
-    s.receiveChain().pendingText() = "CQ ";
+    replacePendingText(s, "CQ ");
     s.flushReceivedText();
-    s.receiveChain().pendingText() += "DE";
+    s.receiveChain().appendPendingText("DE");
     s.flushReceivedText();
     EXPECT_EQ(host.shown, "");
     host.receiveFocus = false;
@@ -195,7 +200,7 @@ TEST_F(StationTest, FrequencyNudgesClampAndFollowTheScaleDirection) {
 
     // Shift marks the jump in a receive window that has text.
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "AB";
+    replacePendingText(s, "AB");
     s.flushReceivedText();
     s.nudgeFrequency(+1, 10.0, true);
     s.flushReceivedText();
@@ -270,7 +275,7 @@ TEST_F(StationTest, ReceiveLogThatCannotOpenIsReportedAndSwitchedOff) {
 
     ASSERT_TRUE(s.openReceiveLog(folder.file("RxLog.txt")));
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "599";
+    replacePendingText(s, "599");
     s.flushReceivedText();
     s.goTransmit();
     s.goReceive();
