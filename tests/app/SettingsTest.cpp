@@ -129,8 +129,8 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
     SettingsStore store(path);
     EXPECT_EQ(store.getString("Station", "Call", ""), "SP9XYZ");
     EXPECT_EQ(store.getString("Sound", "LastFq", ""), "1500.25");
-    // A stored identification is kept even though the call sign changed.
-    EXPECT_EQ(store.getString("Station", "CWID", ""), "de  sk");
+    // No identification was written; the one sent is made from the new call when it is used.
+    EXPECT_EQ(store.getString("Station", "CWID", "missing"), "");
 }
 
 TEST(Settings, KeysOfTheGroupsOwnedElsewhere) {

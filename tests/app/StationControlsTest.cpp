@@ -116,10 +116,7 @@ TEST_F(StationControls, BandPagesAreStoredWhenTheDialogClosesAndChooseTheScale) 
     s.setBandPages(pages);
     EXPECT_EQ(s.status().freqMode, 2);
     EXPECT_EQ(s.status().bandIndex, 2);
-    EXPECT_EQ(store->getString("Pages", "Fq2", ""), "7040.500000");
-    // A new station reads them back.
-    Settings& settings = s.settings();
-    (void)settings;
+    // The pages are in the settings file.
     station.reset();
     SettingsStore reread(folder.file("Tarnvel.ini"));
     EXPECT_EQ(reread.getString("Pages", "Fq2", ""), "7040.500000");
