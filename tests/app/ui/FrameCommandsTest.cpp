@@ -1,0 +1,194 @@
+// The main window's commands built from the command table: menus, keys, the status bar's menu,
+// and what the window does when they run (the squelch window, the tuning bar, the spectrum's
+// options, the callbook names).
+
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/StationClock.h"
+#include "app/ui/CKbdBufferView.h"
+#include "app/ui/CMainFrame.h"
+#include "app/ui/CSquelchWindow.h"
+#include "app/ui/CommandBinder.h"
+#include "audio/LoopbackSoundCard.h"
+#include "display/DisplaySettings.h"
+#include "display/ui/CSpectrumView.h"
+#include "display/ui/CTuningIndicator.h"
+#include "display/ui/StationText.h"
+
+using namespace tarnvel::app;
+using tarnvel::modem::Mode;
+
+class FrameCommandsTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir_;
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<tarnvel::audio::LoopbackSoundCard> card_;
+    SteadyStationClock clock_;
+    std::unique_ptr<CMainFrame> frame_;
+
+    Settings& settings() { return frame_->station().settings(); }
+    void click(int pane) { QTest::mouseClick(frame_->pane(pane), Qt::LeftButton); }
+    void chooseMode(Mode mode) { frame_->runCommand(*modeCommand(mode)); }
+    void press(Qt::Key key, Qt::KeyboardModifiers mods) {
+        QTest::keyClick(frame_->transmitView(), key, mods);
+    }
+
+  private Q_SLOTS:
+    void initTestCase() { tarnvel::display::initDisplayResources(); }
+
+    void init() {
+        store_ = std::make_unique<SettingsStore>((dir_.path() + "/Tarnvel.ini").toStdString());
+        store_->writeString("Station", "Call", "SP9TST");
+        card_ = std::make_unique<tarnvel::audio::LoopbackSoundCard>();
+        frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
+                                              StationOptions{dir_.path().toStdString()});
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
+        QVERIFY(frame_->start());
+    }
+
+    void cleanup() {
+        frame_.reset();
+        card_.reset();
+        store_.reset();
+    }
+
+    // Every menu command of the table is an action in its own menu, with a prompt for the
+    // status bar; commands of keys and panes only have none.
+    void everyMenuCommandIsInItsMenuWithAPrompt() {
+        for (const CommandSpec& c : commandTable()) {
+            QAction* a = frame_->action(c.id);
+            if (c.menu == Menu::None) {
+                QVERIFY(a == nullptr);
+                continue;
+            }
+            QVERIFY2(a != nullptr, c.text.data());
+            QMenu* menu = frame_->commands().menu(c.menu);
+            QVERIFY(menu->actions().contains(a));
+            QVERIFY(!a->statusTip().isEmpty());
+            QVERIFY(!a->statusTip().contains(QLatin1Char('\t')));
+            a->showStatusText(frame_.get());
+            QCOMPARE(frame_->statusBar()->currentMessage(), a->statusTip());
+        }
+        QCOMPARE(frame_->action(CommandId::Font)->statusTip(), QStringLiteral("Czcionka..."));
+        // The callbook submenu sits in the options menu.
+        QVERIFY(frame_->commands().menu(Menu::Options)->actions().contains(
+            frame_->commands().menu(Menu::Callbooks)->menuAction()));
+    }
+
+    void callbookItemsShowTheCallbooksNames() {
+        frame_->updateCommands();
+        QCOMPARE(frame_->action(CommandId::Callbook0)->text(), QStringLiteral("QRZ.com"));
+        QCOMPARE(frame_->action(CommandId::Callbook1)->text(), QStringLiteral("HamQTH"));
+        frame_->action(CommandId::Callbook1)->trigger();
+        QCOMPARE(settings().callbook.callbookType.value(), 1);
+        QVERIFY(frame_->action(CommandId::Callbook1)->isChecked());
+        QVERIFY(!frame_->action(CommandId::Callbook0)->isChecked());
+    }
+
+    void theTablesKeysRunTheirCommands() {
+        frame_->transmitView()->setFocus();
+        press(Qt::Key_End, Qt::AltModifier);
+        QCOMPARE(frame_->station().transmitText().text(), std::string("\xAE\r\n"));
+        settings().pages.bandIndex = 2;
+        press(Qt::Key_4, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(settings().port.fourband.value(), 1);
+        QCOMPARE(settings().pages.bandIndex.value(), 4);  // a page the interface reaches
+        press(Qt::Key_4, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(settings().port.fourband.value(), 0);
+        press(Qt::Key_X, Qt::AltModifier);
+        QCOMPARE(frame_->station().state(), OperatingState::Transmitting);
+        QVERIFY(frame_->pane(CMainFrame::kPaneTx)->pressed());
+        // The X went to no window as a character.
+        QCOMPARE(frame_->station().transmitText().text(), std::string("\xAE\r\n"));
+    }
+
+    void statusBarMenuRunsItsCommands() {
+        QMenu menu;
+        frame_->commands().fillPaneMenu(menu, frame_->status());
+        QStringList texts;
+        for (QAction* a : menu.actions())
+            if (!a->isSeparator()) texts << a->text();
+        QCOMPARE(texts, (QStringList{"S&quelch", "&AFC", "S&nap", "Squelch th&reshold...",
+                                     "&Lock TX frequency", "&UTC", "Flashing 'T&X'",
+                                     "Show &frequencies"}));
+        QAction* utc = menu.actions().at(texts.indexOf("&UTC") + 2);  // two separators before
+        QCOMPARE(utc->text(), QStringLiteral("&UTC"));
+        QVERIFY(utc->isCheckable());
+        QCOMPARE(utc->isChecked(), settings().misc.utc != 0);
+        const int before = settings().misc.utc;
+        utc->trigger();
+        QCOMPARE(settings().misc.utc.value(), before != 0 ? 0 : 1);
+        menu.actions().at(texts.indexOf("&Lock TX frequency") + 1)->trigger();
+        QVERIFY(frame_->station().transmitLocked());
+    }
+
+    // An option pane clicked while the squelch window is open refreshes it; it does not close.
+    void optionPanesRefreshTheSquelchWindow() {
+        frame_->runCommand(CommandId::SquelchThreshold);
+        QPointer<CSquelchWindow> window = frame_->squelchWindow();
+        QVERIFY(window);
+        settings().sound.sqThreshold = 7;
+        for (const int pane : {CMainFrame::kPaneSq, CMainFrame::kPaneAfc, CMainFrame::kPaneSnap}) {
+            click(pane);
+            QVERIFY(window);
+            QCOMPARE(frame_->squelchWindow(), window.data());
+            QVERIFY(window->isVisible());
+        }
+        QCOMPARE(window->slider()->value(), 7);
+    }
+
+    // A mode change points the open window at the new decoder; PACTOR has no squelch.
+    void modeChangesKeepTheSquelchWindowExceptPactor() {
+        frame_->runCommand(CommandId::SquelchThreshold);
+        QPointer<CSquelchWindow> window = frame_->squelchWindow();
+        chooseMode(Mode::Bpsk63);
+        QCOMPARE(frame_->station().mode(), Mode::Bpsk63);
+        QVERIFY(window);
+        QCOMPARE(frame_->squelchWindow(), window.data());
+        click(CMainFrame::kPaneMode);  // on to PACTOR
+        QCOMPARE(frame_->station().mode(), Mode::Pactor);
+        QTRY_VERIFY(!window);
+        QVERIFY(frame_->squelchWindow() == nullptr);
+    }
+
+    void tuningBarFollowsItsOption() {
+        QDockWidget* dock = qobject_cast<QDockWidget*>(frame_->tuningIndicator()->parentWidget());
+        QVERIFY(dock);
+        QVERIFY(!dock->isVisible());
+        frame_->action(CommandId::OldPhaseScope)->trigger();
+        QCOMPARE(settings().misc.oldPhaseScope.value(), 1);
+        QVERIFY(dock->isVisible());
+        QVERIFY(frame_->action(CommandId::OldPhaseScope)->isChecked());
+        frame_->action(CommandId::OldPhaseScope)->trigger();
+        QVERIFY(!dock->isVisible());
+    }
+
+    void spectrumOptionsReachTheView() {
+        auto* view = frame_->spectrumView();
+        const bool narrow = view->inputs().display.narrowSpectrum;
+        frame_->action(CommandId::NarrowSpectrum)->trigger();
+        QCOMPARE(view->inputs().display.narrowSpectrum, !narrow);
+        QCOMPARE(settings().misc.narrowSpectrum.value() != 0, !narrow);
+        QCOMPARE(view->zoom(), tarnvel::display::WaterfallZoom::FitToWidth);
+        frame_->action(CommandId::WaterfallFitWidth)->trigger();
+        QCOMPARE(view->zoom(), tarnvel::display::WaterfallZoom::OnePixelPerBin);
+        QVERIFY(!frame_->action(CommandId::WaterfallFitWidth)->isChecked());
+        // The signal search follows the bins shown.
+        QCOMPARE(frame_->station().multichannel().viewWidth(), view->visibleBins());
+        frame_.reset();
+        QCOMPARE(store_->getInt("View", tarnvel::display::kWaterfallZoomKey, -1),
+                 tarnvel::display::waterfallZoomSetting(
+                     tarnvel::display::WaterfallZoom::OnePixelPerBin));
+    }
+};
+
+QTEST_MAIN(FrameCommandsTest)
+#include "FrameCommandsTest.moc"
