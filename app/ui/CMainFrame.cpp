@@ -12,6 +12,7 @@
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CRxView.h"
 #include "app/ui/CommandBinder.h"
+#include "app/ui/FrameAppearance.h"
 #include "app/ui/FrameLayout.h"
 #include "app/ui/FrameSpectrum.h"
 #include "app/ui/FramePlacement.h"
@@ -24,15 +25,6 @@
 #include "display/ui/CTuningIndicator.h"
 
 namespace tarnvel::app {
-
-namespace {
-
-QColor toQColor(int32_t bbggrr) {
-    const auto c = static_cast<display::Colour>(bbggrr);
-    return QColor(display::redOf(c), display::greenOf(c), display::blueOf(c));
-}
-
-}  // namespace
 
 CMainFrame::CMainFrame(SettingsStore& store, audio::SoundCard& card, StationClock& clock,
                        StationOptions options, QWidget* parent)
@@ -126,10 +118,8 @@ void CMainFrame::buildViews() {
     spectrum_ = spectrumArea_->build(outer);
     layout_->attach(FrameLayout::Views{rx_, listArea_, tx_, spectrum_});
     setCentralWidget(outer);
-
-    rx_->setColours(toQColor(settings_.font.rxFontColorT), toQColor(settings_.font.txFontColor),
-                    toQColor(settings_.font.rxBgColor));
-    tx_->setColours(toQColor(settings_.font.txFontColor), toQColor(settings_.font.txBgColor));
+    appearance_ = new FrameAppearance(*station_, store_, this, rx_, tx_);
+    appearance_->apply();
 }
 
 void CMainFrame::connectViews() {
@@ -193,10 +183,10 @@ StationStatus CMainFrame::status() const {
 // The station applies its own rules (a disabled menu item never gets here; a key or a macro
 // may, and the station refuses what is not allowed).
 void CMainFrame::runCommand(CommandId id) {
-    if (commandSpec(id).target == CommandTarget::Window)
-        windowCommands_->run(id);
-    else
+    if (commandSpec(id).target == CommandTarget::Station)
         bridge_->run(id);
+    else if (!appearance_->run(id))
+        windowCommands_->run(id);
     afterCommand();
     // An option the squelch window shows changed: it shows it at once.
     if (id == CommandId::Squelch || id == CommandId::Afc || id == CommandId::Snap)

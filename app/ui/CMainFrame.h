@@ -34,6 +34,7 @@ class CRxView;
 class CKbdBufferView;
 class CSquelchWindow;
 class CommandBinder;
+class FrameAppearance;
 class FrameLayout;
 class FrameSpectrum;
 class WindowCommands;
@@ -138,6 +139,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     FrameStatusBar* statusBar_ = nullptr;
     CommandBinder* binder_ = nullptr;
     WindowCommands* windowCommands_ = nullptr;
+    FrameAppearance* appearance_ = nullptr;
     std::unique_ptr<StationBridge> bridge_;
 
     QTimer timer_;

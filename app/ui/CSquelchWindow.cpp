@@ -1,5 +1,7 @@
 #include "app/ui/CSquelchWindow.h"
 
+#include "display/ui/DialogButtons.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -44,6 +46,7 @@ CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
     connect(slider_, &QSlider::valueChanged, this, [this](int v) { threshold_ = v; });
     connect(&timer_, &QTimer::timeout, this, &CSquelchWindow::refresh);
     timer_.start(kRefreshMs);
+    display::fitTitle(this);
 }
 
 QPoint CSquelchWindow::firstPosition() const {

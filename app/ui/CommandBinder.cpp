@@ -25,6 +25,12 @@ QString promptFor(const QString& text) {
 
 }  // namespace
 
+QString commandQTitle(CommandId id) {
+    QString title = promptFor(commandQText(commandSpec(id).text));
+    while (title.endsWith(QLatin1Char('.'))) title.chop(1);
+    return title;
+}
+
 CommandBinder::CommandBinder(QObject* parent) : QObject(parent) {
     bindKeys();
 }

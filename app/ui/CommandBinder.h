@@ -58,5 +58,7 @@ class CommandBinder : public QObject {
 
 // A UTF-8 text of the table as Qt shows it.
 QString commandQText(std::string_view utf8);
+// A command's text as the title of its dialog: no accelerator mark, key hint or dots.
+QString commandQTitle(CommandId id);
 
 }  // namespace tarnvel::app

@@ -2,7 +2,9 @@
 // and what the window does when they run (the squelch window, the tuning bar, the spectrum's
 // options, the callbook names).
 
+#include <QColorDialog>
 #include <QDockWidget>
+#include <QFontDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
@@ -12,9 +14,11 @@
 
 #include "app/StationClock.h"
 #include "app/ui/CKbdBufferView.h"
+#include "app/ui/CRxView.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CSquelchWindow.h"
 #include "app/ui/CommandBinder.h"
+#include "app/ui/FrameAppearance.h"
 #include "audio/LoopbackSoundCard.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CSpectrumView.h"
@@ -40,10 +44,28 @@ class FrameCommandsTest : public QObject {
         QTest::keyClick(frame_->transmitView(), key, mods);
     }
 
+    // Runs a command whose dialog `answer` fills in and accepts (or rejects).
+    template <typename Dialog, typename Answer>
+    void runAnswering(CommandId id, Answer answer) {
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
+                answer(*dialog);
+        });
+        answerer.start(20);
+        frame_->runCommand(id);
+    }
+    void restart() {
+        frame_.reset();
+        frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
+                                              StationOptions{dir_.path().toStdString()});
+    }
+
   private Q_SLOTS:
     void initTestCase() { tarnvel::display::initDisplayResources(); }
 
     void init() {
+        QFile::remove(dir_.path() + "/Tarnvel.ini");  // every case starts from a first start
         store_ = std::make_unique<SettingsStore>((dir_.path() + "/Tarnvel.ini").toStdString());
         store_->writeString("Station", "Call", "SP9TST");
         card_ = std::make_unique<tarnvel::audio::LoopbackSoundCard>();
@@ -187,6 +209,70 @@ class FrameCommandsTest : public QObject {
         QCOMPARE(store_->getInt("View", tarnvel::display::kWaterfallZoomKey, -1),
                  tarnvel::display::waterfallZoomSetting(
                      tarnvel::display::WaterfallZoom::OnePixelPerBin));
+    }
+
+    void fontCommandStoresTheFontAndTheWindowsTakeIt() {
+        QFont wanted(QStringLiteral("DejaVu Sans Mono"));
+        wanted.setPixelSize(19);
+        wanted.setItalic(true);
+        wanted.setWeight(QFont::Bold);
+        runAnswering<QFontDialog>(CommandId::Font, [&](QFontDialog& d) {
+            QVERIFY(d.windowTitle() == QStringLiteral("Czcionka"));
+            d.setCurrentFont(wanted);
+            d.accept();
+        });
+        const QFont shown = frame_->receiveView()->font();
+        QCOMPARE(QString::fromStdString(store_->getString("Font", "FaceName", "")), shown.family());
+        QCOMPARE(store_->getInt("Font", "Height", 0), -shown.pixelSize());
+        QVERIFY(shown.pixelSize() > 0);
+        QCOMPARE(store_->getInt("Font", "Italic", 0), 1);
+        QCOMPARE(store_->getInt("Font", "Weight", 0), 700);
+        QCOMPARE(frame_->transmitView()->font(), shown);
+        QVERIFY(shown.italic());
+    }
+
+    void theSavedFontIsReadAtStart() {
+        store_->writeString("Font", "FaceName", "DejaVu Sans Mono");
+        store_->writeInt("Font", "Height", -21);
+        store_->writeInt("Font", "Weight", 700);
+        store_->writeInt("Font", "Underline", 1);
+        restart();
+        for (QWidget* view : {static_cast<QWidget*>(frame_->receiveView()),
+                              static_cast<QWidget*>(frame_->transmitView())}) {
+            const QFont f = view->font();
+            QCOMPARE(f.family(), QStringLiteral("DejaVu Sans Mono"));
+            QCOMPARE(f.pixelSize(), 21);
+            QCOMPARE(f.weight(), QFont::Bold);
+            QVERIFY(f.underline());
+            QVERIFY(!f.italic());
+        }
+    }
+
+    void colourCommandsStoreTheirColourAndRepaint() {
+        const QColor chosen(0x12, 0x34, 0x56);
+        runAnswering<QColorDialog>(CommandId::ReceiveBackground, [&](QColorDialog& d) {
+            d.setCurrentColor(chosen);
+            d.accept();
+        });
+        QCOMPARE(settings().font.rxBgColor.value(), 0x563412);
+        QCOMPARE(frame_->receiveView()->palette().color(QPalette::Base), chosen);
+        runAnswering<QColorDialog>(CommandId::TransmitTextColour, [&](QColorDialog& d) {
+            d.setCurrentColor(QColor(0xFF, 0, 0));
+            d.accept();
+        });
+        QCOMPARE(settings().font.txFontColor.value(), 0x0000FF);
+        const int32_t before = settings().font.mcBgColorInactive;
+        runAnswering<QColorDialog>(CommandId::MultichannelInactiveBackground, [&](QColorDialog& d) {
+            QCOMPARE(d.currentColor(), colourFromStored(before));
+            d.setCurrentColor(chosen);
+            d.reject();
+        });
+        QCOMPARE(settings().font.mcBgColorInactive.value(), before);
+        runAnswering<QColorDialog>(CommandId::MultichannelInactiveBackground, [&](QColorDialog& d) {
+            d.setCurrentColor(chosen);
+            d.accept();
+        });
+        QCOMPARE(settings().font.mcBgColorInactive.value(), 0x563412);
     }
 };
 
