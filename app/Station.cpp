@@ -14,8 +14,6 @@ namespace {
 
 // Marks a retune made with Shift held in the receive text.
 constexpr const char* kTuningSeparator = "\r\n...";
-// Shown when a running stream stops on its own (server gone, device unplugged).
-constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
 // Sound events handled in one go, so that a card that answers every played buffer at once
 // (loopback) cannot keep the station from its timer.
 constexpr int kEventsPerBatch = 256;
@@ -201,7 +199,7 @@ void Station::goTransmit() {
     const audio::SoundResult opened = card_.openOutput();
     if (!opened.ok() || !card_.outputOpen()) {
         transmitter_.stopTransmission();
-        reportSoundFailure("Cannot open the sound card output", opened);
+        reportSoundFailure(kCannotOpenOutputMessage, opened);
         const bool open = imd_.measuring() ? card_.inputOpen() : openInput();
         changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
         if (!open) reportSoundCardUnavailable();
@@ -214,7 +212,7 @@ void Station::goTransmit() {
     clock_.sleepFor(kPttKeyPauseMs);
     outputWatchdog_ = kOutputWatchdogTicks;
     const audio::SoundResult primed = primeOutput();
-    if (!primed.ok()) abandonTransmit("Cannot play on the sound card", primed);
+    if (!primed.ok()) abandonTransmit(kCannotPlayMessage, primed);
 }
 
 audio::SoundResult Station::primeOutput() {
@@ -238,7 +236,7 @@ void Station::goReceive() {
         transmitter_.stopTransmission();
         const audio::SoundResult closed = card_.closeOutput();
         outputWatchdog_ = 0;
-        if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+        if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
         if (!imd_.measuring()) openInput();
         // The state changes before the line end so that the echo colour ends with the text.
         changeState(card_.inputOpen() ? OperatingState::Receiving : OperatingState::Stopped);
@@ -267,7 +265,7 @@ void Station::soundOff() {
     card_.stopInput();
     transmitter_.stopTransmission();
     const audio::SoundResult closed = card_.closeOutput();
-    if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+    if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
     clock_.sleepFor(kPttReleasePauseMs);
     host_.setPtt(false);
     outputWatchdog_ = 0;
@@ -311,7 +309,8 @@ bool Station::setFrequency(double hz, int which, bool addSeparator) {
     }
     if ((which & kSetReceive) != 0) {
         chain_.setReceiveFrequency(hz, /*operatorRetune=*/true);
-        if (addSeparator && !receiveText_.text().empty()) chain_.pendingText() += kTuningSeparator;
+        if (addSeparator && !receiveText_.text().empty())
+            chain_.appendPendingText(kTuningSeparator);
     }
     host_.frequencyChanged();
     return true;
@@ -352,7 +351,7 @@ void Station::jumpToChannel(int slot) {
 
 bool Station::startReplay() {
     if (!history_ || !history_->startReplay()) return false;
-    chain_.pendingText() += audio::kReplayStartText;
+    chain_.appendPendingText(audio::kReplayStartText);
     return true;
 }
 
@@ -396,11 +395,11 @@ void Station::clearTransmitWindow() {
 }
 
 void Station::flushReceivedText() {
-    std::string& pending = chain_.pendingText();
+    const std::string& pending = chain_.pendingText();
     if (pending.empty() || host_.receiveWindowHasFocus()) return;
     chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     if (chain_.textPasses(state_ == OperatingState::Transmitting)) showReceived(pending);
-    pending.clear();
+    chain_.clearPendingText();
 }
 
 void Station::showReceived(std::string_view text) {
@@ -514,7 +513,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     const audio::SoundResult failure{event.error, audio::soundErrorText(event.error)};
     if (event.direction == audio::SoundDirection::Output) {
         if (state_ == OperatingState::Transmitting) {
-            abandonTransmit(kSoundCardStoppedMessage + std::string("output"), failure);
+            abandonTransmit(std::string(kSoundCardStoppedMessage) + kOutputStreamName, failure);
         } else {
             card_.closeOutput();
         }
@@ -523,7 +522,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     card_.stopInput();
     if (state_ == OperatingState::Receiving) {
         changeState(OperatingState::Stopped);
-        reportSoundFailure(kSoundCardStoppedMessage + std::string("input"), failure);
+        reportSoundFailure(std::string(kSoundCardStoppedMessage) + kInputStreamName, failure);
     }
 }
 
@@ -532,7 +531,7 @@ void Station::onInputBlock(const int16_t* samples, size_t count) {
     if (history_ && history_->replaying()) replayHistory();
     // During a replay the live block reaches the receiver later, through the history.
     if (!history_ || !history_->replaying())
-        chain_.processReceiveBlock(samples, static_cast<unsigned>(count * sizeof(int16_t)),
+        chain_.processReceiveBlock(std::span<const int16_t>(samples, count),
                                    modem::ReceiveChain::kDemodulate);
     if (history_) history_->append(std::span<const int16_t>(samples, count));
     if (settings_.misc.multichannelWindow != 0 && modem::runsMultichannel(mode()))
@@ -549,9 +548,7 @@ void Station::replayHistory() {
             break;
         }
         replaying_ = true;
-        chain_.processReceiveBlock(chunk.data(),
-                                   static_cast<unsigned>(chunk.size() * sizeof(int16_t)),
-                                   modem::ReceiveChain::kDemodulate);
+        chain_.processReceiveBlock(chunk, modem::ReceiveChain::kDemodulate);
         replaying_ = false;
         if (settings_.sound.afc != 0) afcStep(modem::ReceiveChain::kAfcGain);
         history_->finishReplayChunk();
@@ -581,7 +578,7 @@ void Station::onOutputBufferDone(int buffer) {
     if (transmitter_.fillOutputBuffer(buffer, samples.data(), samples.size())) {
         const audio::SoundResult played = card_.playBuffer(buffer);
         if (!played.ok()) {
-            abandonTransmit("Cannot play on the sound card", played);
+            abandonTransmit(kCannotPlayMessage, played);
             return;
         }
     }
@@ -624,7 +621,7 @@ void Station::onTimerTick() {
         audio::SoundResult reopened = card_.openOutput();
         if (reopened.ok()) reopened = primeOutput();
         if (!reopened.ok()) {
-            abandonTransmit("Cannot open the sound card output", reopened);
+            abandonTransmit(kCannotOpenOutputMessage, reopened);
         } else {
             outputWatchdog_ = kOutputWatchdogTicks;
             ++watchdogReopens_;

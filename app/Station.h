@@ -56,6 +56,15 @@ inline constexpr const char* kCannotOpenMessage = "Cannot open ";
 inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
 inline constexpr const char* kTooBigMessage = "Too big value";
 inline constexpr const char* kCannotWriteMessage = "Cannot write ";
+// Sound card failures; the card's own reason follows after ": ".
+inline constexpr const char* kCannotOpenOutputMessage = "Cannot open the sound card output";
+inline constexpr const char* kCannotPlayMessage = "Cannot play on the sound card";
+inline constexpr const char* kNotStoredMessage = "The transmission was not stored";
+// Shown when a running stream stops on its own (server gone, device unplugged), followed by
+// the stream's name.
+inline constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
+inline constexpr const char* kOutputStreamName = "output";
+inline constexpr const char* kInputStreamName = "input";
 inline constexpr const char* kDefaultHistoryFile = "History.wav";
 // Nominal rates the sound device dialog accepts.
 inline constexpr int kMinNominalRate = 7000;
@@ -208,7 +217,7 @@ class Station final : private modem::TransmitHost {
     bool nextTransmitCharacter(uint8_t& ch) override;
     bool isTuning() const override { return tuning_; }
     bool isImdMeasuring() const override { return imd_.measuring(); }
-    void echo(char ch) override { chain_.pendingText().push_back(ch); }
+    void echo(char ch) override { chain_.appendPendingText(std::string_view(&ch, 1)); }
     void announce(std::string_view text) override;
     void clearTransmitWindow() override;
     void transmissionOver() override { transmissionOver_ = true; }

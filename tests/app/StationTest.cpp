@@ -58,6 +58,12 @@ class StuckOutputCard final : public audio::SoundCard {
     bool outputOpen_ = false;
 };
 
+// Puts text in the chain as if its decoders had just written it.
+void replacePendingText(Station& s, std::string_view text) {
+    s.receiveChain().clearPendingText();
+    s.receiveChain().appendPendingText(text);
+}
+
 class StationTest : public ::testing::Test {
   protected:
     void SetUp() override { store = std::make_unique<SettingsStore>(folder.file("Tarnvel.ini")); }
@@ -118,7 +124,7 @@ TEST_F(StationTest, SquelchOpensAtThresholdAndHangsFourTicks) {
     ASSERT_EQ(s.settings().sound.sqThreshold.value(), 20);
     auto& decoder = s.receiveChain().varicodeDecoder();
     auto feed = [&](const char* text) {
-        s.receiveChain().pendingText() = text;
+        replacePendingText(s, text);
         s.flushReceivedText();
     };
     decoder.quality = 10;
@@ -148,9 +154,9 @@ TEST_F(StationTest, TextWaitsWhileTheReceiveWindowHasTheFocus) {
     Station& s = startStation(card);
     s.settings().sound.squelch = 0;
     host.receiveFocus = true;
-    s.receiveChain().pendingText() = "CQ ";
+    replacePendingText(s, "CQ ");
     s.flushReceivedText();
-    s.receiveChain().pendingText() += "DE";
+    s.receiveChain().appendPendingText("DE");
     s.flushReceivedText();
     EXPECT_EQ(host.shown, "");
     host.receiveFocus = false;
@@ -219,7 +225,7 @@ TEST_F(StationTest, FrequencyNudgesClampAndFollowTheScaleDirection) {
 
     // Shift marks the jump in a receive window that has text.
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "AB";
+    replacePendingText(s, "AB");
     s.flushReceivedText();
     s.nudgeFrequency(+1, 10.0, true);
     s.flushReceivedText();
@@ -294,7 +300,7 @@ TEST_F(StationTest, ReceiveLogThatCannotOpenIsReportedAndSwitchedOff) {
 
     ASSERT_TRUE(s.openReceiveLog(folder.file("RxLog.txt")));
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "599";
+    replacePendingText(s, "599");
     s.flushReceivedText();
     s.goTransmit();
     s.goReceive();
