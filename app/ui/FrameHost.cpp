@@ -14,6 +14,20 @@ QString stationQText(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString qtFileFilter(std::string_view filter) {
+    const QString text = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
+    if (!text.contains(QLatin1Char('|'))) return text;
+    const QStringList parts = text.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts[i].trimmed();
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt reads the patterns from the parentheses of the name.
+        filters << (name.contains(QLatin1Char('(')) ? name : name + " (" + patterns + ")");
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
 namespace {
 
 QString utf8(std::string_view text) {
@@ -52,12 +66,12 @@ bool FrameHost::askOkCancel(std::string_view text, std::string_view caption) {
     return ask(window_, text, caption, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
 }
 
-// File names are UTF-8 on this desktop; the filter is the dialogs' "Text files (*.txt);;..."
+// File names are UTF-8 on this desktop.
 std::optional<std::string> FrameHost::chooseOpenFile(std::string_view title,
                                                      std::string_view filter,
                                                      std::string_view initial) {
     const QString name =
-        QFileDialog::getOpenFileName(&window_, utf8(title), utf8(initial), utf8(filter));
+        QFileDialog::getOpenFileName(&window_, utf8(title), utf8(initial), qtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }
@@ -67,7 +81,7 @@ std::optional<std::string> FrameHost::chooseSaveFile(std::string_view title,
                                                      std::string_view initial) {
     // The dialog asks before an existing file is chosen: a save may replace it.
     const QString name =
-        QFileDialog::getSaveFileName(&window_, utf8(title), utf8(initial), utf8(filter));
+        QFileDialog::getSaveFileName(&window_, utf8(title), utf8(initial), qtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }

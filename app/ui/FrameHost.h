@@ -33,6 +33,10 @@ class FrameHost : public StationHost {
     SettingsStore& store_;
 };
 
+// A file-dialog filter as the station writes it ("Text files (*.txt)|*.txt|All files|*.*")
+// in Qt's form ("Text files (*.txt);;All files (*.*)"); one already in Qt's form stays.
+QString qtFileFilter(std::string_view filter);
+
 // The station's 8-bit texts as Qt shows them.
 QString stationQText(std::string_view text);
 

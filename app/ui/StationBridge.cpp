@@ -214,12 +214,12 @@ void StationBridge::saveLastSeconds() {
         "Save last " + std::to_string(station.settings().misc.soundHistory) +
         " seconds into WAV file";
     const auto path =
-        host.chooseSaveFile(title, "WAV files (*.wav);;All files (*.*)", kDefaultHistoryFile);
+        host.chooseSaveFile(title, "WAV files (*.wav)|*.wav|All files (*.*)|*.*", kDefaultHistoryFile);
     if (path) station.saveSoundHistory(*copy, *path);
 }
 
 void StationBridge::openReceiveLog() {
-    const auto name = host.chooseSaveFile("Open RX Log File", "Text files (*.txt);;All files (*.*)",
+    const auto name = host.chooseSaveFile("Open RX Log File", "Text files (*.txt)|*.txt|All files (*.*)|*.*",
                                           station.settings().misc.rxLogFile.value());
     if (name) station.openReceiveLog(*name);
 }

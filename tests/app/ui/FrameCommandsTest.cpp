@@ -19,6 +19,7 @@
 #include "app/ui/CSquelchWindow.h"
 #include "app/ui/CommandBinder.h"
 #include "app/ui/FrameAppearance.h"
+#include "app/ui/FrameHost.h"
 #include "audio/LoopbackSoundCard.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CSpectrumView.h"
@@ -209,6 +210,14 @@ class FrameCommandsTest : public QObject {
         QCOMPARE(store_->getInt("View", tarnvel::display::kWaterfallZoomKey, -1),
                  tarnvel::display::waterfallZoomSetting(
                      tarnvel::display::WaterfallZoom::OnePixelPerBin));
+    }
+
+    void stationFileFiltersBecomeQtFilters() {
+        QCOMPARE(qtFileFilter("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
+                 QStringLiteral("Text files (*.txt);;All files (*.*)"));
+        QCOMPARE(qtFileFilter("Logs|*.adi;*.adif"), QStringLiteral("Logs (*.adi *.adif)"));
+        QCOMPARE(qtFileFilter("WAV files (*.wav);;All files (*.*)"),
+                 QStringLiteral("WAV files (*.wav);;All files (*.*)"));
     }
 
     void fontCommandStoresTheFontAndTheWindowsTakeIt() {
