@@ -26,7 +26,7 @@ QString promptFor(const QString& text) {
 }  // namespace
 
 QString commandQTitle(CommandId id) {
-    QString title = promptFor(commandQText(commandSpec(id).text));
+    QString title = promptFor(commandQText(commandText(id, StationStatus{})));
     while (title.endsWith(QLatin1Char('.'))) title.chop(1);
     return title;
 }
@@ -45,7 +45,7 @@ void CommandBinder::buildMenus(QMenuBar* bar) {
         for (const CommandSpec& c : commandTable()) {
             if (c.menu != m.menu) continue;
             if (c.separatorBefore) menu->addSeparator();
-            QAction* a = menu->addAction(commandQText(c.text));
+            QAction* a = menu->addAction(commandQText(commandText(c.id, StationStatus{})));
             a->setCheckable(c.checked != nullptr);
             a->setStatusTip(promptFor(a->text()));
             const CommandId id = c.id;
