@@ -14,6 +14,7 @@
 #include "audio/WavFile.h"
 #include "modem/Transmitter.h"
 #include "tests/app/ScriptedHost.h"
+#include "tests/app/StationFixture.h"
 #include "tests/app/TempFolder.h"
 
 namespace tarnvel::app {
@@ -21,6 +22,7 @@ namespace {
 
 using testing::ScriptedHost;
 using testing::TempFolder;
+using StationTest = testing::StationFixture;
 
 // A sound card whose output swallows every buffer (a driver that never starts playing) and
 // counts how often it was opened.
@@ -63,33 +65,6 @@ void replacePendingText(Station& s, std::string_view text) {
     s.receiveChain().clearPendingText();
     s.receiveChain().appendPendingText(text);
 }
-
-class StationTest : public ::testing::Test {
-  protected:
-    void SetUp() override { store = std::make_unique<SettingsStore>(folder.file("Tarnvel.ini")); }
-
-    // A station with a call sign, started, past its first tick.
-    Station& startStation(audio::SoundCard& card, const std::string& call = "SP9XYZ") {
-        store->writeString("Station", "Call", call);
-        station = std::make_unique<Station>(*store, card, host, clock);
-        station->start();
-        tick();
-        return *station;
-    }
-    void tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(Station::kTimerPeriodMs);
-            station->runDueTicks();
-        }
-    }
-
-    TempFolder folder;
-    std::unique_ptr<SettingsStore> store;
-    ScriptedHost host;
-    ManualStationClock clock;
-    audio::LoopbackSoundCard card;
-    std::unique_ptr<Station> station;
-};
 
 TEST_F(StationTest, StartsReceivingAndRunsTheTimerEvery300Ms) {
     Station& s = startStation(card);
