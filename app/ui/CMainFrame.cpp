@@ -16,9 +16,7 @@
 #include "app/ui/FrameLayout.h"
 #include "app/ui/FrameSpectrum.h"
 #include "app/ui/FramePlacement.h"
-#include "app/ui/StationBridge.h"
 #include "app/ui/WindowCommands.h"
-#include "app/ui/AppDialogs.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CRxListView.h"
 #include "display/ui/CSpectrumView.h"
@@ -26,23 +24,27 @@
 
 namespace tarnvel::app {
 
+namespace {
+
+// The desktop's window colour is the default of every background colour.
+StationOptions withDesktopDefaults(StationOptions options) {
+    options.defaults.windowColour = storedColour(QApplication::palette().color(QPalette::Base));
+    return options;
+}
+
+}  // namespace
+
 CMainFrame::CMainFrame(SettingsStore& store, audio::SoundCard& card, StationClock& clock,
                        StationOptions options, QWidget* parent)
     : QMainWindow(parent),
       FrameHost(*this, store),
       card_(card),
       clock_(clock),
-      station_(std::make_unique<Station>(store, card, *this, clock, std::move(options))),
+      station_(std::make_unique<Station>(store, card, *this, clock,
+                                         withDesktopDefaults(std::move(options)))),
       settings_(station_->settings()) {
     setWindowTitle(QStringLiteral("Tarnvel"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tarnvel.png")));
-    data_.load(store_, settings_);
-    waterfallFit_ = display::waterfallZoomFromSetting(store_.getInt(
-                        section::kView, display::kWaterfallZoomKey,
-                        display::waterfallZoomSetting(display::kDefaultWaterfallZoom))) ==
-                    display::WaterfallZoom::FitToWidth;
-    bridge_ = std::make_unique<StationBridge>(
-        StationBridge{*station_, *this, data_, waterfallFit_});
     buildViews();
     connectViews();
     statusBar_ = new FrameStatusBar(statusBar());
@@ -61,7 +63,6 @@ CMainFrame::~CMainFrame() {
     soundNotifier_.reset();
     station_->receiveChain().attachPhaseScope(nullptr);
     windowCommands_->closeSquelchWindow();
-    saveViewData();
     station_->shutdown();
     // The views hold the station's text models and decoder: they go before the station.
     delete takeCentralWidget();
@@ -114,11 +115,11 @@ void CMainFrame::buildViews() {
     listArea->setFrameShape(QFrame::NoFrame);
     listArea_ = listArea;
     tx_ = new CKbdBufferView(station_->transmitText(), layout_->middle());
-    spectrumArea_ = new FrameSpectrum(*station_, clock_, store_, data_, *this);
+    spectrumArea_ = new FrameSpectrum(*station_, store_, *this);
     spectrum_ = spectrumArea_->build(outer);
     layout_->attach(FrameLayout::Views{rx_, listArea_, tx_, spectrum_});
     setCentralWidget(outer);
-    appearance_ = new FrameAppearance(*station_, store_, this, rx_, tx_);
+    appearance_ = new FrameAppearance(*station_, this, rx_, tx_);
     appearance_->apply();
 }
 
@@ -130,17 +131,16 @@ void CMainFrame::connectViews() {
         tx_->typeText(text);
     });
 
-    list_->setDecoder(&station_->multichannel(), &data_.highlights, [this] { return clock_.now(); });
+    list_->setDecoder(&station_->multichannel(), &station_->displayData().highlights(),
+                      [this] { return clock_.now(); });
     connect(list_, &display::CRxListView::goToChannel, this, &CMainFrame::goToChannel);
-    connect(list_, &display::CRxListView::clearChannel, this, [this](int slot) {
-        station_->multichannel().clearChannel(slot);
-        list_->update();
-    });
+    connect(list_, &display::CRxListView::clearChannel, this,
+            [this](int slot) { station_->clearChannel(slot); });
     connect(list_, &display::CRxListView::clearAllChannels, this,
             [this] { runCommand(CommandId::ClearMultichannel); });
     connect(list_, &display::CRxListView::toggleSquelchWindow, this,
             [this] { runCommand(CommandId::SquelchThreshold); });
-    connect(rx_, &CRxView::cleared, this, [this] { station_->receiveText().clear(); });
+    connect(rx_, &CRxView::cleared, this, [this] { station_->clearReceiveWindow(); });
     connect(rx_, &CRxView::focusChanged, this, [this](bool focus) {
         // Text held back while the window had the focus is shown when it leaves.
         if (!focus) station_->flushReceivedText();
@@ -157,12 +157,11 @@ void CMainFrame::buildCommands() {
             [this](const QPoint& at) { binder_->showPaneMenu(at, status(), this); });
 
     windowCommands_ = new WindowCommands(
-        WindowCommands::Context{this, station_.get(), this, &store_, &card_, &data_, spectrum_},
+        WindowCommands::Context{this, station_.get(), this, &store_, &card_, spectrum_},
         this);
     connect(windowCommands_, &WindowCommands::exitRequested, this, &QWidget::close);
     connect(windowCommands_, &WindowCommands::displayDataChanged, this, [this] {
         spectrumArea_->applyPalette();
-        saveViewData();
         list_->update();
         spectrum_->update();
     });
@@ -177,16 +176,13 @@ CSquelchWindow* CMainFrame::squelchWindow() const {
 }
 
 StationStatus CMainFrame::status() const {
-    return bridge_->status();
+    return station_->status();
 }
 
-// The station applies its own rules (a disabled menu item never gets here; a key or a macro
-// may, and the station refuses what is not allowed).
+// The station runs every command, its own or (through runWindowCommand) the window's, and
+// applies its rules (a disabled menu item never gets here; a key or a macro may).
 void CMainFrame::runCommand(CommandId id) {
-    if (commandSpec(id).target == CommandTarget::Station)
-        bridge_->run(id);
-    else if (!appearance_->run(id))
-        windowCommands_->run(id);
+    station_->runCommand(id);
     afterCommand();
     // An option the squelch window shows changed: it shows it at once.
     if (id == CommandId::Squelch || id == CommandId::Afc || id == CommandId::Snap)
@@ -212,10 +208,8 @@ display::CTuningIndicator* CMainFrame::tuningIndicator() {
     return spectrumArea_->tuningIndicator();
 }
 
-void CMainFrame::saveViewData() {
-    data_.save(store_, settings_);
-    store_.writeInt(section::kView, display::kWaterfallZoomKey,
-                    display::waterfallZoomSetting(spectrum_->zoom()));
+void CMainFrame::runWindowCommand(CommandId id) {
+    if (!appearance_->run(id)) windowCommands_->run(id);
 }
 
 void CMainFrame::layoutColumns() {
@@ -251,14 +245,16 @@ void CMainFrame::onTimer() {
         inputEndShown_ = true;
         statusBar()->showMessage(QStringLiteral("The recording has ended: nothing more to receive."));
     }
+    const auto colour = [this](ColourRole role) {
+        return static_cast<display::Colour>(station_->colour(role));
+    };
     list_->setInputs(display::RxListInputs{
         static_cast<int>(station_->state()), station_->mode(), settings_.misc.showBookMarks != 0,
         settings_.misc.multichannelScroll != 0,
-        display::LineColours{
-            static_cast<display::Colour>(settings_.font.mcFontColor.value()),
-            static_cast<display::Colour>(settings_.font.mcBgColor.value()),
-            static_cast<display::Colour>(settings_.font.mcBgColorNoCarrier.value()),
-            static_cast<display::Colour>(settings_.font.mcBgColorInactive.value())}});
+        display::LineColours{colour(ColourRole::MultichannelText),
+                             colour(ColourRole::MultichannelCarrier),
+                             colour(ColourRole::MultichannelNoCarrier),
+                             colour(ColourRole::MultichannelInactive)}});
     spectrumArea_->showLevels();
     // A macro or the station itself may have changed the mode.
     if (station_->mode() != lastMode_) afterCommand();
@@ -282,21 +278,6 @@ void CMainFrame::showPhase(int16_t channel, int32_t phase, int32_t level) {
 }
 
 // ---- StationHost: the views -----------------------------------------------------------------
-
-void CMainFrame::openStationDialog() {
-    StationData data{settings_.station.call,         settings_.station.name,
-                     settings_.station.qth,          settings_.station.cwId,
-                     settings_.station.useCwId != 0, settings_.station.fastCwId != 0};
-    CStationDialog dialog(data, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    data = dialog.data();
-    settings_.station.call = data.call;
-    settings_.station.name = data.name;
-    settings_.station.qth = data.qth;
-    settings_.station.cwId = stationCwId(data.cwId, data.call);
-    settings_.station.useCwId = data.useCwId ? 1 : 0;
-    settings_.station.fastCwId = data.fastCwId ? 1 : 0;
-}
 
 bool CMainFrame::receiveWindowHasFocus() const {
     return rx_->hasFocus();
@@ -330,6 +311,14 @@ void CMainFrame::receiveWindowCleared() {
 
 void CMainFrame::transmitWindowCleared() {
     tx_->render();
+}
+
+void CMainFrame::transmitWindowChanged() {
+    tx_->render();
+}
+
+void CMainFrame::multichannelChanged() {
+    list_->update();
 }
 
 void CMainFrame::stateChanged(OperatingState state) {

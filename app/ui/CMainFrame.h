@@ -15,7 +15,6 @@
 
 #include "app/CommandTable.h"
 #include "app/Station.h"
-#include "app/ui/FrameDisplayData.h"
 #include "app/ui/FrameHost.h"
 #include "app/ui/FrameStatusBar.h"
 #include "modem/SymbolDecoder.h"
@@ -38,7 +37,6 @@ class FrameAppearance;
 class FrameLayout;
 class FrameSpectrum;
 class WindowCommands;
-struct StationBridge;
 
 class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseScopeSink {
     Q_OBJECT
@@ -89,8 +87,8 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     static constexpr int kPaneTime = FrameStatusBar::kPaneTime;
     static constexpr int kPaneCount = FrameStatusBar::kPaneCount;
 
-    // StationHost: the view events.
-    void openStationDialog() override;
+    // StationHost: the window commands and the view events.
+    void runWindowCommand(CommandId id) override;
     bool receiveWindowHasFocus() const override;
     void focusTransmitWindow() override;
     void spectrumRowReady() override;
@@ -99,6 +97,8 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void receivedTextShown(std::string_view text) override;
     void receiveWindowCleared() override;
     void transmitWindowCleared() override;
+    void transmitWindowChanged() override;
+    void multichannelChanged() override;
     void stateChanged(OperatingState state) override;
 
   protected:
@@ -113,7 +113,6 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void connectViews();
     void buildCommands();
     void afterCommand();
-    void saveViewData();
     void layoutColumns();
     void goToChannel(int slot);
     void onSoundWake();
@@ -125,9 +124,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     std::unique_ptr<Station> station_;
     Settings& settings_;
 
-    FrameDisplayData data_;
     ReceiveText shownText_;  // what the receive window shows, kept by the window's own rules
-    bool waterfallFit_ = true;
 
     display::CSpectrumView* spectrum_ = nullptr;
     CRxView* rx_ = nullptr;
@@ -140,7 +137,6 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     CommandBinder* binder_ = nullptr;
     WindowCommands* windowCommands_ = nullptr;
     FrameAppearance* appearance_ = nullptr;
-    std::unique_ptr<StationBridge> bridge_;
 
     QTimer timer_;
     QTimer soundPoll_;

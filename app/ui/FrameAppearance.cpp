@@ -38,9 +38,55 @@ int32_t storedColour(const QColor& colour) {
     return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
 }
 
-FrameAppearance::FrameAppearance(Station& station, SettingsStore& store, QWidget* window,
-                                 CRxView* receive, CKbdBufferView* transmit)
-    : QObject(window), station_(station), store_(store), window_(window), receive_(receive),
+std::optional<ColourRole> colourRole(CommandId id) {
+    switch (id) {
+        case CommandId::ReceiveTextColour:
+            return ColourRole::ReceiveText;
+        case CommandId::TransmitTextColour:
+            return ColourRole::TransmitText;
+        case CommandId::ReceiveBackground:
+            return ColourRole::ReceiveBackground;
+        case CommandId::TransmitBackground:
+            return ColourRole::TransmitBackground;
+        case CommandId::MultichannelTextColour:
+            return ColourRole::MultichannelText;
+        case CommandId::MultichannelCarrierBackground:
+            return ColourRole::MultichannelCarrier;
+        case CommandId::MultichannelNoCarrierBackground:
+            return ColourRole::MultichannelNoCarrier;
+        case CommandId::MultichannelInactiveBackground:
+            return ColourRole::MultichannelInactive;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<QFont> toQFont(const FontDescription& d) {
+    if (d.faceName.empty()) return std::nullopt;  // the default font
+    QFont font(fromUtf8(d.faceName));
+    if (d.height != 0) font.setPixelSize(std::abs(d.height));
+    const int weight = d.weight == 0 ? kNormalWeight : d.weight;
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 100, 900)));
+    font.setItalic(d.italic);
+    font.setUnderline(d.underline);
+    font.setStrikeOut(d.strikeOut);
+    return font;
+}
+
+FontDescription fromQFont(const QFont& font) {
+    FontDescription d;
+    d.faceName = font.family().toStdString();
+    d.height = -pixelSizeOf(font);
+    d.weight = font.weight();
+    d.italic = font.italic();
+    d.underline = font.underline();
+    d.strikeOut = font.strikeOut();
+    return d;
+}
+
+FrameAppearance::FrameAppearance(Station& station, QWidget* window, CRxView* receive,
+                                 CKbdBufferView* transmit)
+    : QObject(window), station_(station), window_(window), receive_(receive),
       transmit_(transmit) {}
 
 bool FrameAppearance::run(CommandId id) {
@@ -48,40 +94,17 @@ bool FrameAppearance::run(CommandId id) {
         chooseFont();
         return true;
     }
-    if (!colourSetting(id)) return false;
-    chooseColour(id);
+    const auto role = colourRole(id);
+    if (!role) return false;
+    chooseColour(*role, id);
     return true;
 }
 
-PersistentInt* FrameAppearance::colourSetting(CommandId id) const {
-    Settings::FontSettings& f = station_.settings().font;
-    switch (id) {
-        case CommandId::ReceiveTextColour:
-            return &f.rxFontColorT;
-        case CommandId::TransmitTextColour:
-            return &f.txFontColor;
-        case CommandId::ReceiveBackground:
-            return &f.rxBgColor;
-        case CommandId::TransmitBackground:
-            return &f.txBgColor;
-        case CommandId::MultichannelTextColour:
-            return &f.mcFontColor;
-        case CommandId::MultichannelCarrierBackground:
-            return &f.mcBgColor;
-        case CommandId::MultichannelNoCarrierBackground:
-            return &f.mcBgColorNoCarrier;
-        case CommandId::MultichannelInactiveBackground:
-            return &f.mcBgColorInactive;
-        default:
-            return nullptr;
-    }
-}
-
 void FrameAppearance::apply() {
-    const Settings::FontSettings& f = station_.settings().font;
-    receive_->setColours(colourFromStored(f.rxFontColorT), colourFromStored(f.txFontColor),
-                         colourFromStored(f.rxBgColor));
-    transmit_->setColours(colourFromStored(f.txFontColor), colourFromStored(f.txBgColor));
+    const auto colour = [this](ColourRole role) { return colourFromStored(station_.colour(role)); };
+    receive_->setColours(colour(ColourRole::ReceiveText), colour(ColourRole::TransmitText),
+                         colour(ColourRole::ReceiveBackground));
+    transmit_->setColours(colour(ColourRole::TransmitText), colour(ColourRole::TransmitBackground));
     if (const auto font = storedFont()) {
         receive_->setFont(*font);
         transmit_->setFont(*font);
@@ -89,29 +112,7 @@ void FrameAppearance::apply() {
 }
 
 std::optional<QFont> FrameAppearance::storedFont() const {
-    const std::string face = store_.getString(section::kFont, "FaceName", "");
-    if (face.empty()) return std::nullopt;  // the default font
-    QFont font(fromUtf8(face));
-    const int height = store_.getInt(section::kFont, "Height", 0);
-    if (height != 0) font.setPixelSize(std::abs(height));
-    const int weight = store_.getInt(section::kFont, "Weight", kNormalWeight);
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight == 0 ? kNormalWeight : weight,
-                                                         100, 900)));
-    font.setItalic(store_.getInt(section::kFont, "Italic", 0) != 0);
-    font.setUnderline(store_.getInt(section::kFont, "Underline", 0) != 0);
-    font.setStrikeOut(store_.getInt(section::kFont, "StrikeOut", 0) != 0);
-    return font;
-}
-
-void FrameAppearance::storeFont(const QFont& font) {
-    store_.beginBatch();
-    store_.writeString(section::kFont, "FaceName", font.family().toStdString());
-    store_.writeInt(section::kFont, "Height", -pixelSizeOf(font));
-    store_.writeInt(section::kFont, "Weight", font.weight());
-    store_.writeInt(section::kFont, "Italic", font.italic() ? 1 : 0);
-    store_.writeInt(section::kFont, "Underline", font.underline() ? 1 : 0);
-    store_.writeInt(section::kFont, "StrikeOut", font.strikeOut() ? 1 : 0);
-    store_.endBatch();
+    return toQFont(station_.font());
 }
 
 void FrameAppearance::chooseFont() {
@@ -120,19 +121,18 @@ void FrameAppearance::chooseFont() {
     dialog.setWindowTitle(commandQTitle(CommandId::Font));
     display::fitTitle(&dialog);
     if (dialog.exec() != QDialog::Accepted) return;
-    storeFont(dialog.selectedFont());
+    station_.setFont(fromQFont(dialog.selectedFont()));
     apply();
     Q_EMIT changed();
 }
 
-void FrameAppearance::chooseColour(CommandId id) {
-    PersistentInt& setting = *colourSetting(id);
-    QColorDialog dialog(colourFromStored(setting), window_);
+void FrameAppearance::chooseColour(ColourRole role, CommandId id) {
+    QColorDialog dialog(colourFromStored(station_.colour(role)), window_);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     dialog.setWindowTitle(commandQTitle(id));
     display::fitTitle(&dialog);
     if (dialog.exec() != QDialog::Accepted) return;
-    setting = storedColour(dialog.selectedColor());
+    station_.setColour(role, storedColour(dialog.selectedColor()));
     apply();
     Q_EMIT changed();
 }

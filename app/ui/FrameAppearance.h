@@ -9,19 +9,18 @@
 #include <optional>
 
 #include "app/CommandTable.h"
+#include "app/TextAppearance.h"
 
 namespace tarnvel::app {
 
 class Station;
-class SettingsStore;
-class PersistentInt;
 class CRxView;
 class CKbdBufferView;
 
 class FrameAppearance : public QObject {
     Q_OBJECT
   public:
-    FrameAppearance(Station& station, SettingsStore& store, QWidget* window, CRxView* receive,
+    FrameAppearance(Station& station, QWidget* window, CRxView* receive,
                     CKbdBufferView* transmit);
 
     // Runs the font or a colour command; false for any other command.
@@ -29,25 +28,27 @@ class FrameAppearance : public QObject {
     // The stored font and colours onto the windows.
     void apply();
 
-    // The stored font: nothing while none was chosen (the windows keep the desktop's).
+    // The station's font: nothing while none was chosen (the windows keep the desktop's).
     std::optional<QFont> storedFont() const;
-    void storeFont(const QFont& font);
 
   Q_SIGNALS:
     void changed();
 
   private:
-    PersistentInt* colourSetting(CommandId id) const;
     void chooseFont();
-    void chooseColour(CommandId id);
+    void chooseColour(ColourRole role, CommandId id);
 
     Station& station_;
-    SettingsStore& store_;
     QWidget* window_;
     CRxView* receive_;
     CKbdBufferView* transmit_;
 };
 
+// The colour a command sets, if it is a colour command.
+std::optional<ColourRole> colourRole(CommandId id);
+// The font description as stored and Qt's font, both ways.
+std::optional<QFont> toQFont(const FontDescription& font);
+FontDescription fromQFont(const QFont& font);
 // 0x00BBGGRR as stored and Qt's colour.
 QColor colourFromStored(int32_t bbggrr);
 int32_t storedColour(const QColor& colour);

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/ui/AppDialogs.h"
 #include "app/ui/PositionedDialog.h"
 #include "display/ui/StationText.h"
 
@@ -56,6 +57,12 @@ std::optional<std::string> FrameHost::prompt(std::string_view text, std::string_
         CInputBox::ask(store_, &window_, stationQText(text), stationQText(initial));
     if (!answer) return std::nullopt;
     return display::toStationCodes(*answer);
+}
+
+std::optional<StationData> FrameHost::editStationData(const StationData& data) {
+    CStationDialog dialog(data, &window_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.data();
 }
 
 bool FrameHost::askYesNo(std::string_view text, std::string_view caption) {

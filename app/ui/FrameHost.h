@@ -20,13 +20,14 @@ class FrameHost : public StationHost {
 
     void showMessage(std::string_view text, std::string_view caption, MessageKind kind) override;
     std::optional<std::string> prompt(std::string_view text, std::string_view initial) override;
-    bool askYesNo(std::string_view text, std::string_view caption);
-    bool askOkCancel(std::string_view text, std::string_view caption);
+    std::optional<StationData> editStationData(const StationData& data) override;
+    bool askYesNo(std::string_view text, std::string_view caption) override;
+    bool askOkCancel(std::string_view text, std::string_view caption) override;
     std::optional<std::string> chooseOpenFile(std::string_view title, std::string_view filter,
-                                              std::string_view initial);
+                                              std::string_view initial) override;
     std::optional<std::string> chooseSaveFile(std::string_view title, std::string_view filter,
-                                              std::string_view initial);
-    bool openUrl(std::string_view url);
+                                              std::string_view initial) override;
+    bool openUrl(std::string_view url) override;
 
   protected:
     QWidget& window_;

@@ -5,17 +5,14 @@
 #include <QSplitter>
 
 #include "app/Station.h"
-#include "app/ui/FrameDisplayData.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CSpectrumView.h"
 #include "display/ui/CTuningIndicator.h"
 
 namespace tarnvel::app {
 
-FrameSpectrum::FrameSpectrum(Station& station, StationClock& clock, SettingsStore& store,
-                             FrameDisplayData& data, QMainWindow& frame)
-    : QObject(&frame), station_(station), clock_(clock), store_(store), data_(data),
-      frame_(frame) {}
+FrameSpectrum::FrameSpectrum(Station& station, SettingsStore& store, QMainWindow& frame)
+    : QObject(&frame), station_(station), store_(store), frame_(frame) {}
 
 display::CSpectrumView* FrameSpectrum::build(QSplitter* row) {
     view_ = new display::CSpectrumView(row);
@@ -51,7 +48,7 @@ void FrameSpectrum::applyOptions(const StationStatus& s) {
 }
 
 void FrameSpectrum::applyPalette() {
-    view_->setDisplayPalette(display::buildDisplayPalette(data_.anchors));
+    view_->setDisplayPalette(display::buildDisplayPalette(station_.displayData().paletteAnchors()));
 }
 
 void FrameSpectrum::showLevels() {
@@ -66,7 +63,7 @@ void FrameSpectrum::rowReady() {
         waterfall_.addSpectrumRow(station_.lastSpectrumRow(),
                                   display::WaterfallSettings{station_.settings().view.freqMode,
                                                              station_.receiveChain().sampleRate(),
-                                                             data_.markers.frequencies()});
+                                                             station_.displayData().markers().frequencies()});
     view_->update();
 }
 
@@ -105,8 +102,8 @@ void FrameSpectrum::refreshInputs() {
     d.oldPhaseScope = s.misc.oldPhaseScope != 0;
     d.phaseScopeSize = s.misc.phaseScopeSize;
     d.fftWindow = s.misc.fftWindow;
-    in.dialKHz = data_.bandPages.dialFrequencyKHz(d.freqMode);
-    in.markers = data_.markers.frequencies();
+    in.dialKHz = station_.bandPages().dialFrequencyKHz(d.freqMode);
+    in.markers = station_.displayData().markers().frequencies();
     station_.multichannel().channelTags(in.tags);
     in.scaleColours.background = display::rgb(store_.getInt(section::kPalette, "bk_red", 0),
                                               store_.getInt(section::kPalette, "bk_green", 0),
@@ -124,9 +121,8 @@ void FrameSpectrum::applyTuning(const display::TuningAction& a) {
         // Shift while tuning decodes the stored sound history again at the new frequency.
         if (a.setFrequency->shift) station_.startReplay();
     }
-    if (a.clearChannel) station_.multichannel().clearChannel(*a.clearChannel);
-    if (a.openChannel)
-        station_.multichannel().openChannel(station_.mode(), *a.openChannel, clock_.now());
+    if (a.clearChannel) station_.clearChannel(*a.clearChannel);
+    if (a.openChannel) station_.openChannel(*a.openChannel);
     if (a.clearChannel || a.openChannel) Q_EMIT channelsChanged();
     view_->update();
     Q_EMIT tuned();

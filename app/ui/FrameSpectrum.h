@@ -22,15 +22,12 @@ struct TuningAction;
 namespace tarnvel::app {
 
 class Station;
-class StationClock;
 class SettingsStore;
-struct FrameDisplayData;
 
 class FrameSpectrum : public QObject {
     Q_OBJECT
   public:
-    FrameSpectrum(Station& station, StationClock& clock, SettingsStore& store,
-                  FrameDisplayData& data, QMainWindow& frame);
+    FrameSpectrum(Station& station, SettingsStore& store, QMainWindow& frame);
 
     // The view in the frame's bottom row and the tuning bar docked at the top, hidden.
     display::CSpectrumView* build(QSplitter* row);
@@ -60,9 +57,7 @@ class FrameSpectrum : public QObject {
     void applyTuning(const display::TuningAction& action);
 
     Station& station_;
-    StationClock& clock_;
     SettingsStore& store_;
-    FrameDisplayData& data_;
     QMainWindow& frame_;
     display::WaterfallModel waterfall_;
     display::PhaseScope phaseScope_;

@@ -66,8 +66,11 @@ void WindowCommands::toggleSquelchWindow() {
         closeSquelchWindow();
         return;
     }
-    squelch_ = new CSquelchWindow(*c_.store, c_.station->settings().sound.sqThreshold,
-                                  squelchQuality(), c_.window);
+    Station* station = c_.station;
+    const CSquelchWindow::Threshold threshold{
+        [station] { return station->status().squelchThreshold; },
+        [station](int v) { station->setSquelchThreshold(v); }};
+    squelch_ = new CSquelchWindow(*c_.store, threshold, squelchQuality(), c_.window);
     squelch_->show();
 }
 
@@ -107,96 +110,68 @@ void WindowCommands::chooseSoundDevice() {
         host.showMessage("No output devices found!", "", MessageKind::Warning);
         return;
     }
-    Settings& s = c_.station->settings();
-    SoundDeviceChoice choice;
-    choice.nominalRate = s.misc.soundSampleRate;
-    choice.deviceType = s.misc.soundDevType;
-    choice.inputDevice = s.soundDevice.mixerDevice;
-    choice.outputDevice = s.soundDevice.mixerDeviceOut;
-    choice.virtualPort = s.misc.virtualComPort;
-    choice.usbVolumeIn = s.misc.volumeIn;
-    choice.usbVolumeOut = s.misc.volumeOut;
-    CSoundDeviceDialog dialog(choice, inputs, outputs, c_.window);
-    if (dialog.exec() != QDialog::Accepted) return;
-    choice = dialog.choice();
-    c_.station->soundOff();
-    c_.station->applySampleRate(choice.nominalRate);
-    s.misc.soundDevType = choice.deviceType;
-    s.soundDevice.mixerDevice = choice.inputDevice;
-    s.soundDevice.mixerDeviceOut = choice.outputDevice;
-    s.misc.virtualComPort = choice.virtualPort;
-    s.misc.volumeIn = choice.usbVolumeIn;
-    s.misc.volumeOut = choice.usbVolumeOut;
-    audio::SoundCardConfig config = card.config();
-    config.inputDeviceId = choice.inputDevice;
-    config.outputDeviceId = choice.outputDevice;
-    card.setConfig(config);
-    c_.station->goReceive();
+    CSoundDeviceDialog dialog(c_.station->soundDeviceChoice(), inputs, outputs, c_.window);
+    if (dialog.exec() == QDialog::Accepted) c_.station->applySoundDevice(dialog.choice());
 }
 
 void WindowCommands::askRateCorrection(CommandId id) {
-    Settings& s = c_.station->settings();
+    const Settings& s = c_.station->settings();
     const bool transmit = id == CommandId::TransmitRateCorrection;
-    PersistentInt& setting = transmit ? s.misc.rateCorrTx : s.misc.rateCorrRx;
     const auto v = CNumberPrompt::ask(
         c_.window, transmit ? QStringLiteral("TX") : QStringLiteral("RX"),
         transmit ? QStringLiteral("TX Sample rate correction, ppm")
                  : QStringLiteral("RX Sample rate correction, ppm"),
-        setting);
+        transmit ? s.misc.rateCorrTx : s.misc.rateCorrRx);
     if (!v) return;
-    setting = *v;
-    c_.station->applySampleRate(s.misc.soundSampleRate);
+    c_.station->setRateCorrection(transmit ? s.misc.rateCorrRx.value() : *v,
+                                  transmit ? *v : s.misc.rateCorrTx.value());
 }
 
 void WindowCommands::askHistoryLength() {
     const auto v = CNumberPrompt::ask(
         c_.window, QStringLiteral("Historia dźwięku"),
         QStringLiteral("Sound History, seconds\n(Use Shift key when tuning)"),
-        c_.station->settings().misc.soundHistory);
+        c_.station->status().soundHistorySeconds);
     if (v) c_.station->setSoundHistoryLength(*v);
 }
 
 void WindowCommands::askChannelTimeout() {
-    PersistentInt& setting = c_.station->settings().misc.multichannelTimeout;
     const QString text = QStringLiteral("Multichannel inactivity timeout, sec");
-    const auto v = CNumberPrompt::ask(c_.window, text, text, setting);
-    if (v) setting = *v;
+    const auto v = CNumberPrompt::ask(c_.window, text, text,
+                                      c_.station->settings().misc.multichannelTimeout);
+    if (v) c_.station->setMultichannelTimeout(*v);
 }
 
 // ---- display dialogs ------------------------------------------------------------------------
 
 void WindowCommands::editPalette() {
-    display::CPaletteDialog dialog(c_.displayData->anchors, c_.window);
+    display::CPaletteDialog dialog(c_.station->displayData().paletteAnchors(), c_.window);
     connect(&dialog, &display::CPaletteDialog::applied, this,
             [this](const display::PaletteAnchors& anchors) {
-                c_.displayData->anchors = anchors;
+                c_.station->setPaletteAnchors(anchors);
                 Q_EMIT displayDataChanged();
             });
     dialog.exec();
 }
 
 void WindowCommands::editMarkers() {
-    display::CMarkersDialog dialog(c_.displayData->markers, c_.window);
+    display::CMarkersDialog dialog(c_.station->displayData().markers(), c_.window);
     if (dialog.exec() != QDialog::Accepted) return;
-    c_.displayData->markers = dialog.markers();
+    c_.station->setMarkers(dialog.markers());
     Q_EMIT displayDataChanged();
 }
 
 void WindowCommands::editBandPages() {
-    display::CBandPagesDialog dialog(c_.displayData->bandPages, c_.window);
+    display::CBandPagesDialog dialog(c_.station->bandPages(), c_.window);
     if (dialog.exec() != QDialog::Accepted) return;
-    display::BandPages& pages = c_.displayData->bandPages;
-    pages = dialog.pages();
-    Settings& s = c_.station->settings();
-    s.view.freqMode = pages.select(pages.currentIndex());
-    s.pages.bandIndex = pages.currentIndex();
+    c_.station->setBandPages(dialog.pages());
     Q_EMIT displayDataChanged();
 }
 
 void WindowCommands::editHighlights() {
-    display::CHighlightDialog dialog(c_.displayData->highlights, c_.window);
+    display::CHighlightDialog dialog(c_.station->displayData().highlights(), c_.window);
     if (dialog.exec() != QDialog::Accepted) return;
-    c_.displayData->highlights.assign(dialog.words());
+    c_.station->setHighlights(dialog.words());
     Q_EMIT displayDataChanged();
 }
 

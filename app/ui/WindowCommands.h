@@ -9,7 +9,6 @@
 
 #include "app/CommandTable.h"
 #include "app/ui/CSquelchWindow.h"
-#include "app/ui/FrameDisplayData.h"
 
 namespace tarnvel::audio {
 class SoundCard;
@@ -31,7 +30,6 @@ class WindowCommands : public QObject {
         StationHost* host = nullptr;
         SettingsStore* store = nullptr;
         audio::SoundCard* card = nullptr;
-        FrameDisplayData* displayData = nullptr;
         display::CSpectrumView* spectrum = nullptr;
     };
     explicit WindowCommands(const Context& context, QObject* parent = nullptr);
@@ -49,7 +47,7 @@ class WindowCommands : public QObject {
     void closeSquelchWindow();
 
   Q_SIGNALS:
-    // The display data changed (the views redraw; the data is stored).
+    // The display data changed (the views redraw).
     void displayDataChanged();
     void exitRequested();
 

@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDockWidget>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
@@ -20,6 +21,7 @@
 #include "app/ui/CommandBinder.h"
 #include "app/ui/FrameAppearance.h"
 #include "app/ui/FrameHost.h"
+#include "app/ui/PositionedDialog.h"
 #include "audio/LoopbackSoundCard.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CSpectrumView.h"
@@ -59,7 +61,7 @@ class FrameCommandsTest : public QObject {
     void restart() {
         frame_.reset();
         frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
-                                              StationOptions{dir_.path().toStdString()});
+                                              StationOptions{dir_.path().toStdString(), false, {}});
     }
 
   private Q_SLOTS:
@@ -71,7 +73,7 @@ class FrameCommandsTest : public QObject {
         store_->writeString("Station", "Call", "SP9TST");
         card_ = std::make_unique<tarnvel::audio::LoopbackSoundCard>();
         frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
-                                              StationOptions{dir_.path().toStdString()});
+                                              StationOptions{dir_.path().toStdString(), false, {}});
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
         QVERIFY(frame_->start());
@@ -212,6 +214,39 @@ class FrameCommandsTest : public QObject {
                      tarnvel::display::WaterfallZoom::OnePixelPerBin));
     }
 
+    // A first start takes the backgrounds' colour from the desktop, not white.
+    void backgroundsDefaultToTheDesktopsWindowColour() {
+        const QPalette desktop = QApplication::palette();
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Base, QColor(0x20, 0x30, 0x40));
+        QApplication::setPalette(dark);
+        frame_.reset();
+        QFile::remove(dir_.path() + "/Tarnvel.ini");
+        store_ = std::make_unique<SettingsStore>((dir_.path() + "/Tarnvel.ini").toStdString());
+        restart();
+        QApplication::setPalette(desktop);
+        for (const ColourRole role :
+             {ColourRole::ReceiveBackground, ColourRole::TransmitBackground,
+              ColourRole::MultichannelCarrier, ColourRole::MultichannelNoCarrier,
+              ColourRole::MultichannelInactive})
+            QCOMPARE(frame_->station().colour(role), 0x403020);
+        QCOMPARE(frame_->receiveView()->palette().color(QPalette::Base), QColor(0x20, 0x30, 0x40));
+    }
+
+    // The station hands a window command (as a macro would give it) to the window.
+    void stationRunsWindowCommandsThroughTheWindow() {
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, [] {
+            if (auto* prompt = qobject_cast<CNumberPrompt*>(QApplication::activeModalWidget())) {
+                prompt->field()->setText(QStringLiteral("42"));
+                prompt->accept();
+            }
+        });
+        answerer.start(20);
+        frame_->station().runCommand(CommandId::ChannelTimeout);
+        QCOMPARE(settings().misc.multichannelTimeout.value(), 42);
+    }
+
     void stationFileFiltersBecomeQtFilters() {
         QCOMPARE(qtFileFilter("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
                  QStringLiteral("Text files (*.txt);;All files (*.*)"));
@@ -241,6 +276,7 @@ class FrameCommandsTest : public QObject {
     }
 
     void theSavedFontIsReadAtStart() {
+        frame_.reset();  // it would store its own font as it closes
         store_->writeString("Font", "FaceName", "DejaVu Sans Mono");
         store_->writeInt("Font", "Height", -21);
         store_->writeInt("Font", "Weight", 700);
