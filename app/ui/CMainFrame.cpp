@@ -133,7 +133,8 @@ void CMainFrame::connectViews() {
 
     list_->setDecoder(&station_->multichannel(), &station_->displayData().highlights(),
                       [this] { return clock_.now(); });
-    connect(list_, &display::CRxListView::goToChannel, this, &CMainFrame::goToChannel);
+    connect(list_, &display::CRxListView::goToChannel, this,
+            [this](int slot) { station_->jumpToChannel(slot); });
     connect(list_, &display::CRxListView::clearChannel, this,
             [this](int slot) { station_->clearChannel(slot); });
     connect(list_, &display::CRxListView::clearAllChannels, this,
@@ -262,16 +263,6 @@ void CMainFrame::onTimer() {
     updateCommands();
 }
 
-void CMainFrame::goToChannel(int slot) {
-    const auto jump = station_->multichannel().goToChannel(slot);
-    if (!jump) return;
-    station_->setFrequency(jump->frequency, kSetBoth, false);
-    station_->receiveText().clear();
-    receiveWindowCleared();
-    for (const char c : jump->text)
-        station_->receiveText().appendReceivedChar(static_cast<uint8_t>(c));
-    receivedTextShown(jump->text);
-}
 
 void CMainFrame::showPhase(int16_t channel, int32_t phase, int32_t level) {
     spectrumArea_->showPhase(channel, phase, level);

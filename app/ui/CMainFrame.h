@@ -114,7 +114,6 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void buildCommands();
     void afterCommand();
     void layoutColumns();
-    void goToChannel(int slot);
     void onSoundWake();
     void onTimer();
     bool routeKey(QKeyEvent* key);
