@@ -158,7 +158,7 @@ void CMainFrame::buildCommands() {
             [this](const QPoint& at) { binder_->showPaneMenu(at, status(), this); });
 
     windowCommands_ = new WindowCommands(
-        WindowCommands::Context{this, station_.get(), this, &store_, &card_, spectrum_},
+        WindowCommands::Context{this, station_.get(), this, &store_, &card_},
         this);
     connect(windowCommands_, &WindowCommands::exitRequested, this, &QWidget::close);
     connect(windowCommands_, &WindowCommands::displayDataChanged, this, [this] {

@@ -3,7 +3,6 @@
 #include "app/Station.h"
 #include "app/ui/AppDialogs.h"
 #include "app/ui/PositionedDialog.h"
-#include "display/ui/CSpectrumView.h"
 #include "display/ui/DisplayDialogs.h"
 
 namespace tarnvel::app {

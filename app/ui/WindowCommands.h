@@ -13,9 +13,6 @@
 namespace tarnvel::audio {
 class SoundCard;
 }
-namespace tarnvel::display {
-class CSpectrumView;
-}
 
 namespace tarnvel::app {
 
@@ -30,7 +27,6 @@ class WindowCommands : public QObject {
         StationHost* host = nullptr;
         SettingsStore* store = nullptr;
         audio::SoundCard* card = nullptr;
-        display::CSpectrumView* spectrum = nullptr;
     };
     explicit WindowCommands(const Context& context, QObject* parent = nullptr);
 

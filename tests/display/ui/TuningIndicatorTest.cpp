@@ -69,7 +69,7 @@ class TuningIndicatorTest : public QObject {
         const QPoint up = circle.center() - QPoint(0, scope_.radius() / 2);
         QCOMPARE(at(bar_->grab().toImage(), up.x(), up.y()), QColor(0, 255, 0));
         // FSK wants its tone on the horizontal axis: the same line is wrong there.
-        bar_->setMode(2);
+        bar_->setMode(tarnvel::modem::Mode::Fsk31);
         QCOMPARE(at(bar_->grab().toImage(), up.x(), up.y()), QColor(255, 0, 0));
         // Without a scope the circle stays empty.
         bar_->setPhaseScope(nullptr);
