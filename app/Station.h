@@ -268,6 +268,8 @@ class Station final : private modem::TransmitHost {
     void clearChannel(int slot);
     void clearAllChannels();
     void openChannel(double hz);
+    // Tunes to a multichannel line and shows its text in the receive window.
+    void jumpToChannel(int slot);
 
     void clearReceiveWindow();
     // Also the transmitter's, at the control character that ends and clears.
@@ -325,7 +327,6 @@ class Station final : private modem::TransmitHost {
     void afcStep(double gain);
     int32_t activeZeroRun() const;
     void firstTick();
-    void jumpToChannel(int slot);
 
     SettingsStore& store_;
     Settings settings_;

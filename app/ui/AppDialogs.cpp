@@ -70,6 +70,7 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
             cwId_->setText(fromLatin1(defaultCwId(call)));
         lastCall_ = call;
     });
+    display::fitTitle(this);
 }
 
 StationData CStationDialog::data() const {
@@ -131,6 +132,7 @@ CSoundDeviceDialog::CSoundDeviceDialog(const SoundDeviceChoice& choice, const QS
     layout->addWidget(display::okCancelButtons(this));
     connect(card_, &QRadioButton::toggled, this, [this] { showNominalRate(); });
     showNominalRate();
+    display::fitTitle(this);
 }
 
 // The nominal rate of the chosen device, as a hint beside the buttons.

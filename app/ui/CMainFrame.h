@@ -1,51 +1,47 @@
 #pragma once
 // The main window: it owns one Station and shows it. The waterfall at the bottom, the
 // transmit window above it, the receive and multichannel windows side by side on top; a
-// status bar with the operating indicators; the menus and keys of the frame. As the station's
-// host it puts up message boxes and dialogs and repaints the views when told.
+// status bar with the operating indicators; the menus and keys of the frame, all built from
+// the command table and run by command id. As the station's host it puts up the dialogs
+// (FrameHost) and repaints the views when told.
 //
 // Sound events reach the station through a socket notifier on the sound card's wake
 // descriptor; a 300 ms timer runs the station's housekeeping ticks.
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <array>
 #include <memory>
-#include <vector>
 
+#include "app/CommandTable.h"
 #include "app/Station.h"
-#include "app/ui/CSquelchWindow.h"
-#include "app/ui/StatusPane.h"
-#include "display/BandPages.h"
-#include "display/HighlightWords.h"
-#include "display/PhaseScope.h"
-#include "display/SpectrumMarkers.h"
-#include "display/WaterfallModel.h"
+#include "app/ui/FrameHost.h"
+#include "app/ui/FrameStatusBar.h"
 #include "modem/SymbolDecoder.h"
 
-class QSplitter;
 class QAction;
-class QActionGroup;
-class QMenu;
 
 namespace tarnvel::display {
 class CSpectrumView;
 class CRxListView;
-struct TuningAction;
+class CTuningIndicator;
 }  // namespace tarnvel::display
 
 namespace tarnvel::app {
 
 class CRxView;
 class CKbdBufferView;
+class CSquelchWindow;
+class CommandBinder;
+class FrameAppearance;
+class FrameLayout;
+class FrameSpectrum;
+class WindowCommands;
 
-class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseScopeSink {
+class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseScopeSink {
     Q_OBJECT
   public:
     static constexpr int kTimerMs = 300;
-    static constexpr int kMinSpectrumHeight = 25;
 
     CMainFrame(SettingsStore& store, audio::SoundCard& card, StationClock& clock,
                StationOptions options = {}, QWidget* parent = nullptr);
@@ -58,43 +54,41 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     bool start();
     Station& station() { return *station_; }
 
+    // Runs a command by id, whoever carries it out, and shows its effects.
+    void runCommand(CommandId id);
+    // The station's status as the windows see it.
+    StationStatus status() const;
+
     // The windows and panes, for tests and screenshots.
     display::CSpectrumView* spectrumView() { return spectrum_; }
     CRxView* receiveView() { return rx_; }
     CKbdBufferView* transmitView() { return tx_; }
     display::CRxListView* multichannelView() { return list_; }
-    StatusPane* pane(int index) { return panes_[static_cast<size_t>(index)]; }
-    QAction* action(const QString& text) const;
-    CSquelchWindow* squelchWindow() { return squelch_; }
+    display::CTuningIndicator* tuningIndicator();
+    StatusPane* pane(int index) { return statusBar_->pane(index); }
+    QAction* action(CommandId id) const;
+    CommandBinder& commands() { return *binder_; }
+    CSquelchWindow* squelchWindow() const;
 
     // Recomputes pane texts and the enabled/checked state of every command.
     void updateStatus();
     void updateCommands();
 
     // Status bar pane indices.
-    enum Pane {
-        kPaneTx = 0,
-        kPaneRx,
-        kPaneImd,
-        kPaneSq,
-        kPaneAfc,
-        kPaneSnap,
-        kPaneMode,
-        kPaneDate,
-        kPaneTime,
-        kPaneCount
-    };
+    using Pane = FrameStatusBar::Pane;
+    static constexpr int kPaneTx = FrameStatusBar::kPaneTx;
+    static constexpr int kPaneRx = FrameStatusBar::kPaneRx;
+    static constexpr int kPaneImd = FrameStatusBar::kPaneImd;
+    static constexpr int kPaneSq = FrameStatusBar::kPaneSq;
+    static constexpr int kPaneAfc = FrameStatusBar::kPaneAfc;
+    static constexpr int kPaneSnap = FrameStatusBar::kPaneSnap;
+    static constexpr int kPaneMode = FrameStatusBar::kPaneMode;
+    static constexpr int kPaneDate = FrameStatusBar::kPaneDate;
+    static constexpr int kPaneTime = FrameStatusBar::kPaneTime;
+    static constexpr int kPaneCount = FrameStatusBar::kPaneCount;
 
-    // The commands the panes, menus and keys share.
-    void toggleSquelchWindow();
-    void stepMode();
-    void chooseMode(Mode mode);
-    void toggleMultichannelWindow();
-
-    // StationHost.
-    void showMessage(std::string_view text, std::string_view caption, MessageKind kind) override;
-    std::optional<std::string> prompt(std::string_view text, std::string_view initial) override;
-    void openStationDialog() override;
+    // StationHost: the window commands and the view events.
+    void runWindowCommand(CommandId id) override;
     bool receiveWindowHasFocus() const override;
     void focusTransmitWindow() override;
     void spectrumRowReady() override;
@@ -103,6 +97,8 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     void receivedTextShown(std::string_view text) override;
     void receiveWindowCleared() override;
     void transmitWindowCleared() override;
+    void transmitWindowChanged() override;
+    void multichannelChanged() override;
     void stateChanged(OperatingState state) override;
 
   protected:
@@ -114,42 +110,19 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     void showPhase(int16_t channel, int32_t phase, int32_t level) override;
 
     void buildViews();
-    void buildStatusBar();
-    void buildMenus();
-    void loadDisplayData();
-    void saveDisplayData();
-    void restorePlacement();
-    void savePlacement();
-    void placeFirstStart();
-    void layoutRows();
-    void growRows(int oldHeight, int newHeight);
+    void connectViews();
+    void buildCommands();
+    void afterCommand();
     void layoutColumns();
-    void refreshSpectrumInputs();
-    void applyTuning(const display::TuningAction& action);
     void onSoundWake();
     void onTimer();
     bool routeKey(QKeyEvent* key);
-    void paneMenu(const QPoint& at);
-    void toggleSetting(PersistentInt& setting);
-    void toggleFourband(int value);
-    void saveLastSeconds();
-    void askNumber(const QString& title, const QString& prompt, PersistentInt& setting,
-                   const std::function<void()>& after = {});
-    void openReceiveLog();
-    int modifierMask() const { return modifierMask_; }
 
-    SettingsStore& store_;
     audio::SoundCard& card_;
     StationClock& clock_;
     std::unique_ptr<Station> station_;
     Settings& settings_;
 
-    display::WaterfallModel waterfall_;
-    display::PhaseScope phaseScope_;
-    display::BandPages bandPages_;
-    display::SpectrumMarkers markers_;
-    display::HighlightWords highlights_;
-    display::PaletteAnchors anchors_;
     ReceiveText shownText_;  // what the receive window shows, kept by the window's own rules
 
     display::CSpectrumView* spectrum_ = nullptr;
@@ -157,19 +130,18 @@ class CMainFrame : public QMainWindow, public StationHost, private modem::PhaseS
     CKbdBufferView* tx_ = nullptr;
     display::CRxListView* list_ = nullptr;
     QWidget* listArea_ = nullptr;  // the scroll area around the multichannel window
-    QSplitter* outer_ = nullptr;
-    QSplitter* middle_ = nullptr;
-    QSplitter* inner_ = nullptr;
-    std::array<StatusPane*, kPaneCount> panes_{};
-    std::vector<QAction*> actions_;
-    QPointer<CSquelchWindow> squelch_;
+    FrameSpectrum* spectrumArea_ = nullptr;
+    FrameLayout* layout_ = nullptr;
+    FrameStatusBar* statusBar_ = nullptr;
+    CommandBinder* binder_ = nullptr;
+    WindowCommands* windowCommands_ = nullptr;
+    FrameAppearance* appearance_ = nullptr;
 
     QTimer timer_;
     QTimer soundPoll_;
     std::unique_ptr<QSocketNotifier> soundNotifier_;
-    OperatingState lastState_ = OperatingState::Stopped;
+    modem::Mode lastMode_ = modem::Mode::Bpsk31;
     int modifierMask_ = 0;
-    bool firstResize_ = true;
     bool started_ = false;
     bool inputEndShown_ = false;
 };

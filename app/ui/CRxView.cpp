@@ -130,6 +130,10 @@ void CRxView::focusOutEvent(QFocusEvent* event) {
 
 // The word at the click, widened over letters, digits and "/".
 void CRxView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!logAvailable_) {
+        QPlainTextEdit::mouseDoubleClickEvent(event);
+        return;
+    }
     const QTextCursor at = cursorForPosition(event->position().toPoint());
     const QString block = at.block().text();
     int left = at.positionInBlock();
@@ -145,6 +149,11 @@ void CRxView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CRxView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    fillContextMenu(menu);
+    menu.exec(event->globalPos());
+}
+
+void CRxView::fillContextMenu(QMenu& menu) {
     menu.addAction(QStringLiteral("Cl&ear"), this, [this] {
         clearText();
         Q_EMIT cleared();
@@ -152,24 +161,26 @@ void CRxView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(QStringLiteral("C&opy"), this, &QPlainTextEdit::copy);
     menu.addAction(QStringLiteral("C&ut"), this, &QPlainTextEdit::copy);
     menu.addAction(QStringLiteral("&Paste"))->setEnabled(false);
-    menu.addAction(QStringLiteral("&Search in log..."), this, [this] { Q_EMIT searchLog(); });
+    menu.addAction(QStringLiteral("&Search in log..."), this, [this] { Q_EMIT searchLog(); })
+        ->setEnabled(logAvailable_);
     const QString selected = textCursor().selectedText().trimmed();
     if (!selected.isEmpty()) {
         menu.addSeparator();
         const auto put = [&](const QString& text, LogField field) {
             menu.addAction(text, this,
-                           [this, field, selected] { Q_EMIT putWordToLog(field, selected); });
+                           [this, field, selected] { Q_EMIT putWordToLog(field, selected); })
+                ->setEnabled(logAvailable_);
         };
         put(QStringLiteral("&Call"), LogField::Call);
         menu.addAction(QStringLiteral("&Add call"), this,
-                       [this, selected] { Q_EMIT addCall(selected); });
+                       [this, selected] { Q_EMIT addCall(selected); })
+            ->setEnabled(logAvailable_);
         put(QStringLiteral("&Name"), LogField::Name);
         put(QStringLiteral("&QTH"), LogField::Qth);
         put(QStringLiteral("&Rcvd"), LogField::RstReceived);
         put(QStringLiteral("&Sent"), LogField::RstSent);
         put(QStringLiteral("N&otes"), LogField::Notes);
     }
-    menu.exec(event->globalPos());
 }
 
 }  // namespace tarnvel::app

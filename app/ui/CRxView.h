@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <cstdint>
 
+class QMenu;
+
 #include "app/ReceiveText.h"
 
 namespace tarnvel::app {
@@ -32,6 +34,13 @@ class CRxView : public QPlainTextEdit {
 
     void setColours(const QColor& received, const QColor& transmitted, const QColor& background);
 
+    // The log items of the menu and the double-click pick work only with a log bar to take
+    // the words; without one they are disabled and a double-click selects the word.
+    void setLogAvailable(bool available) { logAvailable_ = available; }
+    bool logAvailable() const { return logAvailable_; }
+    // The window's right-click menu (the selection decides the log items).
+    void fillContextMenu(QMenu& menu);
+
   Q_SIGNALS:
     void putWordToLog(tarnvel::app::LogField field, const QString& word);
     void addCall(const QString& word);
@@ -50,7 +59,8 @@ class CRxView : public QPlainTextEdit {
     void scrollToEnd();
 
     ReceiveText& model_;
-    bool followEnd_ = true;  // the view shows the end and keeps showing it
+    bool followEnd_ = true;
+    bool logAvailable_ = false;  // the view shows the end and keeps showing it
     QColor received_{0x40, 0, 0};
     QColor transmitted_{0, 0x40, 0};
 };

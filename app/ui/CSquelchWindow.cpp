@@ -1,5 +1,7 @@
 #include "app/ui/CSquelchWindow.h"
 
+#include "display/ui/DialogButtons.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -11,8 +13,15 @@ namespace tarnvel::app {
 
 CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
                                std::function<int()> quality, QWidget* parent)
+    : CSquelchWindow(store,
+                     Threshold{[&threshold] { return threshold.value(); },
+                               [&threshold](int v) { threshold = v; }},
+                     std::move(quality), parent) {}
+
+CSquelchWindow::CSquelchWindow(SettingsStore& store, Threshold threshold,
+                               std::function<int()> quality, QWidget* parent)
     : PositionedDialog(store, QStringLiteral("Squelch Box"), parent),
-      threshold_(threshold),
+      threshold_(std::move(threshold)),
       quality_(std::move(quality)),
       slider_(new QSlider(Qt::Vertical, this)),
       bar_(new QProgressBar(this)) {
@@ -29,7 +38,7 @@ CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
     slider_->setTickPosition(QSlider::TicksBothSides);
     slider_->setTickInterval(kTickEvery);
     slider_->setPageStep(kTickEvery);
-    slider_->setValue(std::clamp(threshold_.value(), 0, kMaxQuality));
+    slider_->setValue(std::clamp(threshold_.get(), 0, kMaxQuality));
     slider_->setToolTip(QStringLiteral("Próg szumów"));
     bar_->setToolTip(QStringLiteral("Jakość sygnału"));
     auto* layout = new QGridLayout(this);
@@ -41,9 +50,10 @@ CSquelchWindow::CSquelchWindow(SettingsStore& store, PersistentInt& threshold,
     setMinimumWidth(kMinWidth);
     resize(kMinWidth, kHeight);
     // The squelch rule reads the new threshold on the station's next tick.
-    connect(slider_, &QSlider::valueChanged, this, [this](int v) { threshold_ = v; });
+    connect(slider_, &QSlider::valueChanged, this, [this](int v) { threshold_.set(v); });
     connect(&timer_, &QTimer::timeout, this, &CSquelchWindow::refresh);
     timer_.start(kRefreshMs);
+    display::fitTitle(this);
 }
 
 QPoint CSquelchWindow::firstPosition() const {
@@ -60,7 +70,7 @@ void CSquelchWindow::setQualitySource(std::function<int()> quality) {
 }
 
 void CSquelchWindow::reload() {
-    slider_->setValue(std::clamp(threshold_.value(), 0, kMaxQuality));
+    slider_->setValue(std::clamp(threshold_.get(), 0, kMaxQuality));
     refresh();
 }
 

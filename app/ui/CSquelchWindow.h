@@ -24,7 +24,15 @@ class CSquelchWindow : public PositionedDialog {
     static constexpr int kMinWidth = 170;
     static constexpr int kHeight = 260;
 
+    // The threshold as the owner keeps it: read when shown or reloaded, set as the slider moves.
+    struct Threshold {
+        std::function<int()> get;
+        std::function<void(int)> set;
+    };
+
     // quality gives the current 0..31 figure of the decoder active in the mode.
+    CSquelchWindow(SettingsStore& store, Threshold threshold, std::function<int()> quality,
+                   QWidget* parent = nullptr);
     CSquelchWindow(SettingsStore& store, PersistentInt& threshold, std::function<int()> quality,
                    QWidget* parent = nullptr);
 
@@ -44,7 +52,7 @@ class CSquelchWindow : public PositionedDialog {
   private:
     void refresh();
 
-    PersistentInt& threshold_;
+    Threshold threshold_;
     std::function<int()> quality_;
     QSlider* slider_;
     QProgressBar* bar_;

@@ -135,6 +135,7 @@ std::optional<int> CNumberPrompt::ask(QWidget* parent, const QString& title, con
                                       int value) {
     CNumberPrompt box(prompt, value, parent);
     box.setWindowTitle(title);
+    display::fitTitle(&box);
     if (box.exec() != QDialog::Accepted) return std::nullopt;
     return box.value();
 }

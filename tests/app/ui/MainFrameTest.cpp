@@ -31,15 +31,16 @@ class MainFrameTest : public QObject {
     std::unique_ptr<CMainFrame> frame_;
 
     void click(int pane) { QTest::mouseClick(frame_->pane(pane), Qt::LeftButton); }
-    QAction* command(const QString& text) {
-        QAction* a = frame_->action(text);
-        if (!a) qFatal("no command %s", qPrintable(text));
+    QAction* command(CommandId id) {
+        QAction* a = frame_->action(id);
+        if (!a) qFatal("no action for command %d", static_cast<int>(id));
         return a;
     }
+    void chooseMode(Mode mode) { frame_->runCommand(*modeCommand(mode)); }
 
     // Runs a command, answering its number prompt with `answer` and any message box after it
     // with OK; returns the message box's text.
-    QString runAnswering(const QString& text, const QString& answer) {
+    QString runAnswering(CommandId id, const QString& answer) {
         QString message;
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, [&] {
@@ -53,14 +54,10 @@ class MainFrameTest : public QObject {
             }
         });
         answerer.start(20);
-        command(text)->trigger();
+        command(id)->trigger();
         return message;
     }
-    QAction* saveCommand() {
-        for (QAction* a : frame_->menuBar()->findChildren<QAction*>())
-            if (a->text().startsWith(QStringLiteral("Save last "))) return a;
-        qFatal("no save command");
-    }
+    QAction* saveCommand() { return command(CommandId::SaveLastSeconds); }
 
   private Q_SLOTS:
     void initTestCase() { tarnvel::display::initDisplayResources(); }
@@ -93,7 +90,7 @@ class MainFrameTest : public QObject {
         QCOMPARE(s.mode(), Mode::Pactor);
         click(CMainFrame::kPaneMode);
         QCOMPARE(s.mode(), Mode::Bpsk31);
-        frame_->chooseMode(Mode::Qpsk31);
+        chooseMode(Mode::Qpsk31);
         click(CMainFrame::kPaneMode);
         QCOMPARE(s.mode(), Mode::Bpsk31);
     }
@@ -110,8 +107,8 @@ class MainFrameTest : public QObject {
         click(CMainFrame::kPaneSnap);
         QCOMPARE(st.sound.snap.value(), 1);
         frame_->updateCommands();
-        QVERIFY(command("Zapnij")->isChecked());
-        QVERIFY(!command("Szumy")->isChecked());
+        QVERIFY(command(CommandId::Snap)->isChecked());
+        QVERIFY(!command(CommandId::Squelch)->isChecked());
         const bool shown = frame_->station().imdMeter().shown();
         click(CMainFrame::kPaneImd);
         QCOMPARE(frame_->station().imdMeter().shown(), !shown);
@@ -125,77 +122,77 @@ class MainFrameTest : public QObject {
         QCOMPARE(s.state(), OperatingState::Transmitting);
         QVERIFY(frame_->pane(CMainFrame::kPaneTx)->pressed());
         frame_->updateCommands();
-        QVERIFY(command("&TX")->isChecked());
-        QVERIFY(!command("&BPSK31")->isEnabled());
-        QVERIFY(!command("Okno multikanałów")->isEnabled());
-        QVERIFY(!command("Strojenie..")->isEnabled());
+        QVERIFY(command(CommandId::Transmit)->isChecked());
+        QVERIFY(!command(CommandId::ModeBpsk31)->isEnabled());
+        QVERIFY(!command(CommandId::MultichannelWindow)->isEnabled());
+        QVERIFY(!command(CommandId::Tune)->isEnabled());
         click(CMainFrame::kPaneRx);
         QCOMPARE(s.state(), OperatingState::Receiving);
         frame_->updateCommands();
-        QVERIFY(command("&RX")->isChecked());
-        QVERIFY(command("&BPSK31")->isEnabled());
+        QVERIFY(command(CommandId::Receive)->isChecked());
+        QVERIFY(command(CommandId::ModeBpsk31)->isEnabled());
     }
 
     void transmitCommandIsDisabledInPactorAndWhenStopped() {
-        QVERIFY(command("&TX")->isEnabled());
-        frame_->chooseMode(Mode::Pactor);
+        QVERIFY(command(CommandId::Transmit)->isEnabled());
+        chooseMode(Mode::Pactor);
         frame_->updateCommands();
-        QVERIFY(!command("&TX")->isEnabled());
-        QVERIFY(command("&PACTOR RX")->isChecked());
-        QVERIFY(!command("Zakres &Fazy")->isEnabled());
-        frame_->chooseMode(Mode::Bpsk31);
-        command("Zablokuj okno programu")->trigger();
+        QVERIFY(!command(CommandId::Transmit)->isEnabled());
+        QVERIFY(command(CommandId::ModePactor)->isChecked());
+        QVERIFY(!command(CommandId::PhaseScope)->isEnabled());
+        chooseMode(Mode::Bpsk31);
+        command(CommandId::SoundOff)->trigger();
         QCOMPARE(frame_->station().state(), OperatingState::Stopped);
         frame_->updateCommands();
-        QVERIFY(!command("&TX")->isEnabled());
-        QVERIFY(command("&RX")->isEnabled());
-        QVERIFY(command("Zablokuj okno programu")->isChecked());
-        command("&RX")->trigger();
+        QVERIFY(!command(CommandId::Transmit)->isEnabled());
+        QVERIFY(command(CommandId::Receive)->isEnabled());
+        QVERIFY(command(CommandId::SoundOff)->isChecked());
+        command(CommandId::Receive)->trigger();
         QCOMPARE(frame_->station().state(), OperatingState::Receiving);
     }
 
     void lockCommandsFollowTheLock() {
-        QVERIFY(command("Zablokuj częstotliwość TX")->isEnabled());
-        QVERIFY(!command("Odblokuj częstotliwość TX")->isEnabled());
-        command("Zablokuj częstotliwość TX")->trigger();
+        QVERIFY(command(CommandId::LockTransmit)->isEnabled());
+        QVERIFY(!command(CommandId::UnlockTransmit)->isEnabled());
+        command(CommandId::LockTransmit)->trigger();
         QVERIFY(frame_->station().transmitLocked());
-        QVERIFY(!command("Zablokuj częstotliwość TX")->isEnabled());
-        QVERIFY(command("Odblokuj częstotliwość TX")->isEnabled());
+        QVERIFY(!command(CommandId::LockTransmit)->isEnabled());
+        QVERIFY(command(CommandId::UnlockTransmit)->isEnabled());
     }
 
     void multichannelToggleOnlyInBpsk() {
         Settings& st = frame_->station().settings();
         QCOMPARE(st.misc.multichannelWindow.value(), 1);
-        command("Okno multikanałów")->trigger();
+        command(CommandId::MultichannelWindow)->trigger();
         QCOMPARE(st.misc.multichannelWindow.value(), 0);
-        command("Okno multikanałów")->trigger();
+        command(CommandId::MultichannelWindow)->trigger();
         QCOMPARE(st.misc.multichannelWindow.value(), 1);
-        frame_->chooseMode(Mode::Qpsk31);
-        frame_->toggleMultichannelWindow();
+        chooseMode(Mode::Qpsk31);
+        frame_->runCommand(CommandId::MultichannelWindow);
         QCOMPARE(st.misc.multichannelWindow.value(), 0);
-        frame_->toggleMultichannelWindow();
+        frame_->runCommand(CommandId::MultichannelWindow);
         QCOMPARE(st.misc.multichannelWindow.value(), 0);
         frame_->updateCommands();
-        QVERIFY(!command("Okno multikanałów")->isEnabled());
-        QVERIFY(command("Odwróć")->isEnabled());
+        QVERIFY(!command(CommandId::MultichannelWindow)->isEnabled());
+        QVERIFY(command(CommandId::InvertQpsk)->isEnabled());
     }
 
     void underlineToggleClearsTheTransmitWindow() {
         QTest::keyClicks(frame_->transmitView(), "CQ");
         QCOMPARE(frame_->station().transmitText().text(), std::string("CQ"));
-        command("Podkreśl własny tekst")->trigger();
-        QVERIFY(command("Podkreśl własny tekst")->isChecked());
+        command(CommandId::UnderlineOwnText)->trigger();
+        QVERIFY(command(CommandId::UnderlineOwnText)->isChecked());
         QCOMPARE(frame_->station().transmitText().text(), std::string());
         QVERIFY(!frame_->station().transmitText().simpleEdit());
     }
 
     void squelchWindowOpensAndClosesButNotInPactor() {
-        frame_->toggleSquelchWindow();
+        frame_->runCommand(CommandId::SquelchThreshold);
         QVERIFY(frame_->squelchWindow() != nullptr);
-        frame_->toggleSquelchWindow();
+        frame_->runCommand(CommandId::SquelchThreshold);
         QTRY_VERIFY(frame_->squelchWindow() == nullptr);
-        frame_->chooseMode(Mode::Pactor);
-        frame_->toggleSquelchWindow();
+        chooseMode(Mode::Pactor);
+        frame_->runCommand(CommandId::SquelchThreshold);
         QVERIFY(frame_->squelchWindow() == nullptr);
     }
 
@@ -232,24 +229,24 @@ class MainFrameTest : public QObject {
 
     void rateCorrectionAppliesAtOnceWhileReceiving() {
         Station& s = frame_->station();
-        QCOMPARE(runAnswering(QStringLiteral("RX..."), QStringLiteral("-100")), QString());
+        QCOMPARE(runAnswering(CommandId::ReceiveRateCorrection, QStringLiteral("-100")), QString());
         QCOMPARE(s.settings().misc.rateCorrRx.value(), -100);
         QCOMPARE(s.receiveChain().sampleRate(), 11024.0);
         QCOMPARE(s.state(), OperatingState::Receiving);
-        runAnswering(QStringLiteral("TX..."), QStringLiteral("100"));
+        runAnswering(CommandId::TransmitRateCorrection, QStringLiteral("100"));
         QCOMPARE(s.transmitter().sampleRate(), 11026.0);
         QCOMPARE(s.soundHistory()->writeIndex(), 0);
     }
 
     void historyLengthCommandRenewsTheHistoryAndTheSaveCommand() {
         Station& s = frame_->station();
-        QCOMPARE(runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("301")),
+        QCOMPARE(runAnswering(CommandId::SoundHistoryLength, QStringLiteral("301")),
                  QStringLiteral("Too big value"));
         QCOMPARE(s.settings().misc.soundHistory.value(), 20);
-        runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("0"));
+        runAnswering(CommandId::SoundHistoryLength, QStringLiteral("0"));
         QCOMPARE(s.soundHistory(), nullptr);
         QVERIFY(!saveCommand()->isEnabled());
-        runAnswering(QStringLiteral("Historia dźwięku..."), QStringLiteral("3"));
+        runAnswering(CommandId::SoundHistoryLength, QStringLiteral("3"));
         QCOMPARE(s.soundHistory()->capacity(), static_cast<int>(3 * s.receiveChain().sampleRate()));
         QVERIFY(saveCommand()->isEnabled());
         QCOMPARE(saveCommand()->text(), QStringLiteral("Save last 3 s&econds..."));

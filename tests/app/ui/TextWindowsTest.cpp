@@ -15,6 +15,7 @@
 #include "app/ui/PositionedDialog.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
@@ -125,6 +126,45 @@ class TextWindowsTest : public QObject {
         for (int i = 0; i < 10; ++i) line('C');
         QTRY_COMPARE(bar->value(), bar->maximum());
         QVERIFY(bar->value() > kept + 10);
+    }
+
+    // Without a log bar the log items are disabled and a double-click files nothing.
+    void receiveWindowLogItemsNeedALog() {
+        ReceiveText model;
+        CRxView view(model);
+        // Filled before it is shown: text is held back while the window has the focus.
+        for (const char c : std::string("SP9ABC 599")) view.appendReceivedChar(c, false);
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTextCursor word(view.document());
+        word.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        view.setTextCursor(word);
+        QSignalSpy picked(&view, &CRxView::putWordToLog);
+        const QPoint onWord = view.cursorRect(QTextCursor(view.document())).center() + QPoint(4, 0);
+        const auto logItems = [&view] {
+            QMenu menu;
+            view.fillContextMenu(menu);
+            QStringList enabled, disabled;
+            for (QAction* a : menu.actions())
+                if (!a->isSeparator()) (a->isEnabled() ? enabled : disabled) << a->text();
+            return std::pair{enabled, disabled};
+        };
+        const QStringList log{"&Search in log...", "&Call", "&Add call", "&Name", "&QTH",
+                              "&Rcvd",             "&Sent", "N&otes"};
+        auto [enabled, disabled] = logItems();
+        for (const QString& item : log) QVERIFY2(disabled.contains(item), qPrintable(item));
+        QVERIFY(enabled.contains(QStringLiteral("C&opy")));
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, onWord);
+        QCOMPARE(picked.count(), 0);
+
+        view.setLogAvailable(true);
+        view.setTextCursor(word);
+        std::tie(enabled, disabled) = logItems();
+        for (const QString& item : log) QVERIFY2(enabled.contains(item), qPrintable(item));
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, onWord);
+        QCOMPARE(picked.count(), 1);
+        QCOMPARE(picked.at(0).at(1).toString(), QStringLiteral("SP9ABC"));
     }
 
     void pickedWordsAreClassified() {
