@@ -36,7 +36,21 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       chain_(modem::kNominalSampleRate, modem::modeFromStored(settings_.misc.mode)),
       transmitter_(*this),
       receiveText_(options_.keepAllReceivedText),
-      transmitText_(settings_.misc.simpleTxEdit1 != 0) {}
+      transmitText_(settings_.misc.simpleTxEdit1 != 0) {
+    setCharacterSet(characterSet());
+}
+
+modem::CharacterSet Station::characterSet() const {
+    return modem::characterSetNamed(settings_.misc.characterSet.value())
+        .value_or(modem::kDefaultCharacterSet);
+}
+
+void Station::setCharacterSet(modem::CharacterSet set) {
+    settings_.misc.characterSet = std::string(modem::characterSetName(set));
+    receiveText_.setCharacterSet(set);
+    transmitText_.setCharacterSet(set);
+    transmitter_.setCharacterSet(set);
+}
 
 Station::~Station() {
     shutdown();

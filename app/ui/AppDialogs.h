@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "modem/CharacterSet.h"
 
 class QLineEdit;
 class QCheckBox;
@@ -27,11 +28,18 @@ struct StationData {
 class CStationDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CStationDialog(const StationData& data, QWidget* parent = nullptr);
+    // The texts are station codes in the character set on the air.
+    CStationDialog(const StationData& data, modem::CharacterSet set, QWidget* parent = nullptr);
     StationData data() const;
     QLineEdit* callField() { return call_; }
+    QLineEdit* nameField() { return name_; }
+    QLineEdit* qthField() { return qth_; }
 
   private:
+    QString shown(const std::string& codes) const;
+    std::string codes(const QString& text) const;
+
+    modem::CharacterSet set_;
     QLineEdit *call_, *name_, *qth_, *cwId_;
     std::string lastCall_;  // the call the identification was last made for
     QCheckBox* useCwId_;

@@ -138,6 +138,7 @@ void CMainFrame::buildViews() {
     middle_ = new QSplitter(Qt::Vertical, outer_);
     inner_ = new QSplitter(Qt::Horizontal, middle_);
     rx_ = new CRxView(shownText_, inner_);
+    rx_->setCharacterSet(station_->characterSet());
     // The 26 lines scroll when the window is lower than they are.
     auto* listArea = new QScrollArea(inner_);
     list_ = new display::CRxListView;
@@ -350,7 +351,7 @@ void CMainFrame::buildMenus() {
         windows, QStringLiteral("Okno multikanałów"), [this] { toggleMultichannelWindow(); }, true);
     toggle(windows, QStringLiteral("&Zakładki"), settings_.misc.showBookMarks);
     add(windows, QStringLiteral("Kolor wybranego tekstu multikanału..."), [this] {
-        display::CHighlightDialog dialog(highlights_, this);
+        display::CHighlightDialog dialog(highlights_, station_->characterSet(), this);
         if (dialog.exec() == QDialog::Accepted) highlights_.assign(dialog.words());
     });
     add(windows, QStringLiteral("Czas nieaktywności kanału..."), [this] {
@@ -695,7 +696,8 @@ void CMainFrame::onTimer() {
             static_cast<display::Colour>(settings_.font.mcFontColor.value()),
             static_cast<display::Colour>(settings_.font.mcBgColor.value()),
             static_cast<display::Colour>(settings_.font.mcBgColorNoCarrier.value()),
-            static_cast<display::Colour>(settings_.font.mcBgColorInactive.value())}});
+            static_cast<display::Colour>(settings_.font.mcBgColorInactive.value())},
+        station_->characterSet()});
     updateStatus();
     updateCommands();
 }
@@ -760,16 +762,18 @@ void CMainFrame::showMessage(std::string_view text, std::string_view caption, Me
 }
 
 std::optional<std::string> CMainFrame::prompt(std::string_view text, std::string_view initial) {
-    const auto answer = CInputBox::ask(store_, this, latin1(text), latin1(initial));
+    const modem::CharacterSet set = station_->characterSet();
+    const auto answer =
+        CInputBox::ask(store_, this, latin1(text), display::fromStationCodes(initial, set));
     if (!answer) return std::nullopt;
-    return display::toStationCodes(*answer);
+    return display::toStationCodes(*answer, set);
 }
 
 void CMainFrame::openStationDialog() {
     StationData data{settings_.station.call,         settings_.station.name,
                      settings_.station.qth,          settings_.station.cwId,
                      settings_.station.useCwId != 0, settings_.station.fastCwId != 0};
-    CStationDialog dialog(data, this);
+    CStationDialog dialog(data, station_->characterSet(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     data = dialog.data();
     settings_.station.call = data.call;
