@@ -134,12 +134,12 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
     {C::SoundOff, M::Mode, "Zablokuj okno programu", "", "", St, false, notTransmitting, isStopped},
     {C::Tune, M::Mode, "Strojenie..", "", "", St, false, notTransmitting, nullptr},
     {C::ImdMeasuring, M::Mode, "Pomiar IMD", "", "", St, false, nullptr, imdMeasuring},
-    {C::ModeBpsk31, M::Mode, "&BPSK31", "", "", St, true, notTransmitting, inMode<Mode::Bpsk31>},
-    {C::ModeBpsk63, M::Mode, "BPS&K63", "", "", St, false, notTransmitting, inMode<Mode::Bpsk63>},
-    {C::ModeQpsk31, M::Mode, "&QPSK31", "", "", St, false, notTransmitting, inMode<Mode::Qpsk31>},
-    {C::ModeFsk31, M::Mode, "&FSK31", "", "", St, false, notTransmitting, inMode<Mode::Fsk31>},
-    {C::ModeFsk63, M::Mode, "FSK63", "", "", St, false, notTransmitting, inMode<Mode::Fsk63>},
-    {C::ModePactor, M::Mode, "&PACTOR RX", "", "", St, false, notTransmitting, inMode<Mode::Pactor>},
+    {C::ModeBpsk31, M::Mode, "", "", "", St, true, notTransmitting, inMode<Mode::Bpsk31>},
+    {C::ModeBpsk63, M::Mode, "", "", "", St, false, notTransmitting, inMode<Mode::Bpsk63>},
+    {C::ModeQpsk31, M::Mode, "", "", "", St, false, notTransmitting, inMode<Mode::Qpsk31>},
+    {C::ModeFsk31, M::Mode, "", "", "", St, false, notTransmitting, inMode<Mode::Fsk31>},
+    {C::ModeFsk63, M::Mode, "", "", "", St, false, notTransmitting, inMode<Mode::Fsk63>},
+    {C::ModePactor, M::Mode, "", "", "", St, false, notTransmitting, inMode<Mode::Pactor>},
     {C::InvertQpsk, M::Mode, "Odwróć", "", "", St, false, canInvert, invertedQpsk},
     {C::LockTransmit, M::Mode, "Zablokuj częstotliwość TX", "", "", St, true, unlocked, nullptr},
     {C::UnlockTransmit, M::Mode, "Odblokuj częstotliwość TX", "", "", St, false, locked, nullptr},
@@ -276,6 +276,8 @@ std::optional<bool> commandChecked(CommandId id, const StationStatus& status) {
 
 std::string commandText(CommandId id, const StationStatus& status) {
     const CommandSpec& c = commandSpec(id);
+    // The mode commands are named by the mode table.
+    if (const auto mode = commandMode(id)) return std::string(modem::modeInfo(*mode).menuText);
     std::string text(c.text);
     switch (id) {
         case C::SaveLastSeconds:

@@ -106,7 +106,8 @@ using CommandRule = bool (*)(const StationStatus&);
 struct CommandSpec {
     CommandId id;
     Menu menu;
-    std::string_view text;      // the menu text (UTF-8); empty for keys and panes only
+    std::string_view text;      // the menu text (UTF-8); empty for keys and panes only, and
+                                // for the mode commands, which the mode table names
     std::string_view keys;      // key sequences in portable text ("Alt+X; Pause"), may be empty
     std::string_view paneText;  // its text in the status bar's right-click menu, if it is there
     CommandTarget target;

@@ -42,6 +42,11 @@ std::string Settings::storedCall() const {
     return unescapeSettingText(store_.getString(section::kStation, "Call", ""));
 }
 
+std::string Settings::storedCwIdDefault() const {
+    const std::string call = storedCall();
+    return call.empty() ? std::string() : defaultCwId(call);
+}
+
 namespace {
 
 std::string numbered(std::string_view prefix, int n, std::string_view suffix) {

@@ -83,6 +83,9 @@ class Settings {
 
     // The call sign as "Call" loads it, for the default of "CWID".
     std::string storedCall() const;
+    // "CWID" is never stored without the call: empty (made from the call when used) while
+    // there is no call yet.
+    std::string storedCwIdDefault() const;
 
   public:
     struct CallbookSettings {
@@ -202,6 +205,9 @@ class Settings {
     struct FontSettings {
         PersistentInt rxFontColorT, mcFontColor, txFontColor;
         PersistentInt rxBgColor, mcBgColor, mcBgColorInactive, mcBgColorNoCarrier, txBgColor;
+        // The text windows' font: the fields of one font description.
+        PersistentString faceName;
+        PersistentInt height, weight, italic, underline, strikeOut;
     } font{
         {bind_, section::kFont, "RxFontColorT", 0x40},
         {bind_, section::kFont, "McFontColor", 0x400000},
@@ -211,6 +217,12 @@ class Settings {
         {bind_, section::kFont, "McBgColorInactive", windowColour_},
         {bind_, section::kFont, "McBgColorNoCarrier", windowColour_},
         {bind_, section::kFont, "TxBgColor", windowColour_},
+        {bind_, section::kFont, "FaceName", ""},
+        {bind_, section::kFont, "Height", 0},
+        {bind_, section::kFont, "Weight", 400},
+        {bind_, section::kFont, "Italic", 0},
+        {bind_, section::kFont, "Underline", 0},
+        {bind_, section::kFont, "StrikeOut", 0},
     };
 
     struct SoundSettings {
@@ -266,8 +278,10 @@ class Settings {
 
     struct ViewSettings {
         PersistentInt freqMode;  // 0 audio, 1 start plus audio, 2 start minus audio
+        PersistentInt waterfallZoom;  // 0 one pixel per spectrum bin, 1 fit to the width
     } view{
         {bind_, section::kView, "FreqMode", 0},
+        {bind_, section::kView, "WaterfallZoom", 1},
     };
 
     struct StationSettings {
@@ -279,7 +293,7 @@ class Settings {
         {bind_, section::kStation, "Call", ""},
         {bind_, section::kStation, "QTH", ""},
         {bind_, section::kStation, "Name", ""},
-        {bind_, section::kStation, "CWID", defaultCwId(storedCall())},
+        {bind_, section::kStation, "CWID", storedCwIdDefault()},
         {bind_, section::kStation, "UseCWID", 0},
         {bind_, section::kStation, "FastCwId", 1},
     };

@@ -14,21 +14,14 @@ namespace {
 
 // Marks a retune made with Shift held in the receive text.
 constexpr const char* kTuningSeparator = "\r\n...";
-// Shown when a running stream stops on its own (server gone, device unplugged).
-constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
-// Sound events handled in one go, so that a card that answers every played buffer at once
-// (loopback) cannot keep the station from its timer.
-constexpr int kEventsPerBatch = 256;
-// A station that fell this many periods behind runs one tick and starts counting afresh,
-// as a window timer coalesces missed ticks.
-constexpr int kMaxLateTicks = 3;
 
 }  // namespace
 
 Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host,
                  StationClock& clock, StationOptions options)
     : store_(store),
-      settings_(store),
+      settings_(store, options.defaults),
+      displayData_(store, settings_),
       card_(card),
       host_(host),
       clock_(clock),
@@ -37,6 +30,7 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       transmitter_(*this),
       receiveText_(options_.keepAllReceivedText),
       transmitText_(settings_.misc.simpleTxEdit1 != 0) {
+    displayData_.load();
     setCharacterSet(characterSet());
 }
 
@@ -106,57 +100,6 @@ void Station::shutdown() {
         host_.showMessage(store_.lastError(), kErrorCaption, MessageKind::Error);
 }
 
-bool Station::applySampleRate(int nominal) {
-    if (nominal < kMinNominalRate || nominal > kMaxNominalRate) return false;
-    settings_.misc.soundSampleRate = nominal;
-    const audio::SampleRates rates =
-        audio::sampleRates(nominal, settings_.misc.rateCorrRx, settings_.misc.rateCorrTx);
-    chain_.setSampleRate(rates.rx);
-    transmitter_.setSampleRate(rates.tx);
-    multichannel_.setSampleRate(nominal);
-    audio::SoundCardConfig config = card_.config();
-    config.nominalRate = nominal;
-    card_.setConfig(config);
-    if (history_) makeHistory(nominal);
-    return true;
-}
-
-void Station::makeHistory(double rate) {
-    history_.reset();
-    const int seconds = settings_.misc.soundHistory;
-    if (seconds >= 1 && seconds <= audio::kMaxHistorySeconds)
-        history_ =
-            std::make_unique<audio::HistoryRing>(audio::HistoryRing::capacityFor(seconds, rate));
-}
-
-bool Station::setSoundHistoryLength(int seconds) {
-    if (seconds > audio::kMaxHistorySeconds) {
-        host_.showMessage(kTooBigMessage, "", MessageKind::Warning);
-        return false;
-    }
-    settings_.misc.soundHistory = std::max(0, seconds);
-    makeHistory(chain_.sampleRate());
-    return true;
-}
-
-bool Station::canSaveSoundHistory() const {
-    return settings_.misc.soundHistory >= 1 && history_ != nullptr;
-}
-
-std::optional<SoundHistoryCopy> Station::copySoundHistory() const {
-    if (!canSaveSoundHistory()) return std::nullopt;
-    return SoundHistoryCopy{history_->oldestFirst(), static_cast<int>(chain_.sampleRate())};
-}
-
-bool Station::saveSoundHistory(const SoundHistoryCopy& copy, const std::string& fileName) {
-    const int error = audio::writeWavFileSafely(copy.samples.data(), copy.rate,
-                                                static_cast<int>(copy.samples.size()), fileName, 0);
-    if (error == 0) return true;
-    host_.showMessage(kCannotWriteMessage + fileName + ": " + std::strerror(error), kErrorCaption,
-                      MessageKind::Error);
-    return false;
-}
-
 void Station::applyReceiveSettings() {
     chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     chain_.squelch().setThreshold(
@@ -215,7 +158,7 @@ void Station::goTransmit() {
     const audio::SoundResult opened = card_.openOutput();
     if (!opened.ok() || !card_.outputOpen()) {
         transmitter_.stopTransmission();
-        reportSoundFailure("Cannot open the sound card output", opened);
+        reportSoundFailure(kCannotOpenOutputMessage, opened);
         const bool open = imd_.measuring() ? card_.inputOpen() : openInput();
         changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
         if (!open) reportSoundCardUnavailable();
@@ -228,7 +171,7 @@ void Station::goTransmit() {
     clock_.sleepFor(kPttKeyPauseMs);
     outputWatchdog_ = kOutputWatchdogTicks;
     const audio::SoundResult primed = primeOutput();
-    if (!primed.ok()) abandonTransmit("Cannot play on the sound card", primed);
+    if (!primed.ok()) abandonTransmit(kCannotPlayMessage, primed);
 }
 
 audio::SoundResult Station::primeOutput() {
@@ -252,7 +195,7 @@ void Station::goReceive() {
         transmitter_.stopTransmission();
         const audio::SoundResult closed = card_.closeOutput();
         outputWatchdog_ = 0;
-        if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+        if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
         if (!imd_.measuring()) openInput();
         // The state changes before the line end so that the echo colour ends with the text.
         changeState(card_.inputOpen() ? OperatingState::Receiving : OperatingState::Stopped);
@@ -281,7 +224,7 @@ void Station::soundOff() {
     card_.stopInput();
     transmitter_.stopTransmission();
     const audio::SoundResult closed = card_.closeOutput();
-    if (!closed.ok()) reportSoundFailure("The transmission was not stored", closed);
+    if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
     clock_.sleepFor(kPttReleasePauseMs);
     host_.setPtt(false);
     outputWatchdog_ = 0;
@@ -301,11 +244,14 @@ void Station::tune() {
 
 void Station::receiveCommand() {
     imd_.clearShown();
-    goReceive();
+    // Already receiving: nothing to switch (a second switch would pause and reset the AFC).
+    if (state_ != OperatingState::Receiving) goReceive();
 }
 
 void Station::escapeCommand() {
-    if (settings_.misc.clearOnEsc != 0) clearTransmitWindow();
+    // Only the transmission's unsent text goes; typing ahead while receiving is kept.
+    if (state_ == OperatingState::Transmitting && settings_.misc.clearOnEsc != 0)
+        clearTransmitWindow();
     goReceive();
 }
 
@@ -325,7 +271,8 @@ bool Station::setFrequency(double hz, int which, bool addSeparator) {
     }
     if ((which & kSetReceive) != 0) {
         chain_.setReceiveFrequency(hz, /*operatorRetune=*/true);
-        if (addSeparator && !receiveText_.text().empty()) chain_.pendingText() += kTuningSeparator;
+        if (addSeparator && !receiveText_.text().empty())
+            chain_.appendPendingText(kTuningSeparator);
     }
     host_.frequencyChanged();
     return true;
@@ -366,7 +313,7 @@ void Station::jumpToChannel(int slot) {
 
 bool Station::startReplay() {
     if (!history_ || !history_->startReplay()) return false;
-    chain_.pendingText() += audio::kReplayStartText;
+    chain_.appendPendingText(audio::kReplayStartText);
     return true;
 }
 
@@ -410,11 +357,11 @@ void Station::clearTransmitWindow() {
 }
 
 void Station::flushReceivedText() {
-    std::string& pending = chain_.pendingText();
+    const std::string& pending = chain_.pendingText();
     if (pending.empty() || host_.receiveWindowHasFocus()) return;
     chain_.squelch().setEnabled(settings_.sound.squelch != 0);
     if (chain_.textPasses(state_ == OperatingState::Transmitting)) showReceived(pending);
-    pending.clear();
+    chain_.clearPendingText();
 }
 
 void Station::showReceived(std::string_view text) {
@@ -429,237 +376,6 @@ void Station::showReceived(std::string_view text) {
 
 void Station::appendDirect(char c) {
     showReceived(std::string_view(&c, 1));
-}
-
-bool Station::openReceiveLog(const std::string& fileName) {
-    if (rxLog_ != nullptr) return true;
-    std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (file == nullptr) {
-        host_.showMessage(kCannotOpenMessage + fileName, "", MessageKind::Warning);
-        settings_.misc.rxLogOpen = 0;
-        return false;
-    }
-    rxLog_ = file;
-    settings_.misc.rxLogOpen = 1;
-    settings_.misc.rxLogFile = fileName;
-    return true;
-}
-
-void Station::closeReceiveLog() {
-    if (rxLog_ != nullptr) std::fclose(rxLog_);
-    rxLog_ = nullptr;
-    settings_.misc.rxLogOpen = 0;
-}
-
-// ---- sound events ---------------------------------------------------------------------------
-
-int Station::pump(StationMs timeoutMs) {
-    const StationMs deadline = clock_.now() + std::max<StationMs>(timeoutMs, 0);
-    const int ticksBefore = tickCount_;
-    int handled = handleSoundEvents();
-    runDueTicks();
-    while (handled == 0 && tickCount_ == ticksBefore) {
-        const StationMs now = clock_.now();
-        if (now >= deadline) break;
-        StationMs wait = deadline - now;
-        if (started_) wait = std::min(wait, std::max<StationMs>(nextTickAt_ - now, 0));
-        const bool pending = clock_.waitForEvents(card_.events(), wait);
-        // A clock that follows the audio does not move while none comes: give up the wait.
-        if (!pending && clock_.now() == now) break;
-        handled += handleSoundEvents();
-        runDueTicks();
-    }
-    return handled;
-}
-
-bool Station::runUntil(const std::function<bool()>& done, StationMs timeoutMs) {
-    const StationMs deadline = clock_.now() + timeoutMs;
-    while (!done()) {
-        const StationMs now = clock_.now();
-        if (now >= deadline) return false;
-        pump(deadline - now);
-    }
-    return true;
-}
-
-int Station::handleSoundEvents() {
-    int handled = 0;
-    while (handled < kEventsPerBatch) {
-        const std::optional<audio::SoundEvent> event = card_.events().next();
-        if (!event) break;
-        ++handled;
-        handleEvent(*event);
-        runDueTicks();
-    }
-    return handled;
-}
-
-void Station::runDueTicks() {
-    if (!started_) return;
-    const StationMs now = clock_.now();
-    if (now - nextTickAt_ >= kMaxLateTicks * kTimerPeriodMs) nextTickAt_ = now;
-    while (started_ && now >= nextTickAt_) {
-        nextTickAt_ += kTimerPeriodMs;
-        onTimerTick();
-    }
-}
-
-void Station::handleEvent(const audio::SoundEvent& event) {
-    switch (event.kind) {
-        case audio::SoundEventKind::InputBlockReady:
-            while (card_.inputOpen() && card_.readInputBlock(audio::InputBlock(block_))) {
-                onInputBlock(block_.data(), block_.size());
-                runDueTicks();
-            }
-            break;
-        case audio::SoundEventKind::OutputBufferDone:
-            onOutputBufferDone(event.buffer);
-            break;
-        case audio::SoundEventKind::InputEnded:
-            inputEnded_ = true;
-            break;
-        case audio::SoundEventKind::DeviceFailed:
-            handleDeviceFailure(event);
-            break;
-    }
-}
-
-void Station::handleDeviceFailure(const audio::SoundEvent& event) {
-    const audio::SoundResult failure{event.error, audio::soundErrorText(event.error)};
-    if (event.direction == audio::SoundDirection::Output) {
-        if (state_ == OperatingState::Transmitting) {
-            abandonTransmit(kSoundCardStoppedMessage + std::string("output"), failure);
-        } else {
-            card_.closeOutput();
-        }
-        return;
-    }
-    card_.stopInput();
-    if (state_ == OperatingState::Receiving) {
-        changeState(OperatingState::Stopped);
-        reportSoundFailure(kSoundCardStoppedMessage + std::string("input"), failure);
-    }
-}
-
-void Station::onInputBlock(const int16_t* samples, size_t count) {
-    if (collector_.collect(samples, count)) runSpectrumRow();
-    if (history_ && history_->replaying()) replayHistory();
-    // During a replay the live block reaches the receiver later, through the history.
-    if (!history_ || !history_->replaying())
-        chain_.processReceiveBlock(samples, static_cast<unsigned>(count * sizeof(int16_t)),
-                                   modem::ReceiveChain::kDemodulate);
-    if (history_) history_->append(std::span<const int16_t>(samples, count));
-    if (settings_.misc.multichannelWindow != 0 && modem::runsMultichannel(mode()))
-        multichannel_.processBlock(samples, count);
-    flushReceivedText();
-    clock_.inputSamples(count);
-}
-
-void Station::replayHistory() {
-    while (history_->replaying()) {
-        const std::span<const int16_t> chunk = history_->replayChunk();
-        if (chunk.empty()) {
-            history_->cancelReplay();
-            break;
-        }
-        replaying_ = true;
-        chain_.processReceiveBlock(chunk.data(),
-                                   static_cast<unsigned>(chunk.size() * sizeof(int16_t)),
-                                   modem::ReceiveChain::kDemodulate);
-        replaying_ = false;
-        if (settings_.sound.afc != 0) afcStep(modem::ReceiveChain::kAfcGain);
-        history_->finishReplayChunk();
-        // The timer keeps running between chunks, without moving the frequency.
-        replaying_ = true;
-        runDueTicks();
-        replaying_ = false;
-    }
-}
-
-void Station::runSpectrumRow() {
-    analyser_.analyseBlock(collector_.block(),
-                           display::spectrumWindowFromSetting(settings_.misc.fftWindow), row_);
-    spectrumHistory_.addRow(row_);
-    imd_.measure(spectrumHistory_, chain_.afcBin(), mode(), chain_.sampleRate());
-    multichannel_.onSpectrumRow(spectrumHistory_, clock_.now());
-    collector_.clearBlockReady();
-    host_.spectrumRowReady();
-}
-
-void Station::onOutputBufferDone(int buffer) {
-    outputWatchdog_ = 0;
-    if (state_ != OperatingState::Transmitting || buffer < 0 ||
-        buffer >= audio::kOutputBuffersInFlight)
-        return;
-    audio::OutputBuffer samples = card_.outputBuffer(buffer);
-    if (transmitter_.fillOutputBuffer(buffer, samples.data(), samples.size())) {
-        const audio::SoundResult played = card_.playBuffer(buffer);
-        if (!played.ok()) {
-            abandonTransmit("Cannot play on the sound card", played);
-            return;
-        }
-    }
-    flushReceivedText();
-    if (transmissionOver_) {
-        transmissionOver_ = false;
-        ++transmissionsCompleted_;
-        goReceive();
-    }
-}
-
-// ---- the timer ------------------------------------------------------------------------------
-
-int32_t Station::activeZeroRun() const {
-    const modem::ModeInfo info = modem::modeInfo(mode());
-    if (info.receiver != modem::ModeReceiverKind::Psk) return 0;
-    return info.coding == modem::ModeCoding::Qpsk ? chain_.qpskDecoder().zeroRun
-                                                  : chain_.varicodeDecoder().zeroRun;
-}
-
-void Station::firstTick() {
-    firstTickDone_ = true;
-    selectMode(modem::modeFromStored(settings_.misc.mode));
-    receiveText_.clear();
-    host_.receiveWindowCleared();
-    if (settings_.station.call.value().empty()) host_.openStationDialog();
-}
-
-void Station::onTimerTick() {
-    if (!firstTickDone_) firstTick();
-    ++tickCount_;
-    imd_.timerTick(activeZeroRun());
-    applyReceiveSettings();
-    chain_.onTimerTick();
-    multichannel_.onStationTimer(clock_.now());
-
-    if (outputWatchdog_ == 1 && state_ == OperatingState::Transmitting) {
-        // No buffer came back since the output started: start it again.
-        card_.closeOutput();
-        audio::SoundResult reopened = card_.openOutput();
-        if (reopened.ok()) reopened = primeOutput();
-        if (!reopened.ok()) {
-            abandonTransmit("Cannot open the sound card output", reopened);
-        } else {
-            outputWatchdog_ = kOutputWatchdogTicks;
-            ++watchdogReopens_;
-        }
-    }
-    if (outputWatchdog_ > 0) --outputWatchdog_;
-
-    host_.statusChanged();
-    if (settings_.sound.afc != 0 && state_ == OperatingState::Receiving && !replaying_)
-        afcStep(modem::ReceiveChain::kAfcGain);
-    host_.checkExternalProgram();
-}
-
-void Station::afcStep(double gain) {
-    const int bin = chain_.afcBin();
-    const double snr = display::signalToNoise(spectrumHistory_, mode(), bin, chain_.sampleRate());
-    // A figure that is not a number never opens the gate.
-    const int figure = std::isfinite(snr) ? static_cast<int>(std::clamp(snr, -1000.0, 1000.0)) : 0;
-    const modem::AfcOutcome outcome = chain_.afcStep(figure, gain);
-    if (!outcome.moved) return;
-    setFrequency(outcome.frequency, kSetTransmit, false);
 }
 
 }  // namespace tarnvel::app

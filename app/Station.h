@@ -20,10 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandTable.h"
+#include "app/DisplayData.h"
 #include "app/ReceiveText.h"
 #include "app/Settings.h"
 #include "app/StationClock.h"
+#include "app/SoundDeviceChoice.h"
+#include "app/StationData.h"
 #include "app/StationHost.h"
+#include "app/StationOption.h"
+#include "app/StationStatus.h"
+#include "app/TextAppearance.h"
 #include "app/TransmitText.h"
 #include "audio/HistoryRing.h"
 #include "audio/SoundCard.h"
@@ -56,7 +63,23 @@ inline constexpr const char* kCannotOpenMessage = "Cannot open ";
 inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
 inline constexpr const char* kTooBigMessage = "Too big value";
 inline constexpr const char* kCannotWriteMessage = "Cannot write ";
+// Sound card failures; the card's own reason follows after ": ".
+inline constexpr const char* kCannotOpenOutputMessage = "Cannot open the sound card output";
+inline constexpr const char* kCannotPlayMessage = "Cannot play on the sound card";
+inline constexpr const char* kNotStoredMessage = "The transmission was not stored";
+// Shown when a running stream stops on its own (server gone, device unplugged), followed by
+// the stream's name.
+inline constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
+inline constexpr const char* kOutputStreamName = "output";
+inline constexpr const char* kInputStreamName = "input";
 inline constexpr const char* kDefaultHistoryFile = "History.wav";
+inline constexpr const char* kReceiveLogDialogTitle = "Open RX Log File";
+inline constexpr const char* kTextFileFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+inline constexpr const char* kWavFileFilter = "WAV files (*.wav)|*.wav|All files (*.*)|*.*";
+// "®" and a line end: the transmitter returns to receive there.
+inline constexpr const char* kEndOfTransmissionLine = "\xAE\r\n";
+// The band page that the band interface falls back to when it cannot select the current one.
+inline constexpr int kFallbackBand = 4;
 // Nominal rates the sound device dialog accepts.
 inline constexpr int kMinNominalRate = 7000;
 inline constexpr int kMaxNominalRate = 12000;
@@ -74,6 +97,8 @@ struct StationOptions {
     std::string dataFolder;
     // Keep the whole received text (a batch tool prints it) instead of the window's line limit.
     bool keepAllReceivedText = false;
+    // What the desktop gives the settings at a first start (its window colour).
+    SettingsDefaults defaults;
 };
 
 class Station final : private modem::TransmitHost {
@@ -209,14 +234,76 @@ class Station final : private modem::TransmitHost {
     // What the sound card said when it last refused (for a front end's own report).
     const std::string& lastSoundProblem() const { return lastSoundProblem_; }
 
+
+    // ---- the windows' view of the station and the operator's controls ----
+    // What the windows show, in one snapshot.
+    StationStatus status() const;
+    // Runs a command of the command table; one that needs a window first goes to the host.
+    void runCommand(CommandId id);
+
+    bool option(StationOption option) const;
+    void setOption(StationOption option, bool on);
+    void toggleOption(StationOption option);
+    void setSquelchThreshold(int threshold);
+    // The frequency scale: 0 audio, 1 dial plus audio, 2 dial minus audio.
+    void setFreqMode(int freqMode);
+    // Only in BPSK and not while transmitting (anything else switches it off); clears every
+    // channel.
+    void setMultichannelWindow(bool on);
+    void setMultichannelTimeout(int seconds);
+    // Clears the transmit window, as the two modes keep their text differently.
+    void setSimpleTxEdit(bool simple);
+    void setCallbookType(int type);
+    void toggleFourband(int value);
+    // The mode pane's click: BPSK31, BPSK63, PACTOR, BPSK31.
+    void stepMode();
+    void toggleImdShown();
+
+    bool setRateCorrection(int rxPpm, int txPpm);
+    SoundDeviceChoice soundDeviceChoice() const;
+    void applySoundDevice(const SoundDeviceChoice& choice);
+
+    StationData stationData() const;
+    void setStationData(const StationData& data);
+    // The station dialog through the host; OK stores what it gives back.
+    void editStationData();
+
+    PersistentInt& optionSetting(StationOption option);
+    PersistentInt& colourSetting(ColourRole role);
+    void reportStoreFailure();
+    void clearChannel(int slot);
+    void clearAllChannels();
+    void openChannel(double hz);
+
+    void clearReceiveWindow();
+    // Also the transmitter's, at the control character that ends and clears.
+    void clearTransmitWindow() override;
+    void clearAll();
+    // "®" and a line end: the transmitter returns to receive there.
+    void insertEndOfTransmission();
+
+    // The receive log and the sound history through the host's file dialog.
+    void chooseReceiveLog();
+    void saveLastSeconds();
+
+    const display::BandPages& bandPages() const { return displayData_.bandPages(); }
+    void setBandPages(const display::BandPages& pages);
+    const DisplayData& displayData() const { return displayData_; }
+    void setPaletteAnchors(const display::PaletteAnchors& anchors);
+    void setMarkers(const display::SpectrumMarkers& markers);
+    void setHighlights(const display::HighlightWords::Slots& words);
+    int32_t colour(ColourRole role) const;
+    void setColour(ColourRole role, int32_t bbggrr);
+    FontDescription font() const;
+    void setFont(const FontDescription& font);
+
   private:
     // TransmitHost.
     bool nextTransmitCharacter(uint8_t& ch) override;
     bool isTuning() const override { return tuning_; }
     bool isImdMeasuring() const override { return imd_.measuring(); }
-    void echo(char ch) override { chain_.pendingText().push_back(ch); }
+    void echo(char ch) override { chain_.appendPendingText(std::string_view(&ch, 1)); }
     void announce(std::string_view text) override;
-    void clearTransmitWindow() override;
     void transmissionOver() override { transmissionOver_ = true; }
     std::string cwIdText() const override {
         return stationCwId(settings_.station.cwId.value(), settings_.station.call.value());
@@ -248,6 +335,7 @@ class Station final : private modem::TransmitHost {
 
     SettingsStore& store_;
     Settings settings_;
+    DisplayData displayData_;
     audio::SoundCard& card_;
     StationHost& host_;
     StationClock& clock_;

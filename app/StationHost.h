@@ -11,7 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/StationData.h"
+
 namespace tarnvel::app {
+
+enum class CommandId;
 
 enum class MessageKind { Error, Warning, Info };
 
@@ -31,6 +35,48 @@ class StationHost {
     }
     // The station dialog (call sign, name, QTH, identification).
     virtual void openStationDialog() {}
+    // The station dialog as an editor: the edited data on OK, nothing on Cancel.
+    virtual std::optional<StationData> editStationData(const StationData& data) {
+        (void)data;
+        openStationDialog();
+        return std::nullopt;
+    }
+    // Questions: true for Yes (OK), false for No (Cancel).
+    virtual bool askYesNo(std::string_view text, std::string_view caption) {
+        (void)text;
+        (void)caption;
+        return false;
+    }
+    virtual bool askOkCancel(std::string_view text, std::string_view caption) {
+        (void)text;
+        (void)caption;
+        return false;
+    }
+    // File dialogs; filter as "Text files (*.txt)|*.txt|All files (*.*)|*.*". Nothing when
+    // cancelled.
+    virtual std::optional<std::string> chooseOpenFile(std::string_view title,
+                                                      std::string_view filter,
+                                                      std::string_view initial) {
+        (void)title;
+        (void)filter;
+        (void)initial;
+        return std::nullopt;
+    }
+    virtual std::optional<std::string> chooseSaveFile(std::string_view title,
+                                                      std::string_view filter,
+                                                      std::string_view initial) {
+        (void)title;
+        (void)filter;
+        (void)initial;
+        return std::nullopt;
+    }
+    // The desktop's URL opener (never a shell); false when it could not.
+    virtual bool openUrl(std::string_view url) {
+        (void)url;
+        return false;
+    }
+    // A command of the command table that opens a window first (a dialog): the window runs it.
+    virtual void runWindowCommand(CommandId id) { (void)id; }
 
     // Whether the receive window has the keyboard focus (decoded text then waits).
     virtual bool receiveWindowHasFocus() const { return false; }
@@ -47,6 +93,10 @@ class StationHost {
     virtual void receivedTextShown(std::string_view text) { (void)text; }
     virtual void receiveWindowCleared() {}
     virtual void transmitWindowCleared() {}
+    // The transmit text changed other than by typing (a command or a macro added to it).
+    virtual void transmitWindowChanged() {}
+    // The multichannel channels changed (cleared, opened): the list repaints.
+    virtual void multichannelChanged() {}
 
     // The operating state changed (the view redraws its transmit marks, the layout changes).
     virtual void stateChanged(OperatingState state) { (void)state; }

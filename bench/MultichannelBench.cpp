@@ -64,9 +64,10 @@ struct ReceivePath {
 
     void block(const int16_t* samples) {
         const bool rowDue = collector.collect(samples, kBlockSamples);
-        chain.processReceiveBlock(samples, 2 * kBlockSamples, modem::ReceiveChain::kDemodulate);
+        chain.processReceiveBlock(std::span<const int16_t>(samples, kBlockSamples),
+                                  modem::ReceiveChain::kDemodulate);
         multichannel.processBlock(samples, kBlockSamples);
-        chain.pendingText().clear();
+        chain.clearPendingText();
         if (!rowDue) return;
         analyser.analyseBlock(collector.block(), display::SpectrumWindow::Hann, row);
         history.addRow(row);

@@ -42,9 +42,10 @@ void runChain(benchmark::State& state, Mode mode) {
     size_t pos = 0;
     for (auto _ : state) {
         if (pos + kBlockSamples > input.size()) pos = 0;
-        chain.processReceiveBlock(input.data() + pos, 2 * kBlockSamples, 1);
+        chain.processReceiveBlock(std::span(input).subspan(pos, kBlockSamples),
+                                  ReceiveChain::kDemodulate);
         pos += kBlockSamples;
-        chain.pendingText().clear();
+        chain.clearPendingText();
     }
     state.SetItemsProcessed(state.iterations() * kBlockSamples);
     state.counters["samples/s"] = benchmark::Counter(

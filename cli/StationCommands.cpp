@@ -219,7 +219,7 @@ int runListen(const std::vector<std::string_view>& args) {
     ConsoleHost host;
     app::SteadyStationClock clock;
     app::Station station(profile.store(), card, host, clock,
-                         app::StationOptions{{}, /*keepAllReceivedText=*/true});
+                         app::StationOptions{{}, /*keepAllReceivedText=*/true, {}});
     prepareStation(station, o);
     station.settings().soundDevice.mixerDevice = deviceId;
     host.printReceivedTextOf(&station);

@@ -40,7 +40,7 @@ ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& 
     ConsoleHost host;
     app::AudioStationClock clock(audio::kModemSampleRate);
     auto station = std::make_unique<app::Station>(
-        profile.store(), card, host, clock, app::StationOptions{{}, /*keepAllReceivedText=*/true});
+        profile.store(), card, host, clock, app::StationOptions{{}, /*keepAllReceivedText=*/true, {}});
     app::Settings& s = station->settings();
     s.station.call = "N0CALL";
     s.misc.mode = modem::storedMode(settings.mode->mode);

@@ -15,9 +15,10 @@ function(tarnvel_subsystem name)
     add_library(tarnvel::${name} ALIAS tarnvel_${name})
 endfunction()
 
-# One GoogleTest program per subsystem folder of tests/.
+# One GoogleTest program per subsystem folder of tests/. RESOURCE_LOCK keeps its tests from
+# running at the same time as other tests that take the same lock.
 function(tarnvel_test_folder name)
-    cmake_parse_arguments(ARG "" "" "LINKS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "LINKS;ENVIRONMENT" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
     if(NOT sources)
         return()
@@ -28,6 +29,10 @@ function(tarnvel_test_folder name)
     target_compile_definitions(tests_${name} PRIVATE
         TARNVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         TARNVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    set(lock "")
+    if(ARG_RESOURCE_LOCK)
+        set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    endif()
     gtest_discover_tests(tests_${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" TIMEOUT 600)
+        PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" TIMEOUT 600 ${lock})
 endfunction()

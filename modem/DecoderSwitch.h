@@ -6,8 +6,6 @@
 
 namespace tarnvel::modem {
 
-class PskReceiver;
-
 class DecoderSwitch : public SymbolDecoder {
   public:
     void onBit(int bit) override;
@@ -16,7 +14,6 @@ class DecoderSwitch : public SymbolDecoder {
     void measureQuality(int32_t i, int32_t q, int32_t levelCode) override;
 
     SymbolDecoder* current = nullptr;  // not owned; null drops everything
-    PskReceiver* frontEnd = nullptr;   // not owned; the receiver whose baud rate modes set
 };
 
 }  // namespace tarnvel::modem

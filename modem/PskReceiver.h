@@ -88,7 +88,6 @@ class PskReceiver : public ModeReceiver {
     // Symbol clock recovery from phase transitions; samples a symbol when the clock wraps.
     void trackSymbolClock(int32_t i, int32_t q);
 
-    int32_t scratch = 0;  // free for the FSK receivers
     int32_t level = 0;
     int32_t clockCorrection = 0;  // -kMaxClockCorrection..kMaxClockCorrection
     int32_t symbolsSinceTransition = 0;

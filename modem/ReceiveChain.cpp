@@ -1,5 +1,7 @@
 #include "modem/ReceiveChain.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace tarnvel::modem {
@@ -10,7 +12,6 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
     qpsk_.sink = &sink_;
-    switch_.frontEnd = &psk_;
     restoreMode(savedMode);
     psk_.attachDecoder(&switch_);
     psk_.setSampleRate(sampleRate_);
@@ -29,10 +30,17 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     attachPactorReceiver(&ownPactor_);
 }
 
-void ReceiveChain::processReceiveBlock(const int16_t* samples, unsigned byteCount, int flags) {
-    if ((flags & kDemodulate) == 0 || samples == nullptr) return;
-    const int count = static_cast<int>(byteCount >> 1);
-    if (count == 0) return;
+void ReceiveChain::processReceiveBlock(std::span<const int16_t> samples, int flags) {
+    if ((flags & kDemodulate) == 0) return;
+    // The receivers count samples in an int.
+    constexpr std::size_t kMaxPiece = INT_MAX;
+    for (std::size_t at = 0; at < samples.size(); at += kMaxPiece) {
+        const std::size_t n = std::min(kMaxPiece, samples.size() - at);
+        dispatch(samples.data() + at, static_cast<int>(n));
+    }
+}
+
+void ReceiveChain::dispatch(const int16_t* samples, int count) {
     switch (groupOf(mode_)) {
         case Group::Psk:
             psk_.processSamples(samples, count);

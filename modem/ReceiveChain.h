@@ -9,7 +9,9 @@
 // owned), and a mode whose receiver is detached consumes its samples silently.
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "modem/CharacterSink.h"
 #include "modem/DecoderSwitch.h"
@@ -53,9 +55,8 @@ class ReceiveChain {
     ReceiveChain(const ReceiveChain&) = delete;
     ReceiveChain& operator=(const ReceiveChain&) = delete;
 
-    // One block of received audio: byteCount bytes of signed 16-bit samples (an odd last byte
-    // is dropped). Nothing happens unless flags has kDemodulate.
-    void processReceiveBlock(const int16_t* samples, unsigned byteCount, int flags);
+    // One block of received audio. Nothing happens unless flags has kDemodulate.
+    void processReceiveBlock(std::span<const int16_t> samples, int flags);
 
     // A mode command (BPSK31, QPSK31, FSK31, FSK63, PACTOR, BPSK63). Sets the PSK baud rate
     // and the decoder; other modes are refused (false). Does not reset anything.
@@ -107,10 +108,11 @@ class ReceiveChain {
     // Retunes the PSK and FSK31 receivers (and the FSK63 receiver in its own modes).
     AfcOutcome afcStep(int snr, double gain = kAfcGain);
 
-    // Decoded characters not yet taken; the caller takes and clears them.
-    std::string& pendingText() { return text_; }
-
+    // Decoded characters not yet shown. The station reads them, shows them and clears them;
+    // its own echoes and markers go in with appendPendingText.
     const std::string& pendingText() const { return text_; }
+    void appendPendingText(std::string_view text) { text_.append(text); }
+    void clearPendingText() { text_.clear(); }
 
     PskReceiver& pskReceiver() { return psk_; }
     const PskReceiver& pskReceiver() const { return psk_; }
@@ -130,6 +132,8 @@ class ReceiveChain {
     using Group = ModeReceiverKind;
     static Group groupOf(Mode mode) { return modeInfo(mode).receiver; }
     SymbolDecoder* decoderFor(Mode mode);
+    // Hands samples to the receiver of the current mode.
+    void dispatch(const int16_t* samples, int count);
     bool usesQpskDecoder() const { return modeInfo(mode_).coding == ModeCoding::Qpsk; }
     // The error word the AFC reads in the current mode, with its scale; null when none.
     int32_t* afcErrorWord(double& scale);

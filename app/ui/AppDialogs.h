@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/Settings.h"
+#include "app/SoundDeviceChoice.h"
+#include "app/StationData.h"
 #include "modem/CharacterSet.h"
 
 class QLineEdit;
@@ -19,11 +21,6 @@ class QLabel;
 
 namespace tarnvel::app {
 
-struct StationData {
-    std::string call, name, qth, cwId;
-    bool useCwId = false;
-    bool fastCwId = true;
-};
 
 class CStationDialog : public QDialog {
     Q_OBJECT
@@ -46,15 +43,6 @@ class CStationDialog : public QDialog {
     QRadioButton *fast_, *slow_;
 };
 
-struct SoundDeviceChoice {
-    int nominalRate = 11025;
-    int deviceType = 0;    // 0 sound card, 1 USB device
-    int inputDevice = -1;  // -1 the preferred (default) device
-    int outputDevice = -1;
-    int virtualPort = 12;  // "VirtualComPort": list entry number - 1
-    int usbVolumeIn = 255;
-    int usbVolumeOut = 255;
-};
 
 class CSoundDeviceDialog : public QDialog {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QPalette>
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
@@ -65,8 +66,12 @@ int main(int argc, char** argv) {
         card = std::make_unique<tarnvel::audio::PortAudioSoundCard>();
     }
     tarnvel::app::SteadyStationClock clock;
-    tarnvel::app::CMainFrame frame(store, *card, clock,
-                                   tarnvel::app::StationOptions{tarnvel::app::defaultDataFolder()});
+    tarnvel::app::StationOptions stationOptions;
+    stationOptions.dataFolder = tarnvel::app::defaultDataFolder();
+    // The text windows' backgrounds start as the desktop's (0x00BBGGRR).
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    stationOptions.defaults.windowColour = base.red() | (base.green() << 8) | (base.blue() << 16);
+    tarnvel::app::CMainFrame frame(store, *card, clock, std::move(stationOptions));
     // A quit asked for while a message box of the start-up is open ends that box's loop only:
     // remember it, so that the main loop is never entered afterwards.
     bool quitRequested = false;

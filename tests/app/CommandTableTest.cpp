@@ -26,7 +26,7 @@ TEST(CommandTable, EveryIdHasOneRowAndEveryMenuCommandAText) {
         EXPECT_TRUE(seen.insert(c.id).second) << "a second row for one id";
         EXPECT_EQ(commandSpec(c.id).id, c.id);
         if (c.menu != Menu::None) {
-            EXPECT_FALSE(c.text.empty());
+            EXPECT_FALSE(commandText(c.id, StationStatus{}).empty());
         }
         if (c.menu == Menu::None) {
             EXPECT_TRUE(!c.keys.empty() || !c.paneText.empty() || c.id == CommandId::ToggleImdShown ||
@@ -63,6 +63,7 @@ TEST(CommandTable, ModeCommandsAreOffWhileTransmittingAndCheckTheirMode) {
         EXPECT_EQ(modeCommand(*mode), c.id);
         EXPECT_TRUE(commandEnabled(c.id, s));
         EXPECT_EQ(commandChecked(c.id, s), *mode == Mode::Qpsk31);
+        EXPECT_EQ(commandText(c.id, s), tarnvel::modem::modeInfo(*mode).menuText);
     }
     s.state = OperatingState::Transmitting;
     EXPECT_FALSE(commandEnabled(CommandId::ModeBpsk31, s));

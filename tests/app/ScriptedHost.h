@@ -3,8 +3,11 @@
 // scripted, and can run a callback while a modal message is open (the Tune message).
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/CommandTable.h"
 
 #include "app/StationHost.h"
 
@@ -30,6 +33,20 @@ class ScriptedHost : public StationHost {
     void transmitWindowCleared() override { ++transmitClears; }
     void stateChanged(OperatingState state) override { states.push_back(state); }
     void setPtt(bool on) override { ptt.push_back(on); }
+    std::optional<StationData> editStationData(const StationData& data) override {
+        ++stationDialogs;
+        edited = data;
+        return stationDialogAnswer;
+    }
+    std::optional<std::string> chooseSaveFile(std::string_view title, std::string_view filter,
+                                              std::string_view initial) override {
+        fileDialogs.push_back(std::string(title) + "|" + std::string(filter) + "|" +
+                              std::string(initial));
+        return fileAnswer;
+    }
+    void runWindowCommand(CommandId id) override { windowCommands.push_back(id); }
+    void multichannelChanged() override { ++multichannelChanges; }
+    void transmitWindowChanged() override { ++transmitChanges; }
 
     bool hasMessage(const std::string& text) const {
         for (const ShownMessage& m : messages)
@@ -47,6 +64,13 @@ class ScriptedHost : public StationHost {
     int transmitClears = 0;
     std::vector<OperatingState> states;
     std::vector<bool> ptt;
+    std::optional<StationData> edited;              // what the station dialog was shown
+    std::optional<StationData> stationDialogAnswer;  // what it gives back (nothing: Cancel)
+    std::vector<std::string> fileDialogs;            // "title|filter|initial" of each
+    std::optional<std::string> fileAnswer;           // the file chosen (nothing: Cancel)
+    std::vector<CommandId> windowCommands;
+    int multichannelChanges = 0;
+    int transmitChanges = 0;
 };
 
 }  // namespace tarnvel::app::testing

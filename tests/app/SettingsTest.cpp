@@ -102,12 +102,14 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
                 << "twice: " << setting->section() << "/" << setting->key();
         }
     }
-    EXPECT_EQ(keys.size(), 86u + 6u);  // the main frame's keys and the highlight texts and colours
+    // The main frame's keys, the highlight texts and colours, the font and the waterfall zoom.
+    EXPECT_EQ(keys.size(), 86u + 6u + 7u);
     SettingsStore written(path);
     for (const auto& [section, key] : keys) {
         EXPECT_TRUE(written.find(section, key)) << section << "/" << key;
     }
-    EXPECT_NE(readFile(path).find("CWID=de  sk\n"), std::string::npos);
+    // No identification without the call is stored; it is made from the call when used.
+    EXPECT_NE(readFile(path).find("CWID=\n"), std::string::npos);
     EXPECT_NE(readFile(path).find("CLRtxt1=<SP>CQ<SP>\n"), std::string::npos);
 
     const ino_t firstRun = inodeOf(path);
@@ -127,8 +129,8 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
     SettingsStore store(path);
     EXPECT_EQ(store.getString("Station", "Call", ""), "SP9XYZ");
     EXPECT_EQ(store.getString("Sound", "LastFq", ""), "1500.25");
-    // A stored identification is kept even though the call sign changed.
-    EXPECT_EQ(store.getString("Station", "CWID", ""), "de  sk");
+    // No identification was written; the one sent is made from the new call when it is used.
+    EXPECT_EQ(store.getString("Station", "CWID", "missing"), "");
 }
 
 TEST(Settings, KeysOfTheGroupsOwnedElsewhere) {

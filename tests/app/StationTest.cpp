@@ -14,6 +14,7 @@
 #include "audio/WavFile.h"
 #include "modem/Transmitter.h"
 #include "tests/app/ScriptedHost.h"
+#include "tests/app/StationFixture.h"
 #include "tests/app/TempFolder.h"
 
 namespace tarnvel::app {
@@ -21,6 +22,7 @@ namespace {
 
 using testing::ScriptedHost;
 using testing::TempFolder;
+using StationTest = testing::StationFixture;
 
 // A sound card whose output swallows every buffer (a driver that never starts playing) and
 // counts how often it was opened.
@@ -58,32 +60,11 @@ class StuckOutputCard final : public audio::SoundCard {
     bool outputOpen_ = false;
 };
 
-class StationTest : public ::testing::Test {
-  protected:
-    void SetUp() override { store = std::make_unique<SettingsStore>(folder.file("Tarnvel.ini")); }
-
-    // A station with a call sign, started, past its first tick.
-    Station& startStation(audio::SoundCard& card, const std::string& call = "SP9XYZ") {
-        store->writeString("Station", "Call", call);
-        station = std::make_unique<Station>(*store, card, host, clock);
-        station->start();
-        tick();
-        return *station;
-    }
-    void tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            clock.advance(Station::kTimerPeriodMs);
-            station->runDueTicks();
-        }
-    }
-
-    TempFolder folder;
-    std::unique_ptr<SettingsStore> store;
-    ScriptedHost host;
-    ManualStationClock clock;
-    audio::LoopbackSoundCard card;
-    std::unique_ptr<Station> station;
-};
+// Puts text in the chain as if its decoders had just written it.
+void replacePendingText(Station& s, std::string_view text) {
+    s.receiveChain().clearPendingText();
+    s.receiveChain().appendPendingText(text);
+}
 
 TEST_F(StationTest, StartsReceivingAndRunsTheTimerEvery300Ms) {
     Station& s = startStation(card);
@@ -118,7 +99,7 @@ TEST_F(StationTest, SquelchOpensAtThresholdAndHangsFourTicks) {
     ASSERT_EQ(s.settings().sound.sqThreshold.value(), 20);
     auto& decoder = s.receiveChain().varicodeDecoder();
     auto feed = [&](const char* text) {
-        s.receiveChain().pendingText() = text;
+        replacePendingText(s, text);
         s.flushReceivedText();
     };
     decoder.quality = 10;
@@ -148,9 +129,9 @@ TEST_F(StationTest, TextWaitsWhileTheReceiveWindowHasTheFocus) {
     Station& s = startStation(card);
     s.settings().sound.squelch = 0;
     host.receiveFocus = true;
-    s.receiveChain().pendingText() = "CQ ";
+    replacePendingText(s, "CQ ");
     s.flushReceivedText();
-    s.receiveChain().pendingText() += "DE";
+    s.receiveChain().appendPendingText("DE");
     s.flushReceivedText();
     EXPECT_EQ(host.shown, "");
     host.receiveFocus = false;
@@ -219,7 +200,7 @@ TEST_F(StationTest, FrequencyNudgesClampAndFollowTheScaleDirection) {
 
     // Shift marks the jump in a receive window that has text.
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "AB";
+    replacePendingText(s, "AB");
     s.flushReceivedText();
     s.nudgeFrequency(+1, 10.0, true);
     s.flushReceivedText();
@@ -294,7 +275,7 @@ TEST_F(StationTest, ReceiveLogThatCannotOpenIsReportedAndSwitchedOff) {
 
     ASSERT_TRUE(s.openReceiveLog(folder.file("RxLog.txt")));
     s.settings().sound.squelch = 0;
-    s.receiveChain().pendingText() = "599";
+    replacePendingText(s, "599");
     s.flushReceivedText();
     s.goTransmit();
     s.goReceive();

@@ -199,7 +199,7 @@ int leadingCodePhase(const std::vector<int16_t>& audio) {
     chain.setReceiveFrequency(kCarrierHz, true);
     for (size_t at = 0; at < audio.size(); at += kReceiveBlockSamples) {
         const size_t n = std::min(kReceiveBlockSamples, audio.size() - at);
-        chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(n * sizeof(int16_t)),
+        chain.processReceiveBlock(std::span(audio).subspan(at, n),
                                   modem::ReceiveChain::kDemodulate);
     }
     return chain.fsk63Decoder().bestPhase();

@@ -37,8 +37,7 @@ void feedTicks(ReceiveChain& chain, const std::vector<int16_t>& audio, bool afc,
         const size_t end = std::min(pos + kTickSamples, audio.size());
         for (size_t at = pos; at < end; at += 512) {
             const size_t n = std::min<size_t>(512, end - at);
-            chain.processReceiveBlock(audio.data() + at, static_cast<unsigned>(2 * n),
-                                      ReceiveChain::kDemodulate);
+            chain.processReceiveBlock(std::span(audio).subspan(at, n), ReceiveChain::kDemodulate);
         }
         chain.onTimerTick();
         if (afc) chain.afcStep(20);  // a signal stands well out of the spectrum

@@ -55,16 +55,17 @@ class ReceiveChainTest : public ::testing::Test {
     std::vector<int16_t> block = std::vector<int16_t>(512, 1000);
 };
 
-TEST_F(ReceiveChainTest, ByteCountAndDemodulateFlag) {
+TEST_F(ReceiveChainTest, BlockLengthAndDemodulateFlag) {
     ASSERT_TRUE(chain.selectMode(Mode::Fsk31));
-    chain.processReceiveBlock(block.data(), 1, 1);
+    const std::span<const int16_t> all(block);
+    chain.processReceiveBlock(all.first(0), 1);
     EXPECT_EQ(fsk31.samplesSeen, 0);
-    chain.processReceiveBlock(block.data(), 7, 1);  // the odd last byte is dropped
+    chain.processReceiveBlock(all.first(3), 1);
     EXPECT_EQ(fsk31.samplesSeen, 3);
-    chain.processReceiveBlock(block.data(), 1024, 0);
-    chain.processReceiveBlock(block.data(), 1024, 2);
+    chain.processReceiveBlock(all, 0);
+    chain.processReceiveBlock(all, 2);
     EXPECT_EQ(fsk31.samplesSeen, 3);
-    chain.processReceiveBlock(block.data(), 1024, 1);
+    chain.processReceiveBlock(all, ReceiveChain::kDemodulate);
     EXPECT_EQ(fsk31.samplesSeen, 515);
 }
 
@@ -88,7 +89,7 @@ TEST_F(ReceiveChainTest, EachModeFeedsOnlyItsReceiver) {
         fresh.attachFsk31Receiver(&a);
         fresh.attachFsk63Receiver(&b, &d);
         fresh.attachPactorReceiver(&p);
-        fresh.processReceiveBlock(second.data(), static_cast<unsigned>(2 * n), 1);
+        fresh.processReceiveBlock(second, ReceiveChain::kDemodulate);
         const bool pskRan = fresh.varicodeDecoder().prevAbsPhase != 0 ||
                             fresh.qpskDecoder().prevAngle != 0 ||
                             fresh.varicodeDecoder().prevAngle != 0;

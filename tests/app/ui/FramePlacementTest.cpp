@@ -29,7 +29,9 @@ class FramePlacementTest : public QObject {
     SteadyStationClock clock_;
 
     std::string iniPath() const { return (dir_.path() + "/Tarnvel.ini").toStdString(); }
-    StationOptions options() const { return StationOptions{dir_.path().toStdString()}; }
+    StationOptions options() const {
+        return StationOptions{dir_.path().toStdString(), false, {}};
+    }
 
   private Q_SLOTS:
     void initTestCase() { tarnvel::display::initDisplayResources(); }

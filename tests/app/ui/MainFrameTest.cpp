@@ -70,7 +70,7 @@ class MainFrameTest : public QObject {
         store_->writeString("Station", "Call", "SP9TST");
         card_ = std::make_unique<tarnvel::audio::LoopbackSoundCard>();
         frame_ = std::make_unique<CMainFrame>(*store_, *card_, clock_,
-                                              StationOptions{dir_.path().toStdString()});
+                                              StationOptions{dir_.path().toStdString(), false, {}});
         frame_->show();
         QVERIFY(QTest::qWaitForWindowExposed(frame_.get()));
         QVERIFY(frame_->start());
