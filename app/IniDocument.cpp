@@ -104,6 +104,10 @@ std::string IniDocument::serialize() const {
     std::string text(byteOrderMark_ ? kUtf8ByteOrderMark : std::string_view{});
     for (const Line& line : lines_) {
         text += line.text;
+        // A line that still ends in a CR (it ended in CR CR LF) gets its CR LF back: with a
+        // bare line feed the next read would take that CR for the line end, and every
+        // rewrite would eat one more.
+        if (!line.text.empty() && line.text.back() == '\r') text += '\r';
         text += '\n';
     }
     return text;

@@ -28,7 +28,8 @@ class IniDocument {
     // Splits text into lines (LF or CR LF ends) and classifies them.
     static IniDocument parse(std::string_view text);
 
-    // The text to write back: every line followed by a line feed.
+    // The text to write back: every line followed by a line feed (CR LF for a line whose
+    // text ends in a CR, so that it reads back the same).
     std::string serialize() const;
 
     // The value of the first entry for key in any section of that name (names compare

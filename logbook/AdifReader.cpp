@@ -124,9 +124,10 @@ class RecordSplitter {
         }
         const std::string_view value = text_.substr(tag.end, length);
         const size_t eor = findNoCase(value, "<EOR>");
-        if (eor != std::string::npos) {
-            // The declared length swallows the record's end: the length is wrong, and taking
-            // the value would take the next record with it.
+        if (eor != std::string::npos && !tagStartsAt(tag.end + length)) {
+            // The declared length swallows the record's end and ends where no tag begins: the
+            // length is wrong, and taking the value would take the next record with it. (A
+            // comment that really holds "<EOR>" is followed by the next field's tag.)
             current_.problem = "field " + tag.name + " runs past the end of the record";
             pos_ = tag.end + eor;
             finishRecord(pos_ + 5);
@@ -135,6 +136,10 @@ class RecordSplitter {
         current_.fields.push_back({tag.name, std::string(value)});
         pos_ = tag.end + length;
         return true;
+    }
+
+    bool tagStartsAt(size_t at) const {
+        return at < text_.size() && text_[at] == '<' && readTag(text_, at).has_value();
     }
 
     std::string_view text_;

@@ -70,6 +70,19 @@ TEST_F(SettingsStoreFile, NamesIgnoreCaseAndTheFirstOfTwinKeysCounts) {
     EXPECT_EQ(readFile(path), "[misc]\nmode=5\nMode=3\n[MISC]\nUTC=0\n");
 }
 
+// A stray CR before a CR LF line end is part of the line: rewrites keep it, however many.
+TEST_F(SettingsStoreFile, AStrayCarriageReturnSurvivesEveryRewrite) {
+    writeFile(path, "[Misc]\r\nNote=a\r\r\n[Odd]\r\r\nMode=1\n");
+    for (int rewrite = 1; rewrite <= 3; ++rewrite) {
+        SettingsStore store(path);
+        EXPECT_EQ(store.getString("Misc", "Note", ""), "a\r");
+        EXPECT_EQ(store.getInt("Odd", "Mode", 0), rewrite);
+        ASSERT_TRUE(store.writeInt("Odd", "Mode", rewrite + 1));
+        EXPECT_EQ(readFile(path), "[Misc]\nNote=a\r\r\n[Odd]\r\r\nMode=" +
+                                      std::to_string(rewrite + 1) + "\n");
+    }
+}
+
 TEST_F(SettingsStoreFile, AByteOrderMarkDoesNotHideTheFirstSection) {
     writeFile(path, "\xEF\xBB\xBF[Misc]\nMode=11\n");
     SettingsStore store(path);

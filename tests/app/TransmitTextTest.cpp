@@ -38,6 +38,17 @@ TEST(TransmitTextSimple, BackspaceWithNothingQueuedIsSent) {
     EXPECT_EQ(drain(window), "\b\b\b");
 }
 
+TEST(TransmitTextSimple, EnterThenBackspaceOnAnEmptyQueueSendsNothing) {
+    TransmitText window(true);
+    type(window, "\r\n\b");  // the queue held only the line end, taken back whole
+    EXPECT_EQ(window.sendQueue(), "");
+    EXPECT_EQ(window.text(), "");
+    EXPECT_EQ(drain(window), "");
+    // The same behind a character: only the line end goes.
+    type(window, "K\r\n\b");
+    EXPECT_EQ(drain(window), "K");
+}
+
 TEST(TransmitTextSimple, MacrosAndPastesAreQueuedAndALineEndIsTakenBackWhole) {
     TransmitText window(true);
     window.appendText("CQ\r\n");

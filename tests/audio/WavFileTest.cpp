@@ -181,6 +181,28 @@ TEST(WavFileReader, SkipsUnknownChunksWithTheirPadByte) {
     EXPECT_TRUE(readWavFile(dir / "unpadded.wav").ok);
 }
 
+// Writers that count a pad byte they never wrote leave a RIFF size one byte larger than the
+// file, the file ending where its last chunk ends. One byte cannot hold a chunk, so nothing
+// is missing and the recording reads whole; two bytes more is a truncated file.
+TEST(WavFileReader, ARiffSizeOneByteOverTheFileEndIsTolerated) {
+    ScratchFolder dir;
+    const Bytes file = riff({chunk("fmt ", fmtBody(1, 1, 8000, 16)), chunk("data", pcmFrames(6, 1))});
+    for (const uint8_t over : {1, 2}) {
+        Bytes claimed = file;
+        claimed[4] = static_cast<uint8_t>(claimed[4] + over);
+        testing::writeBytes(dir / "over.wav", claimed);
+        const WavReadResult r = readWavFile(dir / "over.wav");
+        if (over == 1) {
+            ASSERT_TRUE(r.ok) << r.error;
+            EXPECT_EQ(r.samples.size(), 6u);
+            EXPECT_EQ(r.samples[5], 50);
+        } else {
+            EXPECT_FALSE(r.ok);
+            EXPECT_NE(r.error.find("truncated"), std::string::npos) << r.error;
+        }
+    }
+}
+
 TEST(WavFileReader, ReadsTheChosenChannelOfPlainAndExtensibleFiles) {
     ScratchFolder dir;
     testing::writeBytes(dir / "three.wav", riff({chunk("fmt ", fmtBody(1, 3, 44100, 16)),

@@ -120,6 +120,16 @@ TEST(AdifRead, ALengthPastTheRecordEndSpoilsOnlyThatRecord) {
     EXPECT_EQ(parseAdifRecord(records[1]).record->call, "B2B");
 }
 
+TEST(AdifRead, ALengthSwallowingTheRecordEndUpToATagIsStillAFault) {
+    // The wrong length ends inside the next record's text, not before a tag.
+    const auto records = readAdifRecords(
+        "<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<FREQ:5>7.040<COMMENT:12>short<EOR>\n"
+        "<CALL:3>B2B<QSO_DATE:8>20200101<TIME_ON:4>1201<FREQ:5>7.040<EOR>\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_FALSE(parseAdifRecord(records[0]).record);
+    EXPECT_EQ(parseAdifRecord(records[1]).record->call, "B2B");
+}
+
 TEST(AdifRead, ALengthPastTheEndOfTheFileIsAFaultyRecord) {
     const auto records =
         readAdifRecords("<CALL:3>A1A<QSO_DATE:8>20200101<TIME_ON:4>1200<COMMENT:99>cut");
@@ -185,6 +195,23 @@ TEST(AdifWrite, WhatIsWrittenReadsBackTheSame) {
     const AdifQso back = onlyQso(std::string(kAdifHeader) + formatAdifRecord(r));
     ASSERT_TRUE(back.record) << back.problem;
     EXPECT_EQ(*back.record, r);
+}
+
+// A log whose notes hold a whole "<EOR>" (or "<eor>") exported and imported again: the
+// value's length is right, the next field's tag follows it, so the value is the QSO's.
+TEST(AdifWrite, NotesHoldingARecordEndReadBackTheSame) {
+    for (const std::string notes : {"qrz <EOR> later", "<eor>", "a<EOR>"}) {
+        QsoRecord r = testing::qso("SP9XYZ", utc(2020, 3, 4, 5, 6, 7), 7'040'123);
+        r.notes = notes;
+        const std::string text = std::string(kAdifHeader) + formatAdifRecord(r) +
+                                 formatAdifRecord(testing::qso("K1AB", utc(2020, 3, 4), 7'040'000));
+        const auto records = readAdifRecords(text);
+        ASSERT_EQ(records.size(), 2u) << notes;
+        const AdifQso back = parseAdifRecord(records[0]);
+        ASSERT_TRUE(back.record) << notes << ": " << back.problem;
+        EXPECT_EQ(*back.record, r);
+        EXPECT_EQ(parseAdifRecord(records[1]).record->call, "K1AB");
+    }
 }
 
 }  // namespace

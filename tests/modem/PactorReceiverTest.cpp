@@ -171,6 +171,15 @@ TEST(PactorReceiver, CounterTwoAfterZeroMarksALoss) {
               "___\r\na___\r\nb");
 }
 
+TEST(PactorReceiver, TheCounterWrapsFromThreeToZeroWithoutALoss) {
+    const auto s = PactorSpeed::Fast;
+    std::vector<std::vector<uint8_t>> packets;
+    const std::string words[] = {"p1", "p2", "p3", "p0", "q1", "q2", "q3", "q0"};
+    for (int n = 0; n < 8; ++n)
+        packets.push_back(dataPacket(s, words[n], {.counter = (n + 1) % 4}));
+    EXPECT_EQ(receive(packets, s), "p1p2p3p0q1q2q3q0");
+}
+
 TEST(PactorReceiver, ConnectFramesAnnounceTheCalledStationFromTheSecondReception) {
     const auto s = PactorSpeed::Slow;
     const auto call = connectFrame("SP9XYZ");

@@ -292,9 +292,20 @@ TEST(TransmitSequencer, TransmissionAfterAnInterruptedIdentification) {
     EXPECT_EQ(tx.modulator().curSymbol(), kSymbolSilence);  // as after a completed one
 
     host.type("e" + kRx);
-    EXPECT_GT(play(tx).filled, kPrimed);
+    const Played after = play(tx);
+    EXPECT_GT(after.filled, kPrimed);
     EXPECT_EQ(host.transmissionsOver(), 1);
     EXPECT_EQ(host.echoed(), "e");
+
+    // Nothing of the identification's Morse state carries over: the transmission is as long,
+    // sample for sample, as the same text from a fresh transmitter.
+    TextTransmitHost freshHost;
+    freshHost.setUseCwId(1);
+    Transmitter fresh(freshHost);
+    freshHost.type("e" + kRx);
+    const Played reference = play(fresh);
+    EXPECT_EQ(after.filled, reference.filled);
+    EXPECT_EQ(after.samples.size(), reference.samples.size());
 }
 
 TEST(TransmitSequencer, ImdMeasurementSuppressesTheEcho) {
