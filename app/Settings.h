@@ -136,6 +136,9 @@ class Settings {
         // Highlight texts of the receive window and their colours.
         PersistentString clrTxt1, clrTxt2, clrTxt3;
         PersistentInt clrClr1, clrClr2, clrClr3;
+        // The character set on the air, by name (modem::characterSetNamed): how the station's
+        // codes are shown and typed. Read it through Station::characterSet().
+        PersistentString characterSet;
     } misc{
         {bind_, section::kMisc, "IdleEach", 16},
         {bind_, section::kMisc, "MultichannelWindow", 1},
@@ -176,6 +179,7 @@ class Settings {
         {bind_, section::kMisc, "CLRclr1", kDefaultHighlightColour},
         {bind_, section::kMisc, "CLRclr2", kDefaultHighlightColour},
         {bind_, section::kMisc, "CLRclr3", kDefaultHighlightColour},
+        {bind_, section::kMisc, "CharacterSet", "UTF-8"},
     };
 
     struct PortSettings {

@@ -31,6 +31,19 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       receiveText_(options_.keepAllReceivedText),
       transmitText_(settings_.misc.simpleTxEdit1 != 0) {
     displayData_.load();
+    setCharacterSet(characterSet());
+}
+
+modem::CharacterSet Station::characterSet() const {
+    return modem::characterSetNamed(settings_.misc.characterSet.value())
+        .value_or(modem::kDefaultCharacterSet);
+}
+
+void Station::setCharacterSet(modem::CharacterSet set) {
+    settings_.misc.characterSet = std::string(modem::characterSetName(set));
+    receiveText_.setCharacterSet(set);
+    transmitText_.setCharacterSet(set);
+    transmitter_.setCharacterSet(set);
 }
 
 Station::~Station() {

@@ -168,6 +168,12 @@ class Station final : private modem::TransmitHost {
     Mode mode() const { return chain_.mode(); }
     void setInvertedQpsk(bool inverted);
 
+    // The character set on the air ("Misc"/"CharacterSet"; an unknown name reads as UTF-8):
+    // how the windows, station data, macros and the log show and take the station's codes, and
+    // which 174/169/176 codes the transmitter takes as controls. The codes held stay as they are.
+    modem::CharacterSet characterSet() const;
+    void setCharacterSet(modem::CharacterSet set);
+
     // The receive text flow.
     void flushReceivedText();
     bool openReceiveLog(const std::string& fileName);

@@ -99,12 +99,36 @@ bool TransmitText::typeCharacter(std::uint8_t c) {
     return accepted;
 }
 
-// The start of the character that ends at position: a CR LF pair is one line end.
+// The start of the character that ends at position: a CR LF pair is one line end, and a
+// UTF-8 letter one character.
 std::size_t TransmitText::lineEndStartBefore(std::size_t position) const {
     if (position >= 2 && text_[position - 2] == kCr && text_[position - 1] == kLf) {
         return position - 2;
     }
-    return position - 1;
+    return position - modem::characterLengthBefore(text_, position, set_);
+}
+
+std::size_t TransmitText::characterLengthAt(std::size_t position) const {
+    if (position >= text_.size()) return 0;
+    if (text_[position] == kCr && position + 1 < text_.size() && text_[position + 1] == kLf)
+        return 2;
+    return modem::characterLengthAt(text_, position, set_);
+}
+
+// Takes back the last queued character, unless it is itself a backspace, nothing is queued,
+// or it is the rest of a letter whose first code has already gone out (the letter is then
+// completed and erased by the backspace that follows it).
+bool TransmitText::takeBackFromQueue() {
+    if (endsWithLineEnd(sendQueue_)) {
+        sendQueue_.resize(sendQueue_.size() - 2);
+        return true;
+    }
+    if (sendQueue_.empty() || sendQueue_.back() == kBs) return false;
+    const std::size_t length = modem::characterLengthBefore(sendQueue_, sendQueue_.size(), set_);
+    const auto first = static_cast<unsigned char>(sendQueue_[sendQueue_.size() - length]);
+    if (set_ == modem::CharacterSet::Utf8 && modem::utf8::sequenceLength(first) == 0) return false;
+    sendQueue_.resize(sendQueue_.size() - length);
+    return true;
 }
 
 void TransmitText::insertAtCaret(std::string_view text) {
@@ -127,15 +151,8 @@ void TransmitText::eraseBeforeCaret() {
 
 bool TransmitText::typeSimple(std::uint8_t c) {
     if (c == kBackspace) {
-        // Take back the last queued character, unless it is itself a backspace (or
-        // nothing is queued): then the backspace goes out to erase a sent character.
-        if (endsWithLineEnd(sendQueue_)) {
-            sendQueue_.resize(sendQueue_.size() - 2);
-        } else if (!sendQueue_.empty() && sendQueue_.back() != kBs) {
-            sendQueue_.pop_back();
-        } else {
-            sendQueue_ += kBs;
-        }
+        // When nothing can be taken back, the backspace goes out to erase a sent character.
+        if (!takeBackFromQueue()) sendQueue_ += kBs;
         eraseBeforeCaret();
         return true;
     }
@@ -190,7 +207,14 @@ bool TransmitText::canChange(std::size_t from, std::size_t to) const {
 }
 
 bool TransmitText::paste(std::string_view clipboard) {
-    const std::string_view pasted = clipboard.substr(0, kPasteLimit);
+    // The limit never cuts a UTF-8 letter in two.
+    std::size_t end = 0;
+    while (end < clipboard.size()) {
+        const std::size_t length = modem::characterLengthAt(clipboard, end, set_);
+        if (end + length > kPasteLimit) break;
+        end += length;
+    }
+    const std::string_view pasted = clipboard.substr(0, end);
     if (!canChange(selectionStart(), selectionEnd())) return false;
     if (simpleEdit_) sendQueue_ += pasted;
     insertAtCaret(pasted);

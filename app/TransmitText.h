@@ -11,7 +11,8 @@
 //   sent position) are shown underlined and cannot be edited; a backspace at the sent
 //   position takes the last sent character back and sends a backspace for it.
 //
-// Characters are 8-bit codes; 13 10 is a line end. The view mirrors this model: it
+// Characters are 8-bit codes; 13 10 is a line end. In UTF-8 a letter is several codes: a
+// backspace takes back, erases or sends a backspace for the whole letter. The view mirrors this model: it
 // reports the operator's selection and keys, and redraws when told of a change.
 
 #include <cstddef>
@@ -20,6 +21,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "modem/CharacterSet.h"
 
 namespace tarnvel::app {
 
@@ -36,6 +39,12 @@ class TransmitText {
     // "SimpleTxEdit1": true simple, false underline. Switching clears the window.
     bool simpleEdit() const { return simpleEdit_; }
     void setSimpleEdit(bool simpleEdit);
+
+    // The character set on the air decides how many codes one character takes.
+    void setCharacterSet(modem::CharacterSet set) { set_ = set; }
+    modem::CharacterSet characterSet() const { return set_; }
+    // How many codes the character at position takes (2 for a CR LF line end); 0 at the end.
+    std::size_t characterLengthAt(std::size_t position) const;
 
     // The character source of the transmitter: the next character to send, or none
     // when nothing is waiting.
@@ -93,9 +102,11 @@ class TransmitText {
     void eraseBeforeCaret();
     void insertAtCaret(std::string_view text);
     std::size_t lineEndStartBefore(std::size_t position) const;
+    bool takeBackFromQueue();
     void changed();
 
     bool simpleEdit_;
+    modem::CharacterSet set_ = modem::CharacterSet::Latin1;
     std::string text_;
     std::string sendQueue_;
     std::size_t sentPosition_ = 0;

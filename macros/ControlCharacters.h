@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "modem/CharacterSet.h"
+
 namespace tarnvel::macros {
 
 inline constexpr char kEndOfTransmission = '\xAE';   // 174: back to receive
@@ -27,7 +29,11 @@ inline constexpr std::string_view kEndOfTransmissionStandIn = "(R)";
 inline constexpr std::string_view kEndAndClearStandIn = "(C)";
 inline constexpr std::string_view kSendIdentificationStandIn = "deg";
 
-// The text with every 174, 169 and 176 replaced by its stand-in.
-std::string withoutControlCharacters(std::string_view text);
+// The text with every 174, 169 and 176 that the transmitter would act on replaced by its
+// stand-in. In UTF-8 those bytes inside a letter ("ę", "©", "°") are text and stay, so UTF-8
+// values pass unchanged; a lead byte of a broken sequence that could still take the next byte
+// (at the end, or before a byte that continues it) becomes "?", so that it cannot take a
+// control character that follows for part of a letter.
+std::string withoutControlCharacters(std::string_view text, modem::CharacterSet set);
 
 }  // namespace tarnvel::macros

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "macros/MacroAction.h"
+#include "modem/CharacterSet.h"
 
 namespace tarnvel::macros {
 
@@ -48,6 +49,9 @@ class MacroContext {
     virtual std::optional<std::string> imdReadout() const = 0;
     // "Url0" or "Url1", whichever "CallbookType" selects.
     virtual std::string callbookUrlTemplate() const = 0;
+    // The character set on the air: which bytes of substituted values are control characters,
+    // and what files are converted to.
+    virtual modem::CharacterSet characterSet() const = 0;
 
     virtual void run(MacroAction action) = 0;
     // Makes the band page of this exact name the current band (frequency display and

@@ -96,7 +96,7 @@ void MacroExpander::applySpecial(MacroTag tag, MacroText& text,
 // Substituted values come from other people and programs (the log bar is filled from
 // received text and by the data link): their control characters are made harmless.
 void MacroExpander::substitute(MacroText& text, MacroTag tag, std::string_view value) {
-    text.replaceAll(tagText(tag), withoutControlCharacters(value));
+    text.replaceAll(tagText(tag), withoutControlCharacters(value, context_.characterSet()));
 }
 
 void MacroExpander::expandRst(MacroText& text) {
@@ -170,7 +170,7 @@ void MacroExpander::insertChosenFile(MacroText& text) {
     if (!text.contains(tag)) return;
     std::string contents;
     if (const auto name = context_.chooseFileToSend()) {
-        if (auto file = readSendFile(*name)) {
+        if (auto file = readSendFile(*name, context_.characterSet())) {
             contents = std::move(file->text);
         } else {
             context_.showWarning(std::string(kCannotOpenMessage) + *name, kWarningCaption);
@@ -186,7 +186,7 @@ void MacroExpander::includeNamedFile(MacroText& text, std::vector<FileIdentity>&
     if (!tag) return;
     std::string expanded;
     if (static_cast<int>(includes.size()) < kMaxIncludeDepth) {
-        if (auto file = readSendFile(tag->argument);
+        if (auto file = readSendFile(tag->argument, context_.characterSet());
             file && std::find(includes.begin(), includes.end(), file->identity) == includes.end()) {
             includes.push_back(file->identity);
             expanded = expandIncluded(file->text, includes);

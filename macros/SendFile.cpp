@@ -13,53 +13,16 @@ namespace tarnvel::macros {
 
 namespace {
 
-constexpr char kUnrepresentable = '?';
-
-// The length of the UTF-8 sequence starting at text[i], or 0 when it is not one.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t i, char32_t& codePoint) {
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
-    const std::uint8_t lead = byte(i);
-    std::size_t length = 0;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        codePoint = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        codePoint = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        codePoint = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
-        codePoint = (codePoint << 6) | (byte(i + k) & 0x3Fu);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (codePoint < smallest[length] || codePoint > 0x10FFFF) return 0;
-    if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-    return length;
-}
-
-// Valid UTF-8 decoded to 8-bit codes; nothing when the bytes are not UTF-8 (then they are
-// taken as 8-bit codes already).
-std::optional<std::string> decodeUtf8(std::string_view bytes) {
-    std::string codes;
-    codes.reserve(bytes.size());
+// Valid UTF-8 in the character set on the air; nothing when the bytes are not UTF-8 (then
+// they are taken as the set's codes already).
+std::optional<std::string> fromUtf8(std::string_view bytes, modem::CharacterSet set) {
     for (std::size_t i = 0; i < bytes.size();) {
-        char32_t codePoint = 0;
-        const std::size_t length = utf8SequenceLength(bytes, i, codePoint);
-        if (length == 0) return std::nullopt;
-        codes += codePoint <= 0xFF ? static_cast<char>(codePoint) : kUnrepresentable;
+        const std::size_t length = modem::characterLengthAt(bytes, i, modem::CharacterSet::Utf8);
+        if (length == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80) return std::nullopt;
         i += length;
     }
-    return codes;
+    if (set == modem::CharacterSet::Utf8) return std::string(bytes);
+    return modem::encodeText(modem::decodeText(bytes, modem::CharacterSet::Utf8), set);
 }
 
 std::string linesEndedByLineFeed(std::string_view text) {
@@ -96,12 +59,12 @@ std::optional<std::string> readAtMost(int fd, std::size_t limit) {
 
 }  // namespace
 
-std::string sendFileText(std::string_view bytes) {
-    const std::optional<std::string> decoded = decodeUtf8(bytes);
-    return withoutControlCharacters(linesEndedByLineFeed(decoded ? *decoded : bytes));
+std::string sendFileText(std::string_view bytes, modem::CharacterSet set) {
+    const std::optional<std::string> coded = fromUtf8(bytes, set);
+    return withoutControlCharacters(linesEndedByLineFeed(coded ? *coded : bytes), set);
 }
 
-std::optional<SendFileContents> readSendFile(const std::string& name) {
+std::optional<SendFileContents> readSendFile(const std::string& name, modem::CharacterSet set) {
     // Non-blocking, so opening a FIFO without a writer returns at once; it is then refused
     // as not a regular file.
     const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -114,7 +77,7 @@ std::optional<SendFileContents> readSendFile(const std::string& name) {
     }
     ::close(fd);
     if (!bytes) return std::nullopt;
-    return SendFileContents{sendFileText(*bytes), FileIdentity{info.st_dev, info.st_ino}};
+    return SendFileContents{sendFileText(*bytes, set), FileIdentity{info.st_dev, info.st_ino}};
 }
 
 }  // namespace tarnvel::macros

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "modem/CharacterSet.h"
+
 namespace tarnvel::macros {
 
 inline constexpr std::size_t kMaxSendFileBytes = 64 * 1024;
@@ -29,12 +31,12 @@ struct SendFileContents {
 };
 
 // The file's text as it is sent, or nothing when it cannot be read.
-std::optional<SendFileContents> readSendFile(const std::string& name);
+std::optional<SendFileContents> readSendFile(const std::string& name, modem::CharacterSet set);
 
 // The bytes of a file as sent: UTF-8 (when the bytes are valid UTF-8) becomes the
-// station's 8-bit codes, with "?" for characters beyond them, other bytes stay as they
-// are; every line ends in one LF (a CR before it is dropped, so files written on Windows
+// character set on the air, with "?" for characters it cannot hold, other bytes stay as
+// they are; every line ends in one LF (a CR before it is dropped, so files written on Windows
 // send no doubled line ends), and the control characters are made harmless.
-std::string sendFileText(std::string_view bytes);
+std::string sendFileText(std::string_view bytes, modem::CharacterSet set);
 
 }  // namespace tarnvel::macros

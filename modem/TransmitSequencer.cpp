@@ -44,6 +44,7 @@ void TransmitSequencer::restart() {
     morsePattern_ = 0;
     // An identification cut off by the operator must not hang over the next transmission.
     elementCount_ = 0;
+    controls_.reset();
 }
 
 void TransmitSequencer::applyPendingClear() {
@@ -108,9 +109,14 @@ void TransmitSequencer::takeFirstCharacter() {
     charPending_ = 0;
     uint8_t ch = 0;
     if (!stopRequested_ && !host_.nextTransmitCharacter(ch)) return;
-    if (stopRequested_) ch = 0;
-    ch = translateControl(ch);
-    if (ch == kCharRx) {
+    bool control = false;
+    if (stopRequested_) {
+        ch = 0;
+    } else {
+        control = controls_.isControl(ch);
+    }
+    if (control) ch = translateControl(ch);
+    if (control && ch == kCharRx) {
         state_ = kStateEndNow;
         nextSym_ = kSymbolSilence;
         stopRequested_ = 1;
@@ -118,6 +124,7 @@ void TransmitSequencer::takeFirstCharacter() {
         charPending_ = 1;
     }
     ch_ = ch;
+    chIsControl_ = control;
     // Choose a symbol with this very sample.
     symbolDue_ = 1;
     encoderReady_ = 1;
@@ -166,20 +173,28 @@ void TransmitSequencer::chooseSymbol(bool& ended) {
 
 void TransmitSequencer::characterStep() {
     uint8_t ch = ch_;
-    if (!charPending_ && !stopRequested_ && !host_.nextTransmitCharacter(ch)) return;
-    if (stopRequested_) ch = 0;
+    bool control = chIsControl_;
+    if (!charPending_ && !stopRequested_) {
+        if (!host_.nextTransmitCharacter(ch)) return;
+        control = controls_.isControl(ch);
+    }
+    if (stopRequested_) {
+        ch = 0;
+        control = false;
+    }
     charPending_ = 0;
-    ch = translateControl(ch);
-    if (ch == kCharCwId) {
+    if (control) ch = translateControl(ch);
+    const bool cwId = control && ch == kCharCwId;
+    if (cwId) {
         const std::string id = host_.cwIdText();
         cwText_ = kCwIdLead + id + " ";
         state_ = kStateTail;
         encoderReady_ = 1;
         elementCount_ = 0;
         if (!host_.isImdMeasuring()) host_.announce(kCwIdAnnouncement + id);
-    } else if (ch == kCharRx) {
+    } else if (control && ch == kCharRx) {
         stopRequested_ = 1;
-        if (lastChar_ == kCharCwId) {
+        if (lastWasCwId_) {
             state_ = kStateEndNow;
             nextSym_ = kSymbolSilence;
         } else {
@@ -191,8 +206,9 @@ void TransmitSequencer::characterStep() {
         encoder_->putChar(ch);
         echo(static_cast<char>(ch));
     }
-    lastChar_ = ch;
+    lastWasCwId_ = cwId;
     ch_ = ch;
+    chIsControl_ = control;
 }
 
 void TransmitSequencer::morseStep() {
@@ -206,6 +222,7 @@ void TransmitSequencer::morseStep() {
                 uint8_t discarded = 0;
                 while (host_.nextTransmitCharacter(discarded)) {
                 }
+                controls_.reset();
             }
         }
         if (morsePattern_ == 1) {

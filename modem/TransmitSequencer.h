@@ -10,6 +10,7 @@
 #include "modem/Mode.h"
 #include "modem/PskModulator.h"
 #include "modem/SymbolEncoder.h"
+#include "modem/TransmitControlRule.h"
 #include "modem/TransmitHost.h"
 
 namespace tarnvel::modem {
@@ -35,6 +36,10 @@ class TransmitSequencer {
     // The current mode (operating mode value) and the encoder that sends it.
     void setMode(Mode mode, SymbolEncoder* encoder);
     Mode mode() const { return mode_; }
+
+    // The character set on the air decides which 174, 169 and 176 bytes are controls.
+    void setCharacterSet(CharacterSet set) { controls_.setCharacterSet(set); }
+    CharacterSet characterSet() const { return controls_.characterSet(); }
 
     // The next sound card buffer starts a transmission.
     void startTransmission() { endBuffer_ = kStartMarker; }
@@ -94,7 +99,9 @@ class TransmitSequencer {
     int clearRequested_ = 0;
     int nextSym_ = kSymbolSilence;
     uint8_t ch_ = 0;
-    uint8_t lastChar_ = 0;
+    bool chIsControl_ = false;  // ch_ is a control character, not a text byte of that value
+    bool lastWasCwId_ = false;  // the character handled before was the identification control
+    TransmitControlRule controls_;
     std::string cwText_;
     uint32_t morsePattern_ = 0;
     int32_t elementCount_ = 0;

@@ -40,6 +40,12 @@ class Transmitter {
     void setInvertedQpsk(bool inverted) { qpsk_.setInverted(inverted); }
     bool invertedQpsk() const { return qpsk_.inverted(); }
 
+    // The character set on the air, for telling control characters from text bytes.
+    void setCharacterSet(CharacterSet set) {
+        soundCard_.setCharacterSet(set);
+        block_.setCharacterSet(set);
+    }
+
     // Carrier frequency in Hz; false (nothing changed) unless finite and positive.
     bool setTransmitFrequency(double hz);
     double transmitFrequency() const { return modulator_.carrierFrequency(); }

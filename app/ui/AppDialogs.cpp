@@ -1,6 +1,7 @@
 #include "app/ui/AppDialogs.h"
 
 #include "display/ui/DialogButtons.h"
+#include "display/ui/StationText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -23,23 +24,16 @@ namespace {
 constexpr int kUsbLevelMax = 255;
 constexpr int kUsbLevelPage = 16;
 
-QString fromLatin1(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string toLatin1(const QString& s) {
-    return s.toLatin1().toStdString();
-}
-
 }  // namespace
 
-CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDialog(parent) {
+CStationDialog::CStationDialog(const StationData& data, modem::CharacterSet set, QWidget* parent)
+    : QDialog(parent), set_(set) {
     setWindowTitle(QStringLiteral("Twoje Dane"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    call_ = new QLineEdit(fromLatin1(data.call), this);
-    name_ = new QLineEdit(fromLatin1(data.name), this);
-    qth_ = new QLineEdit(fromLatin1(data.qth), this);
+    call_ = new QLineEdit(shown(data.call), this);
+    name_ = new QLineEdit(shown(data.name), this);
+    qth_ = new QLineEdit(shown(data.qth), this);
     form->addRow(QStringLiteral("Znak:"), call_);
     form->addRow(QStringLiteral("Imię:"), name_);
     form->addRow(QStringLiteral("QTH:"), qth_);
@@ -52,7 +46,7 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
     slow_ = new QRadioButton(QStringLiteral("Wolno"), cw);
     (data.fastCwId ? fast_ : slow_)->setChecked(true);
     lastCall_ = data.call;
-    cwId_ = new QLineEdit(fromLatin1(stationCwId(data.cwId, data.call)), cw);
+    cwId_ = new QLineEdit(shown(stationCwId(data.cwId, data.call)), cw);
     auto* speed = new QHBoxLayout;
     speed->addWidget(fast_);
     speed->addWidget(slow_);
@@ -64,21 +58,29 @@ CStationDialog::CStationDialog(const StationData& data, QWidget* parent) : QDial
     layout->addWidget(display::okCancelButtons(this));
     // An identification that is still the default follows the call as it is typed.
     connect(call_, &QLineEdit::textEdited, this, [this](const QString&) {
-        const std::string call = toLatin1(call_->text().trimmed().toUpper());
-        const std::string shown = toLatin1(cwId_->text());
-        if (shown == defaultCwId(lastCall_) || stationCwId(shown, "") == defaultCwId(""))
-            cwId_->setText(fromLatin1(defaultCwId(call)));
+        const std::string call = codes(call_->text().trimmed().toUpper());
+        const std::string current = codes(cwId_->text());
+        if (current == defaultCwId(lastCall_) || stationCwId(current, "") == defaultCwId(""))
+            cwId_->setText(shown(defaultCwId(call)));
         lastCall_ = call;
     });
     display::fitTitle(this);
 }
 
+QString CStationDialog::shown(const std::string& codes) const {
+    return display::fromStationCodes(codes, set_);
+}
+
+std::string CStationDialog::codes(const QString& text) const {
+    return display::toStationCodes(text, set_);
+}
+
 StationData CStationDialog::data() const {
     StationData d;
-    d.call = toLatin1(call_->text().trimmed().toUpper());
-    d.name = toLatin1(name_->text());
-    d.qth = toLatin1(qth_->text());
-    d.cwId = stationCwId(toLatin1(cwId_->text()), d.call);
+    d.call = codes(call_->text().trimmed().toUpper());
+    d.name = codes(name_->text());
+    d.qth = codes(qth_->text());
+    d.cwId = stationCwId(codes(cwId_->text()), d.call);
     d.useCwId = useCwId_->isChecked();
     d.fastCwId = fast_->isChecked();
     return d;

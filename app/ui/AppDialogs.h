@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/SoundDeviceChoice.h"
 #include "app/StationData.h"
+#include "modem/CharacterSet.h"
 
 class QLineEdit;
 class QCheckBox;
@@ -24,11 +25,18 @@ namespace tarnvel::app {
 class CStationDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CStationDialog(const StationData& data, QWidget* parent = nullptr);
+    // The texts are station codes in the character set on the air.
+    CStationDialog(const StationData& data, modem::CharacterSet set, QWidget* parent = nullptr);
     StationData data() const;
     QLineEdit* callField() { return call_; }
+    QLineEdit* nameField() { return name_; }
+    QLineEdit* qthField() { return qth_; }
 
   private:
+    QString shown(const std::string& codes) const;
+    std::string codes(const QString& text) const;
+
+    modem::CharacterSet set_;
     QLineEdit *call_, *name_, *qth_, *cwId_;
     std::string lastCall_;  // the call the identification was last made for
     QCheckBox* useCwId_;

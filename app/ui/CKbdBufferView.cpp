@@ -59,13 +59,18 @@ void CKbdBufferView::render() {
     QString shown;
     shown.reserve(static_cast<qsizetype>(text.size()));
     size_t sentView = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        viewOfModel_[i] = static_cast<int>(shown.size());
-        if (i == model_.sentPosition()) sentView = static_cast<size_t>(shown.size());
-        const char c = text[i];
-        if (c == kLf && i > 0 && text[i - 1] == kCr) continue;  // second half of a line end
-        modelOfView_.push_back(i);
-        shown += (c == kCr || c == kLf) ? QChar('\n') : QChar(static_cast<unsigned char>(c));
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = model_.characterLengthAt(i);
+        // Every code of a character (both halves of a line end, all of a UTF-8 letter) maps
+        // to the window position of the character.
+        for (size_t k = i; k < i + length; ++k) {
+            viewOfModel_[k] = static_cast<int>(shown.size());
+            if (k == model_.sentPosition()) sentView = static_cast<size_t>(shown.size());
+        }
+        for (qsizetype unit = 0; unit < shownLength(text, i, length); ++unit)
+            modelOfView_.push_back(i);
+        appendShown(shown, text, i, length);
+        i += length;
     }
     viewOfModel_[text.size()] = static_cast<int>(shown.size());
     if (model_.sentPosition() >= text.size()) sentView = static_cast<size_t>(shown.size());
@@ -95,6 +100,24 @@ void CKbdBufferView::render() {
     rendering_ = false;
 }
 
+// A line end shows as one line break; a character beyond the 16-bit plane takes two positions.
+qsizetype CKbdBufferView::shownLength(const std::string& text, size_t at, size_t length) const {
+    if (text[at] == kCr || text[at] == kLf) return 1;
+    return display::fromStationCodes(std::string_view(text).substr(at, length),
+                                     model_.characterSet())
+        .size();
+}
+
+void CKbdBufferView::appendShown(QString& shown, const std::string& text, size_t at,
+                                 size_t length) const {
+    if (text[at] == kCr || text[at] == kLf) {
+        shown += QChar('\n');
+    } else {
+        shown += display::fromStationCodes(std::string_view(text).substr(at, length),
+                                           model_.characterSet());
+    }
+}
+
 void CKbdBufferView::syncSelection() {
     const QTextCursor c = textCursor();
     model_.setSelection(modelPosition(c.anchor()), modelPosition(c.position()));
@@ -102,14 +125,17 @@ void CKbdBufferView::syncSelection() {
 
 void CKbdBufferView::typeText(const QString& text) {
     syncSelection();
-    for (const QChar ch : text) {
+    for (const char32_t ch : text.toStdU32String()) {
         if (ch == '\r' || ch == '\n') {
             model_.typeCharacter(TransmitText::kCarriageReturn);
             model_.typeCharacter(TransmitText::kLineFeed);
         } else if (ch == '\b') {
             model_.typeCharacter(TransmitText::kBackspace);
-        } else if (ch.unicode() >= 0x20 && ch.unicode() <= 0xFF && ch.unicode() != 0x7F) {
-            model_.typeCharacter(static_cast<uint8_t>(ch.unicode()));
+        } else if (ch >= 0x20 && ch != 0x7F) {
+            // One typed character may be several codes (a UTF-8 letter).
+            for (const char code : modem::encodeText(std::u32string_view(&ch, 1),
+                                                     model_.characterSet()))
+                model_.typeCharacter(static_cast<uint8_t>(code));
         }
     }
 }
@@ -119,10 +145,8 @@ void CKbdBufferView::deleteForward() {
     size_t from = model_.selectionStart();
     size_t to = model_.selectionEnd();
     if (from == to) {
-        const std::string& text = model_.text();
-        if (from >= text.size()) return;
-        to =
-            from + ((text[from] == kCr && from + 1 < text.size() && text[from + 1] == kLf) ? 2 : 1);
+        if (from >= model_.text().size()) return;
+        to = from + model_.characterLengthAt(from);
     }
     model_.replaceRange(from, to, {});
 }
@@ -193,7 +217,7 @@ void CKbdBufferView::insertFromMimeData(const QMimeData* source) {
     QString text = source->text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace('\n', QStringLiteral("\r\n"));
-    model_.paste(display::toStationCodes(text));
+    model_.paste(display::toStationCodes(text, model_.characterSet()));
 }
 
 // A drop is always a copy into the model at the drop point: moving text inside the window

@@ -38,6 +38,8 @@ class CKbdBufferView : public QTextEdit {
     void inputMethodEvent(QInputMethodEvent* event) override;
 
   private:
+    qsizetype shownLength(const std::string& text, size_t at, size_t length) const;
+    void appendShown(QString& shown, const std::string& text, size_t at, size_t length) const;
     void syncSelection();
     void deleteForward();
     void cutSelection();

@@ -105,6 +105,7 @@ void CMainFrame::buildViews() {
     layout_ = new FrameLayout(settings_, this);
     QSplitter* outer = layout_->build(this);
     rx_ = new CRxView(shownText_, layout_->topRow());
+    rx_->setCharacterSet(station_->characterSet());
     // The 26 lines scroll when the window is lower than they are.
     auto* listArea = new QScrollArea(layout_->topRow());
     list_ = new display::CRxListView;
@@ -255,7 +256,8 @@ void CMainFrame::onTimer() {
         display::LineColours{colour(ColourRole::MultichannelText),
                              colour(ColourRole::MultichannelCarrier),
                              colour(ColourRole::MultichannelNoCarrier),
-                             colour(ColourRole::MultichannelInactive)}});
+                             colour(ColourRole::MultichannelInactive)},
+        station_->characterSet()});
     spectrumArea_->showLevels();
     // A macro or the station itself may have changed the mode.
     if (station_->mode() != lastMode_) afterCommand();

@@ -100,6 +100,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void transmitWindowChanged() override;
     void multichannelChanged() override;
     void stateChanged(OperatingState state) override;
+    modem::CharacterSet characterSet() const override { return station_->characterSet(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -64,22 +64,29 @@ void CRxView::setColours(const QColor& received, const QColor& transmitted,
 }
 
 void CRxView::appendReceivedChar(uint8_t c, bool transmitting) {
-    mirror(model_.appendReceivedChar(c), c, transmitting);
+    mirror(model_.appendReceivedChar(c), transmitting);
 }
 
-void CRxView::mirror(ReceiveEdit edit, uint8_t c, bool transmitting) {
+void CRxView::setCharacterSet(modem::CharacterSet set) {
+    model_.setCharacterSet(set);
+    reload();
+}
+
+void CRxView::mirror(ReceiveEdit edit, bool transmitting) {
+    if (edit == ReceiveEdit::Dropped) return;
     bool trimmed = false;
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    const auto& shown = model_.shownCharacters();
+    if (shown.count > 0) {
+        QTextCharFormat format;
+        format.setForeground(transmitting ? transmitted_ : received_);
+        cursor.insertText(QString::fromUcs4(shown.codePoints.data(), shown.count), format);
+    }
     switch (edit) {
         case ReceiveEdit::Dropped:
-            return;
-        case ReceiveEdit::Inserted: {
-            QTextCharFormat format;
-            format.setForeground(transmitting ? transmitted_ : received_);
-            cursor.insertText(QString(QChar(c)), format);
+        case ReceiveEdit::Inserted:
             break;
-        }
         case ReceiveEdit::LineEnd:
             cursor.insertBlock();
             if (model_.trimmedLines() > 0) {
@@ -91,9 +98,13 @@ void CRxView::mirror(ReceiveEdit edit, uint8_t c, bool transmitting) {
                 trimmed = true;
             }
             break;
-        case ReceiveEdit::Erased:
-            cursor.deletePreviousChar();
+        case ReceiveEdit::Erased: {
+            // One code point: a character beyond the 16-bit plane takes two positions.
+            const int units = model_.erasedCharacter() > 0xFFFF ? 2 : 1;
+            cursor.setPosition(cursor.position() - units, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
             break;
+        }
     }
     // Trimming the oldest lines brings the view back to the end, as the caret goes there;
     // otherwise the scroll bar's range change decides (followEnd).
@@ -106,7 +117,11 @@ void CRxView::clearText() {
 }
 
 void CRxView::reload() {
-    QString text = display::fromStationCodes(model_.text());
+    // Codes still waiting for the rest of their letter are not shown yet.
+    const std::string& codes = model_.text();
+    QString text = display::fromStationCodes(
+        std::string_view(codes).substr(0, codes.size() - static_cast<size_t>(model_.pendingBytes())),
+        model_.characterSet());
     setPlainText(text);
     scrollToEnd();
 }

@@ -25,12 +25,14 @@ class CRxView : public QPlainTextEdit {
 
     // One character through the model, mirrored in the window.
     void appendReceivedChar(uint8_t c, bool transmitting);
-    // Mirrors an edit the model already made (its last character is c).
-    void mirror(ReceiveEdit edit, uint8_t c, bool transmitting);
+    // Mirrors an edit the model already made.
+    void mirror(ReceiveEdit edit, bool transmitting);
     // Empties the model and the window.
     void clearText();
     // Shows the model's whole text again.
     void reload();
+    // The character set the received codes are shown in (the text is shown again in it).
+    void setCharacterSet(modem::CharacterSet set);
 
     void setColours(const QColor& received, const QColor& transmitted, const QColor& background);
 

@@ -53,14 +53,15 @@ void FrameHost::showMessage(std::string_view text, std::string_view caption, Mes
 }
 
 std::optional<std::string> FrameHost::prompt(std::string_view text, std::string_view initial) {
-    const auto answer =
-        CInputBox::ask(store_, &window_, stationQText(text), stationQText(initial));
+    const modem::CharacterSet set = characterSet();
+    const auto answer = CInputBox::ask(store_, &window_, stationQText(text),
+                                       display::fromStationCodes(initial, set));
     if (!answer) return std::nullopt;
-    return display::toStationCodes(*answer);
+    return display::toStationCodes(*answer, set);
 }
 
 std::optional<StationData> FrameHost::editStationData(const StationData& data) {
-    CStationDialog dialog(data, &window_);
+    CStationDialog dialog(data, characterSet(), &window_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.data();
 }

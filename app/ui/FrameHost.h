@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/StationHost.h"
+#include "modem/CharacterSet.h"
 
 class QWidget;
 
@@ -30,6 +31,9 @@ class FrameHost : public StationHost {
     bool openUrl(std::string_view url) override;
 
   protected:
+    // The character set on the air, in which texts the operator edits are shown and taken.
+    virtual modem::CharacterSet characterSet() const { return modem::CharacterSet::Utf8; }
+
     QWidget& window_;
     SettingsStore& store_;
 };

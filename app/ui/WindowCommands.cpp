@@ -168,7 +168,8 @@ void WindowCommands::editBandPages() {
 }
 
 void WindowCommands::editHighlights() {
-    display::CHighlightDialog dialog(c_.station->displayData().highlights(), c_.window);
+    display::CHighlightDialog dialog(c_.station->displayData().highlights(),
+                                     c_.station->characterSet(), c_.window);
     if (dialog.exec() != QDialog::Accepted) return;
     c_.station->setHighlights(dialog.words());
     Q_EMIT displayDataChanged();

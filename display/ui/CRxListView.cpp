@@ -57,8 +57,9 @@ void CRxListView::paintEvent(QPaintEvent*) {
                QColor(redOf(kLineAreaColour), greenOf(kLineAreaColour), blueOf(kLineAreaColour)));
     if (!decoder_) return;
     const QFontMetrics fm = fontMetrics();
-    const TextWidth measure = [&fm](std::string_view text) {
-        return fm.horizontalAdvance(fromStationCodes(text));
+    const modem::CharacterSet set = inputs_.characterSet;
+    const TextWidth measure = [&fm, set](std::string_view text) {
+        return fm.horizontalAdvance(fromStationCodes(text, set));
     };
     const int h = lineHeight();
     const HighlightWords& highlights = highlights_ ? *highlights_ : noHighlights_;
@@ -71,7 +72,7 @@ void CRxListView::paintEvent(QPaintEvent*) {
         const Colour bg = lineBackground(channel, line, inputs_.colours, highlights);
         p.fillRect(QRect(QPoint(0, g.top), QPoint(width() - 1, g.bottom - 1)), backgroundOf(bg));
         shown_[static_cast<size_t>(slot)] =
-            fromStationCodes(lineLabel(slot, line, inputs_.showBookMarks));
+            fromStationCodes(lineLabel(slot, line, inputs_.showBookMarks), set);
         p.setPen(QColor(redOf(font), greenOf(font), blueOf(font)));
         p.drawText(QRect(QPoint(g.textLeft, g.top), QPoint(g.textRight, g.bottom - 1)),
                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,

@@ -13,6 +13,7 @@
 #include "display/HighlightWords.h"
 #include "display/MultichannelDecoder.h"
 #include "display/MultichannelLines.h"
+#include "modem/CharacterSet.h"
 #include "modem/Mode.h"
 
 namespace tarnvel::display {
@@ -23,6 +24,7 @@ struct RxListInputs {
     bool showBookMarks = false;
     bool scroll = false;  // "MultichannelScroll"
     LineColours colours;
+    modem::CharacterSet characterSet = modem::kDefaultCharacterSet;  // of the channels' text
 };
 
 class CRxListView : public QWidget {

@@ -218,7 +218,9 @@ BandPages CBandPagesDialog::pages() const {
     return result;
 }
 
-CHighlightDialog::CHighlightDialog(const HighlightWords& words, QWidget* parent) : QDialog(parent) {
+CHighlightDialog::CHighlightDialog(const HighlightWords& words, modem::CharacterSet set,
+                                   QWidget* parent)
+    : QDialog(parent), set_(set) {
     setWindowTitle(QStringLiteral("Kolor wybranego tekstu multikanału"));
     fitTitle(this);
     auto* layout = new QVBoxLayout(this);
@@ -226,7 +228,7 @@ CHighlightDialog::CHighlightDialog(const HighlightWords& words, QWidget* parent)
     const HighlightWords::Slots slotList = words.slots();
     for (int k = 0; k < kHighlightWordSlots; ++k) {
         const auto s = static_cast<size_t>(k);
-        texts_[s] = new QLineEdit(fromStationCodes(slotList[s].text), this);
+        texts_[s] = new QLineEdit(fromStationCodes(slotList[s].text, set_), this);
         colours_[s] = new ColourButton(QStringLiteral("Kolor..."), this);
         colours_[s]->setColour(slotList[s].colour);
         ColourButton* button = colours_[s];
@@ -246,7 +248,7 @@ HighlightWords::Slots CHighlightDialog::words() const {
     HighlightWords::Slots result;
     for (int k = 0; k < kHighlightWordSlots; ++k) {
         const auto s = static_cast<size_t>(k);
-        result[s].text = toStationCodes(texts_[s]->text());
+        result[s].text = toStationCodes(texts_[s]->text(), set_);
         result[s].colour = colours_[s]->colour();
     }
     return result;

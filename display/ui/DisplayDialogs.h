@@ -11,6 +11,7 @@
 #include "display/HighlightWords.h"
 #include "display/PaletteEditor.h"
 #include "display/SpectrumMarkers.h"
+#include "modem/CharacterSet.h"
 
 class QLineEdit;
 class QComboBox;
@@ -101,13 +102,16 @@ class CBandPagesDialog : public QDialog {
 };
 
 // "Kolor wybranego tekstu multikanału": three words ("Opis1" .. "Opis3") with their colours.
+// The words are kept in the character set on the air, as the channels' text they match.
 class CHighlightDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CHighlightDialog(const HighlightWords& words, QWidget* parent = nullptr);
+    CHighlightDialog(const HighlightWords& words, modem::CharacterSet set,
+                     QWidget* parent = nullptr);
     HighlightWords::Slots words() const;
 
   private:
+    modem::CharacterSet set_;
     std::array<QLineEdit*, kHighlightWordSlots> texts_{};
     std::array<ColourButton*, kHighlightWordSlots> colours_{};
 };

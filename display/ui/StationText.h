@@ -1,24 +1,24 @@
 #pragma once
-// Between Qt's text and the station's 8-bit character codes (code = Latin-1 code point, so the
-// control codes 174, 169 and 176 show as the characters U+00AE, U+00A9 and U+00B0).
+// Between Qt's text and the station's 8-bit character codes, in the character set on the air.
+// The control codes 174, 169 and 176 are codes like any other here: in the single-byte sets
+// they show as "®", "©" and "°", and in UTF-8 a lone one shows as that Latin-1 character.
 
 #include <QString>
 #include <string>
 #include <string_view>
 
+#include "modem/CharacterSet.h"
+
 namespace tarnvel::display {
 
-inline QString fromStationCodes(std::string_view codes) {
-    return QString::fromLatin1(codes.data(), static_cast<qsizetype>(codes.size()));
+inline QString fromStationCodes(std::string_view codes, modem::CharacterSet set) {
+    const std::u32string text = modem::decodeText(codes, set);
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Characters beyond U+00FF have no code and are left out.
-inline std::string toStationCodes(const QString& text) {
-    std::string codes;
-    codes.reserve(static_cast<size_t>(text.size()));
-    for (const QChar c : text)
-        if (c.unicode() <= 0xFF) codes += static_cast<char>(c.unicode());
-    return codes;
+// Characters the set cannot hold become "?".
+inline std::string toStationCodes(const QString& text, modem::CharacterSet set) {
+    return modem::encodeText(text.toStdU32String(), set);
 }
 
 // Makes the images compiled into the window library available (needed once per program,

@@ -531,5 +531,39 @@ TEST_F(StationTest, SavedHistoryIsChronologicalAndAFailedWriteIsReported) {
     EXPECT_NE(::access((taken + ".tmp").c_str(), F_OK), 0);
 }
 
+TEST_F(StationTest, CharacterSetIsStoredByNameAndReachesTheTexts) {
+    {
+        Station& s = startStation(card);
+        EXPECT_EQ(s.characterSet(), modem::CharacterSet::Utf8);  // the default
+        EXPECT_EQ(s.transmitter().soundCardSequencer().characterSet(), modem::CharacterSet::Utf8);
+        s.setCharacterSet(modem::CharacterSet::Windows1250);
+        EXPECT_EQ(s.transmitText().characterSet(), modem::CharacterSet::Windows1250);
+        EXPECT_EQ(s.receiveText().characterSet(), modem::CharacterSet::Windows1250);
+        EXPECT_EQ(s.transmitter().blockSequencer().characterSet(),
+                  modem::CharacterSet::Windows1250);
+        station.reset();
+    }
+    EXPECT_EQ(SettingsStore(folder.file("Tarnvel.ini")).getString("Misc", "CharacterSet", ""),
+              "Windows-1250");
+    // An unknown name reads as the default.
+    store->writeString("Misc", "CharacterSet", "KOI8-R");
+    Station& s = startStation(card);
+    EXPECT_EQ(s.characterSet(), modem::CharacterSet::Utf8);
+}
+
+TEST_F(StationTest, Utf8LettersHoldingControlCodesAreSentWholeOnTheSoundCard) {
+    Station& s = startStation(card);
+    s.setImdMeasuring(true);
+    // "Ůsti 20°C ©": C5 AE, C2 B0 and C2 A9 hold the end, identification and clear codes.
+    const std::string text = "\xC5\xAEsti 20\xC2\xB0" "C \xC2\xA9";
+    s.transmitText().appendText(text + "\xAE" "QRZ?");
+    s.goTransmit();
+    ASSERT_EQ(s.state(), OperatingState::Transmitting);
+    ASSERT_TRUE(s.runUntil([&] { return s.state() == OperatingState::Receiving; }, 60000));
+    EXPECT_EQ(s.transmissionsCompleted(), 1);
+    EXPECT_NE(host.shown.find(text), std::string::npos) << host.shown;
+    EXPECT_EQ(s.transmitText().sendQueue(), "QRZ?");
+}
+
 }  // namespace
 }  // namespace tarnvel::app

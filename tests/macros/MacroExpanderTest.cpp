@@ -287,5 +287,21 @@ TEST(MacroExpander, ControlBytesInValuesAreSentAsVisibleText) {
     EXPECT_EQ(expand(context, "<QTH>|<RST>|<IMD>"), "20degC (R) (C)|5(R)|(C)");
 }
 
+TEST(MacroExpander, Utf8ValuesPassWhileStandaloneControlsAreNeutralised) {
+    RecordingContext context;
+    context.charset = modem::CharacterSet::Utf8;
+    // "Ůsti 20°C ©" in UTF-8: C5 AE, C2 B0 and C2 A9 hold all three control bytes.
+    const std::string qth = "\xC5\xAEsti 20\xC2\xB0" "C \xC2\xA9";
+    context.fields[MacroField::Qth] = qth;
+    context.fields[MacroField::Name] = "Ewa\xAE \xB0";
+    // A lead byte left open at the end would otherwise take the next marker for its letter.
+    context.fields[MacroField::Call] = "SP1\xC5";
+    EXPECT_EQ(expand(context, "<QTH>|<NAME>|<CALL><RX>"),
+              qth + "|Ewa(R) deg|SP1?\xAE\r\n");
+    // The same bytes in Windows-1250 are controls, as they always were.
+    context.charset = modem::CharacterSet::Windows1250;
+    EXPECT_EQ(expand(context, "<QTH>"), "\xC5(R)sti 20\xC2" "degC \xC2(C)");
+}
+
 }  // namespace
 }  // namespace tarnvel::macros

@@ -22,6 +22,7 @@ class RecordingContext : public MacroContext {
     std::chrono::system_clock::time_point clock{};
     std::optional<std::string> imd;
     std::string urlTemplate = "https://callbook.example/db/%s";
+    modem::CharacterSet charset = modem::CharacterSet::Latin1;
     std::optional<std::string> promptAnswer;  // nothing: the prompt is cancelled
     std::optional<std::string> chosenFile;    // nothing: the file dialog is cancelled
 
@@ -43,6 +44,7 @@ class RecordingContext : public MacroContext {
     std::chrono::system_clock::time_point now() const override { return clock; }
     std::optional<std::string> imdReadout() const override { return imd; }
     std::string callbookUrlTemplate() const override { return urlTemplate; }
+    modem::CharacterSet characterSet() const override { return charset; }
 
     void run(MacroAction action) override {
         actions.push_back(action);

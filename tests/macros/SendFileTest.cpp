@@ -17,6 +17,11 @@ namespace {
 
 using testing::RecordingContext;
 
+// The single-byte behaviour the older tests were written for.
+std::string fileText(std::string_view bytes) {
+    return sendFileText(bytes, modem::CharacterSet::Latin1);
+}
+
 class SendFileTest : public ::testing::Test {
   protected:
     std::string write(const std::string& name, const std::string& bytes) {
@@ -65,40 +70,56 @@ TEST_F(SendFileTest, OnlyRegularFilesOfAtMost64KiBAreRead) {
         if (name == path("fifo")) {
             ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0);
         }
-        EXPECT_FALSE(readSendFile(name)) << name;
+        EXPECT_FALSE(readSendFile(name, modem::CharacterSet::Latin1)) << name;
         context_.calls.clear();
         context_.chosenFile = name;
         EXPECT_EQ(expand("<FILE>|<FILE:" + name + ">"), "|");
         EXPECT_EQ(context_.calls.size(), 2u) << name;  // chosen, then the warning
     }
     const std::string limit(kMaxSendFileBytes, 'x');
-    EXPECT_TRUE(readSendFile(write("limit.txt", limit)));
-    EXPECT_FALSE(readSendFile(write("over.txt", limit + "x")));
+    EXPECT_TRUE(readSendFile(write("limit.txt", limit), modem::CharacterSet::Latin1));
+    EXPECT_FALSE(readSendFile(write("over.txt", limit + "x"), modem::CharacterSet::Latin1));
 }
 
 TEST_F(SendFileTest, LinesEndInOneLineFeedAndLongLinesAreCut) {
-    EXPECT_EQ(sendFileText("a\r\nb\nc"), "a\nb\nc\n");
-    EXPECT_EQ(sendFileText("a\r\r\n"), "a\r\n");  // one CR per line is the line end's
-    EXPECT_EQ(sendFileText(""), "");
-    EXPECT_EQ(sendFileText("\n\n"), "\n\n");
+    EXPECT_EQ(fileText("a\r\nb\nc"), "a\nb\nc\n");
+    EXPECT_EQ(fileText("a\r\r\n"), "a\r\n");  // one CR per line is the line end's
+    EXPECT_EQ(fileText(""), "");
+    EXPECT_EQ(fileText("\n\n"), "\n\n");
     const std::string longLine(2500, 'q');
-    EXPECT_EQ(sendFileText(longLine), std::string(1000, 'q') + "\n" + std::string(1000, 'q') +
+    EXPECT_EQ(fileText(longLine), std::string(1000, 'q') + "\n" + std::string(1000, 'q') +
                                           "\n" + std::string(500, 'q') + "\n");
-    EXPECT_EQ(sendFileText(std::string(1000, 'q')), std::string(1000, 'q') + "\n");
+    EXPECT_EQ(fileText(std::string(1000, 'q')), std::string(1000, 'q') + "\n");
 }
 
 TEST_F(SendFileTest, FileTextBecomesStationCodesWithHarmlessControlCharacters) {
-    EXPECT_EQ(sendFileText("20\xC2\xB0"
+    EXPECT_EQ(fileText("20\xC2\xB0"
                            "C"),
               "20degC\n");  // UTF-8 degree sign
-    EXPECT_EQ(sendFileText("20\xB0"
+    EXPECT_EQ(fileText("20\xB0"
                            "C \xAE\xA9"),
               "20degC (R)(C)\n");  // Latin-1 bytes
-    EXPECT_EQ(sendFileText("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"), "Za?\xF3??\n");
+    EXPECT_EQ(fileText("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"), "Za?\xF3??\n");
     // A tag in a named file still places its control character.
     context_.fields[MacroField::Qth] = "Oslo";
     const std::string file = write("end.txt", "\xC2\xB0 <QTH><RX>");
     EXPECT_EQ(expand("<FILE:" + file + ">"), "deg Oslo\xAE\r\n\n");
+}
+
+TEST_F(SendFileTest, FileTextFollowsTheCharacterSetOnTheAir) {
+    const std::string polish = "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 20\xC2\xB0";
+    // UTF-8 goes out as it is: the degree sign and the letters are text, not controls.
+    EXPECT_EQ(sendFileText(polish, modem::CharacterSet::Utf8), polish + "\n");
+    EXPECT_EQ(sendFileText(polish, modem::CharacterSet::Windows1250),
+              "Za\xBF\xF3\xB3\xE6 20deg\n");
+    // A file in another code page stays as its bytes; standalone control bytes still become
+    // harmless, and a lead byte that could take a continuation for its letter becomes "?".
+    EXPECT_EQ(sendFileText("\xB3\xF3" "d\xAE \xC5", modem::CharacterSet::Utf8),
+              "\xB3\xF3" "d(R) \xC5\n");
+    EXPECT_EQ(sendFileText("\xF0\x9F\xAE" "x", modem::CharacterSet::Utf8), "?\x9F(R)x\n");
+    context_.charset = modem::CharacterSet::Utf8;
+    const std::string file = write("utf8.txt", "\xC5\xAE <RX>");
+    EXPECT_EQ(expand("<FILE:" + file + ">"), "\xC5\xAE \xAE\r\n\n");
 }
 
 TEST_F(SendFileTest, TheTagEndsAtTheFirstGreaterThanAfterIt) {

@@ -37,6 +37,20 @@ void expectTitleFits(QDialog& dialog) {
 class DisplayDialogsTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    // The words match the channels' codes, so they are kept in the character set on the air.
+    void highlightWordsKeepPolishLetters() {
+        HighlightWords words;
+        HighlightWords::Slots slotList = words.slots();
+        slotList[0].text = "\xC5\x81\xC3\xB3\x64\xC5\xBA";  // "Łódź" in UTF-8
+        words.assign(slotList);
+        CHighlightDialog utf8(words, tarnvel::modem::CharacterSet::Utf8);
+        QCOMPARE(utf8.findChildren<QLineEdit*>().value(0)->text(), QStringLiteral("Łódź"));
+        QCOMPARE(utf8.words()[0].text, slotList[0].text);
+        CHighlightDialog cp1250(words, tarnvel::modem::CharacterSet::Windows1250);
+        cp1250.findChildren<QLineEdit*>().value(0)->setText(QStringLiteral("Łódź"));
+        QCOMPARE(cp1250.words()[0].text, std::string("\xA3\xF3\x64\x9F"));
+    }
+
     void titlesShowInFull() {
         {
             CPaletteDialog d(defaultPaletteAnchors());
@@ -51,7 +65,7 @@ class DisplayDialogsTest : public QObject {
             expectTitleFits(d);
         }
         {
-            CHighlightDialog d(HighlightWords{});
+            CHighlightDialog d(HighlightWords{}, tarnvel::modem::CharacterSet::Utf8);
             expectTitleFits(d);
         }
     }
