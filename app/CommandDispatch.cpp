@@ -45,6 +45,10 @@ bool dispatchStationCommand(Station& s, CommandId id) {
         s.selectMode(*mode);
         return true;
     }
+    if (const auto set = commandCharacterSet(id)) {
+        s.setCharacterSet(*set);
+        return true;
+    }
     if (runToggle(s, id)) return true;
     switch (id) {
         case C::OpenReceiveLog: s.chooseReceiveLog(); break;

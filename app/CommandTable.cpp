@@ -117,6 +117,11 @@ bool callbook(S s) {
     return s.callbookType == C;
 }
 
+template <modem::CharacterSet Set>
+bool onAir(S s) {
+    return s.characterSet == Set;
+}
+
 using C = CommandId;
 using M = Menu;
 constexpr CommandTarget St = CommandTarget::Station;
@@ -215,6 +220,12 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
      arrowsForSeek},
     {C::Callbook0, M::Callbooks, "URL 0", "", "", St, false, nullptr, callbook<0>},
     {C::Callbook1, M::Callbooks, "URL 1", "", "", St, false, nullptr, callbook<1>},
+    {C::CharacterSetUtf8, M::CharacterSets, "", "", "", St, false, nullptr,
+     onAir<modem::CharacterSet::Utf8>},
+    {C::CharacterSetWindows1250, M::CharacterSets, "", "", "", St, false, nullptr,
+     onAir<modem::CharacterSet::Windows1250>},
+    {C::CharacterSetLatin1, M::CharacterSets, "", "", "", St, false, nullptr,
+     onAir<modem::CharacterSet::Latin1>},
 
     {C::HelpContents, M::Help, "&Zawartość pomocy", "", "", W, false, nullptr, nullptr},
 
@@ -234,6 +245,7 @@ constexpr std::array kMenus = std::to_array<MenuSpec>({
     {M::View, "&Widok"},
     {M::Options, "O&pcje"},
     {M::Callbooks, "Wyszukaj stację w"},
+    {M::CharacterSets, "Znaki na antenie"},
     {M::Help, "Pomo&c"},
 });
 
@@ -244,6 +256,12 @@ constexpr std::array<std::pair<CommandId, Mode>, 6> kModeCommands{{
     {C::ModeFsk31, Mode::Fsk31},
     {C::ModeFsk63, Mode::Fsk63},
     {C::ModePactor, Mode::Pactor},
+}};
+
+constexpr std::array<std::pair<CommandId, modem::CharacterSet>, 3> kCharacterSetCommands{{
+    {C::CharacterSetUtf8, modem::CharacterSet::Utf8},
+    {C::CharacterSetWindows1250, modem::CharacterSet::Windows1250},
+    {C::CharacterSetLatin1, modem::CharacterSet::Latin1},
 }};
 
 }  // namespace
@@ -278,6 +296,9 @@ std::string commandText(CommandId id, const StationStatus& status) {
     const CommandSpec& c = commandSpec(id);
     // The mode commands are named by the mode table.
     if (const auto mode = commandMode(id)) return std::string(modem::modeInfo(*mode).menuText);
+    // So are the character sets, by their own table.
+    if (const auto set = commandCharacterSet(id))
+        return std::string(modem::characterSetName(*set));
     std::string text(c.text);
     switch (id) {
         case C::SaveLastSeconds:
@@ -291,6 +312,18 @@ std::string commandText(CommandId id, const StationStatus& status) {
         default:
             return text;
     }
+}
+
+std::optional<CommandId> characterSetCommand(modem::CharacterSet set) {
+    for (const auto& [id, s] : kCharacterSetCommands)
+        if (s == set) return id;
+    return std::nullopt;
+}
+
+std::optional<modem::CharacterSet> commandCharacterSet(CommandId id) {
+    for (const auto& [c, s] : kCharacterSetCommands)
+        if (c == id) return s;
+    return std::nullopt;
 }
 
 std::optional<CommandId> modeCommand(Mode mode) {

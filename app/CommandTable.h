@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/StationStatus.h"
+#include "modem/CharacterSet.h"
 
 namespace tarnvel::app {
 
@@ -84,6 +85,9 @@ enum class CommandId {
     ArrowsForSeek,
     Callbook0,
     Callbook1,
+    CharacterSetUtf8,
+    CharacterSetWindows1250,
+    CharacterSetLatin1,
     // Help
     HelpContents,
     // Keys and panes only
@@ -96,7 +100,7 @@ enum class CommandId {
     StepMode,
 };
 
-enum class Menu { None, File, Mode, Windows, View, Options, Callbooks, Help };
+enum class Menu { None, File, Mode, Windows, View, Options, Callbooks, CharacterSets, Help };
 
 // Who carries a command out: the station itself, or the window (a dialog to show first).
 enum class CommandTarget { Station, Window };
@@ -133,6 +137,10 @@ bool commandEnabled(CommandId id, const StationStatus& status);
 std::string commandText(CommandId id, const StationStatus& status);
 // Nothing for a command that is not checkable.
 std::optional<bool> commandChecked(CommandId id, const StationStatus& status);
+
+// The command that chooses a character set on the air, and the other way round.
+std::optional<CommandId> characterSetCommand(modem::CharacterSet set);
+std::optional<modem::CharacterSet> commandCharacterSet(CommandId id);
 
 // The mode command that selects a mode, and the other way round.
 std::optional<CommandId> modeCommand(modem::Mode mode);

@@ -51,6 +51,7 @@ StationStatus Station::status() const {
     s.fourband = settings_.port.fourband;
     s.bandIndex = settings_.pages.bandIndex;
     s.inputEnded = inputEnded_;
+    s.characterSet = characterSet();
     return s;
 }
 

@@ -194,7 +194,6 @@ void Station::onTimerTick() {
     if (!firstTickDone_) firstTick();
     ++tickCount_;
     imd_.timerTick(activeZeroRun());
-    applyReceiveSettings();
     chain_.onTimerTick();
     multichannel_.onStationTimer(clock_.now());
 

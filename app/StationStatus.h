@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/StationHost.h"
+#include "modem/CharacterSet.h"
 #include "modem/Mode.h"
 
 namespace tarnvel::app {
@@ -62,6 +63,9 @@ struct StationStatus {
     std::string callbookName0, callbookName1;
     int fourband = 0;
     int bandIndex = 0;
+
+    // The character set on the air.
+    modem::CharacterSet characterSet = modem::CharacterSet::Utf8;
 
     // A recording played as the input has ended.
     bool inputEnded = false;

@@ -105,7 +105,8 @@ void CMainFrame::buildViews() {
     layout_ = new FrameLayout(settings_, this);
     QSplitter* outer = layout_->build(this);
     rx_ = new CRxView(shownText_, layout_->topRow());
-    rx_->setCharacterSet(station_->characterSet());
+    shownCharacterSet_ = station_->characterSet();
+    rx_->setCharacterSet(shownCharacterSet_);
     // The 26 lines scroll when the window is lower than they are.
     auto* listArea = new QScrollArea(layout_->topRow());
     list_ = new display::CRxListView;
@@ -198,6 +199,11 @@ void CMainFrame::afterCommand() {
     if (s.mode != lastMode_) {
         lastMode_ = s.mode;
         windowCommands_->followMode(s.mode);
+    }
+    if (s.characterSet != shownCharacterSet_) {
+        // The receive window shows its text again in the new set.
+        shownCharacterSet_ = s.characterSet;
+        rx_->setCharacterSet(s.characterSet);
     }
     spectrumArea_->applyOptions(s);
     layoutColumns();

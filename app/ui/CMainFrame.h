@@ -122,6 +122,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     audio::SoundCard& card_;
     StationClock& clock_;
     std::unique_ptr<Station> station_;
+    modem::CharacterSet shownCharacterSet_ = modem::CharacterSet::Utf8;
     Settings& settings_;
 
     ReceiveText shownText_;  // what the receive window shows, kept by the window's own rules

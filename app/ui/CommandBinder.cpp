@@ -37,9 +37,10 @@ CommandBinder::CommandBinder(QObject* parent) : QObject(parent) {
 
 void CommandBinder::buildMenus(QMenuBar* bar) {
     for (const MenuSpec& m : menuTable()) {
-        QMenu* menu = m.menu == Menu::Callbooks
-                          ? menus_.at(Menu::Options)->addMenu(commandQText(m.title))
-                          : bar->addMenu(commandQText(m.title));
+        // The callbooks and the character sets are submenus of the options.
+        const bool submenu = m.menu == Menu::Callbooks || m.menu == Menu::CharacterSets;
+        QMenu* menu = submenu ? menus_.at(Menu::Options)->addMenu(commandQText(m.title))
+                              : bar->addMenu(commandQText(m.title));
         menus_[m.menu] = menu;
         connect(menu, &QMenu::aboutToShow, this, &CommandBinder::menuOpening);
         for (const CommandSpec& c : commandTable()) {

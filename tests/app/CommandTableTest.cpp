@@ -128,3 +128,14 @@ TEST(CommandTable, UnderlineToggleIsCheckedWhenSentTextIsProtected) {
     s.simpleTxEdit = true;
     EXPECT_EQ(commandChecked(CommandId::UnderlineOwnText, s), false);
 }
+
+TEST(CommandTable, CharacterSetCommandsAreNamedByTheirTableAndCheckTheSetOnTheAir) {
+    StationStatus s = receiving();
+    s.characterSet = tarnvel::modem::CharacterSet::Windows1250;
+    EXPECT_EQ(commandText(CommandId::CharacterSetUtf8, s), "UTF-8");
+    EXPECT_EQ(commandText(CommandId::CharacterSetWindows1250, s), "Windows-1250");
+    EXPECT_EQ(commandChecked(CommandId::CharacterSetWindows1250, s), true);
+    EXPECT_EQ(commandChecked(CommandId::CharacterSetUtf8, s), false);
+    EXPECT_EQ(characterSetCommand(tarnvel::modem::CharacterSet::Latin1),
+              CommandId::CharacterSetLatin1);
+}

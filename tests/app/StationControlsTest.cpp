@@ -158,6 +158,16 @@ TEST_F(StationControls, ReceiveLogAndHistoryAskForTheirFileThroughTheHost) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(StationControls, TheCharacterSetOnTheAirIsChosenByCommandAndKept) {
+    Station& s = startStation(card);
+    EXPECT_EQ(s.status().characterSet, modem::CharacterSet::Utf8);
+    s.runCommand(CommandId::CharacterSetWindows1250);
+    EXPECT_EQ(s.status().characterSet, modem::CharacterSet::Windows1250);
+    station.reset();
+    SettingsStore reread(folder.file("Tarnvel.ini"));
+    EXPECT_EQ(reread.getString("Misc", "CharacterSet", ""), "Windows-1250");
+}
+
 TEST_F(StationControls, StatusCarriesWhatThePanesShow) {
     Station& s = startStation(card);
     s.setFrequency(1234.5, kSetBoth, false);

@@ -119,7 +119,7 @@ TEST_F(StationTest, SquelchOpensAtThresholdAndHangsFourTicks) {
     tick();
     feed("d");
     EXPECT_EQ(host.shown, "bcccc");
-    s.settings().sound.squelch = 0;  // squelch off: everything passes
+    s.setOption(StationOption::Squelch, false);  // squelch off: everything passes
     tick();
     feed("e");
     EXPECT_EQ(host.shown, "bcccce");
@@ -127,7 +127,7 @@ TEST_F(StationTest, SquelchOpensAtThresholdAndHangsFourTicks) {
 
 TEST_F(StationTest, TextWaitsWhileTheReceiveWindowHasTheFocus) {
     Station& s = startStation(card);
-    s.settings().sound.squelch = 0;
+    s.setOption(StationOption::Squelch, false);
     host.receiveFocus = true;
     replacePendingText(s, "CQ ");
     s.flushReceivedText();
@@ -192,14 +192,14 @@ TEST_F(StationTest, FrequencyNudgesClampAndFollowTheScaleDirection) {
     s.setFrequency(55.0, kSetBoth, false);
     s.nudgeFrequency(-1, 10.0, false);
     EXPECT_DOUBLE_EQ(s.receiveFrequency(), 50.0);
-    s.settings().view.freqMode = 2;
+    s.setFreqMode(2);
     s.setFrequency(1000.0, kSetBoth, false);
     s.nudgeFrequency(+1, 1.0, false);  // Alt+Right lowers on a downward scale
     EXPECT_DOUBLE_EQ(s.receiveFrequency(), 999.0);
-    s.settings().view.freqMode = 0;
+    s.setFreqMode(0);
 
     // Shift marks the jump in a receive window that has text.
-    s.settings().sound.squelch = 0;
+    s.setOption(StationOption::Squelch, false);
     replacePendingText(s, "AB");
     s.flushReceivedText();
     s.nudgeFrequency(+1, 10.0, true);
@@ -221,7 +221,7 @@ TEST_F(StationTest, EscapeKeepsOrClearsTheUnsentText) {
     EXPECT_FALSE(s.transmitText().sendQueue().empty());
     EXPECT_EQ(host.transmitClears, 0);
 
-    s.settings().misc.clearOnEsc = 1;
+    s.setOption(StationOption::ClearOnEsc, true);
     s.goTransmit();
     s.escapeCommand();
     EXPECT_EQ(s.state(), OperatingState::Receiving);
@@ -274,7 +274,7 @@ TEST_F(StationTest, ReceiveLogThatCannotOpenIsReportedAndSwitchedOff) {
     EXPECT_EQ(s.settings().misc.rxLogOpen.value(), 0);
 
     ASSERT_TRUE(s.openReceiveLog(folder.file("RxLog.txt")));
-    s.settings().sound.squelch = 0;
+    s.setOption(StationOption::Squelch, false);
     replacePendingText(s, "599");
     s.flushReceivedText();
     s.goTransmit();
@@ -382,7 +382,7 @@ std::vector<int16_t> otherStation(const std::string& text, double hz) {
 // was on the air before the operator tuned to it is read from its start.
 TEST_F(StationTest, ShiftTuningReplaysTheHistoryAtTheNewFrequency) {
     Station& s = startStation(card);
-    s.settings().sound.squelch = 0;
+    s.setOption(StationOption::Squelch, false);
     s.setFrequency(600.0, kSetBoth, false);
     const std::vector<int16_t> signal = otherStation("CQ DE DL1ABC", 1500.0);
     for (size_t at = 0; at < signal.size(); at += 4096) {

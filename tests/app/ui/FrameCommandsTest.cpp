@@ -160,7 +160,7 @@ class FrameCommandsTest : public QObject {
         frame_->runCommand(CommandId::SquelchThreshold);
         QPointer<CSquelchWindow> window = frame_->squelchWindow();
         QVERIFY(window);
-        settings().sound.sqThreshold = 7;
+        frame_->station().setSquelchThreshold(7);
         for (const int pane : {CMainFrame::kPaneSq, CMainFrame::kPaneAfc, CMainFrame::kPaneSnap}) {
             click(pane);
             QVERIFY(window);
