@@ -47,6 +47,28 @@ AdifIntake takeAdifRecords(std::string_view text) {
     return intake;
 }
 
+// Reads the file to take in and the log itself; false, with the failure in result, when
+// either cannot be read (a missing input is a failure, a missing log an empty one).
+template <class Result>
+bool readInputs(const LogFile& log, const std::string& inputPath, Result& result, FileText& input,
+                LogLines& own) {
+    input = readWholeFile(inputPath);
+    if (!input.status || !input.exists) {
+        result.status = input.exists
+                            ? input.status
+                            : LogStatus::failure("Can't open " + inputPath + ": no such file");
+        result.failure = ExchangeFailure::Input;
+        return false;
+    }
+    own = log.readLines();
+    if (!own.status) {
+        result.status = own.status;
+        result.failure = ExchangeFailure::Log;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool isLogWorkingFile(const LogFile& log, const std::string& path) {
@@ -58,20 +80,9 @@ bool isLogWorkingFile(const LogFile& log, const std::string& path) {
 
 ImportResult importAdif(const LogFile& log, const std::string& adifPath) {
     ImportResult result;
-    const FileText adif = readWholeFile(adifPath);
-    if (!adif.status || !adif.exists) {
-        result.status = adif.exists
-                            ? adif.status
-                            : LogStatus::failure("Can't open " + adifPath + ": no such file");
-        result.failure = ExchangeFailure::Input;
-        return result;
-    }
-    LogLines own = log.readLines();
-    if (!own.status) {
-        result.status = own.status;
-        result.failure = ExchangeFailure::Log;
-        return result;
-    }
+    FileText adif;
+    LogLines own;
+    if (!readInputs(log, adifPath, result, adif, own)) return result;
     AdifIntake intake = takeAdifRecords(adif.text);
     result.errors = intake.errors;
     if (intake.errors > 0) {
@@ -129,20 +140,9 @@ ExportResult exportAdif(const LogFile& log, const std::string& adifPath) {
 
 MergeResult mergeLog(const LogFile& log, const std::string& otherPath) {
     MergeResult result;
-    const FileText other = readWholeFile(otherPath);
-    if (!other.status || !other.exists) {
-        result.status = other.exists
-                            ? other.status
-                            : LogStatus::failure("Can't open " + otherPath + ": no such file");
-        result.failure = ExchangeFailure::Input;
-        return result;
-    }
-    LogLines own = log.readLines();
-    if (!own.status) {
-        result.status = own.status;
-        result.failure = ExchangeFailure::Log;
-        return result;
-    }
+    FileText other;
+    LogLines own;
+    if (!readInputs(log, otherPath, result, other, own)) return result;
     std::vector<MergeItem> incoming;
     for (const std::string& line : splitLines(other.text)) {
         if (auto item = mergeItemOfLine(line))

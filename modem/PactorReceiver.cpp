@@ -19,7 +19,6 @@ constexpr int kSlowFrequencyRing = 12;
 constexpr int kFastFrequencyRing = 6;
 constexpr int32_t kSlowEnvelopeMemory = 127;
 constexpr int32_t kFastEnvelopeMemory = 1127;
-constexpr int32_t kInitialEnvelope = 600;
 
 // Filter bandwidths in Hz, halved into cycles per decimated sample.
 constexpr double kSlowFilterHz = 320.0;
