@@ -67,22 +67,22 @@ inline void appendOptionLine(std::string& out, std::string_view left, std::strin
 }  // namespace detail
 
 template <typename Options>
-std::string helpText(const CommandSpec<Options>& spec) {
-    std::string out = "Usage: tarnvel-cli " + std::string(spec.usage) + "\n\n";
-    out += std::string(spec.about) + "\n\n";
-    for (const OptionSpec<Options>& o : spec.options) {
+std::string helpText(const CommandSpec<Options>& command) {
+    std::string out = "Usage: tarnvel-cli " + std::string(command.usage) + "\n\n";
+    out += std::string(command.about) + "\n\n";
+    for (const OptionSpec<Options>& o : command.options) {
         const std::string left = o.value.empty() ? std::string(o.name)
                                                  : std::string(o.name) + " " + std::string(o.value);
-        detail::appendOptionLine(out, left, o.help, spec.helpColumn);
+        detail::appendOptionLine(out, left, o.help, command.helpColumn);
     }
-    detail::appendOptionLine(out, "-h, --help", "this text", spec.helpColumn);
-    if (!spec.footer.empty()) out += "\n" + std::string(spec.footer) + "\n";
+    detail::appendOptionLine(out, "-h, --help", "this text", command.helpColumn);
+    if (!command.footer.empty()) out += "\n" + std::string(command.footer) + "\n";
     return out;
 }
 
 template <typename Options>
-const OptionSpec<Options>* findOption(const CommandSpec<Options>& spec, std::string_view name) {
-    for (const OptionSpec<Options>& o : spec.options)
+const OptionSpec<Options>* findOption(const CommandSpec<Options>& command, std::string_view name) {
+    for (const OptionSpec<Options>& o : command.options)
         if (o.name == name) return &o;
     return nullptr;
 }
@@ -90,7 +90,7 @@ const OptionSpec<Options>* findOption(const CommandSpec<Options>& spec, std::str
 // Splits the arguments into options and plain arguments. Unknown options, a missing value
 // and an option given twice are problems; help is set when -h or --help appears.
 template <typename Options>
-MaybeProblem scanArgs(const CommandSpec<Options>& spec, std::span<const std::string_view> args,
+MaybeProblem scanArgs(const CommandSpec<Options>& command, std::span<const std::string_view> args,
                       ScannedArgs& s, bool& help) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -109,7 +109,7 @@ MaybeProblem scanArgs(const CommandSpec<Options>& spec, std::span<const std::str
                 name = arg.substr(0, eq);
                 value = arg.substr(eq + 1);
             }
-            if (findOption(spec, name) == nullptr) return problem(name, "unknown option");
+            if (findOption(command, name) == nullptr) return problem(name, "unknown option");
             if (!value) {
                 if (i + 1 >= args.size()) return problem(name, "needs a value");
                 value = args[++i];
@@ -124,23 +124,23 @@ MaybeProblem scanArgs(const CommandSpec<Options>& spec, std::span<const std::str
 // Help wins over every problem of the command line (the scan stops at the first problem, so
 // a --help after it is not seen).
 template <typename Options>
-Parsed<Options> parseCommand(const CommandSpec<Options>& spec,
+Parsed<Options> parseCommand(const CommandSpec<Options>& command,
                              const std::vector<std::string_view>& args) {
     Parsed<Options> parsed;
     ScannedArgs s;
-    const MaybeProblem scanned = scanArgs(spec, std::span(args), s, parsed.help);
+    const MaybeProblem scanned = scanArgs(command, std::span(args), s, parsed.help);
     if (parsed.help) return parsed;
     if (scanned) {
         parsed.problem = scanned;
         return parsed;
     }
     for (const auto& [name, value] : s.options) {
-        if (MaybeProblem p = findOption(spec, name)->apply(name, value, parsed.options)) {
+        if (MaybeProblem p = findOption(command, name)->apply(name, value, parsed.options)) {
             parsed.problem = std::move(p);
             return parsed;
         }
     }
-    parsed.problem = spec.finish(parsed.options, s);
+    parsed.problem = command.finish(parsed.options, s);
     return parsed;
 }
 
