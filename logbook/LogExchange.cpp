@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+
 #include "logbook/AdifReader.h"
 #include "logbook/AdifWriter.h"
 #include "logbook/LogLine.h"
@@ -69,6 +71,21 @@ bool readInputs(const LogFile& log, const std::string& inputPath, Result& result
     return true;
 }
 
+// Writes the merged log when anything was added; the number added, or nothing (the failure in
+// result) when the log could not be rewritten.
+template <class Result>
+std::optional<size_t> rewriteMerged(const LogFile& log, const MergeOutcome& merged, Result& result) {
+    result.duplicates = merged.duplicates;
+    if (merged.added > 0) {
+        result.status = log.rewrite(merged.lines, BackupName::Bak);
+        if (!result.status) {
+            result.failure = ExchangeFailure::Log;
+            return std::nullopt;
+        }
+    }
+    return merged.added;
+}
+
 }  // namespace
 
 bool isLogWorkingFile(const LogFile& log, const std::string& path) {
@@ -95,16 +112,9 @@ ImportResult importAdif(const LogFile& log, const std::string& adifPath) {
             return result;
         }
     }
-    MergeOutcome merged = mergeByStart(std::move(own.lines), std::move(intake.items));
-    result.duplicates = merged.duplicates;
-    if (merged.added > 0) {
-        result.status = log.rewrite(merged.lines, BackupName::Bak);
-        if (!result.status) {
-            result.failure = ExchangeFailure::Log;
-            return result;
-        }
-    }
-    result.imported = merged.added;
+    if (const auto added =
+            rewriteMerged(log, mergeByStart(std::move(own.lines), std::move(intake.items)), result))
+        result.imported = *added;
     return result;
 }
 
@@ -150,16 +160,9 @@ MergeResult mergeLog(const LogFile& log, const std::string& otherPath) {
         else if (!withoutCarriageReturn(line).empty())
             ++result.unreadable;
     }
-    MergeOutcome merged = mergeByStart(std::move(own.lines), std::move(incoming));
-    result.duplicates = merged.duplicates;
-    if (merged.added > 0) {
-        result.status = log.rewrite(merged.lines, BackupName::Bak);
-        if (!result.status) {
-            result.failure = ExchangeFailure::Log;
-            return result;
-        }
-    }
-    result.merged = merged.added;
+    if (const auto added =
+            rewriteMerged(log, mergeByStart(std::move(own.lines), std::move(incoming)), result))
+        result.merged = *added;
     return result;
 }
 
