@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/StationLog.h"
+#include "app/StationMacros.h"
+#include "app/StationRadio.h"
 #include "app/UserFolders.h"
 #include "audio/SampleRates.h"
 #include "audio/WavFile.h"
@@ -29,7 +32,10 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       chain_(modem::kNominalSampleRate, modem::modeFromStored(settings_.misc.mode)),
       transmitter_(*this),
       receiveText_(options_.keepAllReceivedText),
-      transmitText_(settings_.misc.simpleTxEdit1 != 0) {
+      transmitText_(settings_.misc.simpleTxEdit1 != 0),
+      log_(std::make_unique<StationLog>(*this, host_, logbook::kLogFileName)),
+      radio_(std::make_unique<StationRadio>(*this, host_)),
+      macros_(std::make_unique<StationMacros>(*this, host_)) {
     displayData_.load();
     setCharacterSet(characterSet());
 }
@@ -80,7 +86,7 @@ bool Station::start() {
     changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
     if (!open) reportSoundCardUnavailable();
     clock_.sleepFor(kPttReleasePauseMs);
-    host_.setPtt(false);
+    radio_->setPtt(false);
     started_ = true;
     nextTickAt_ = clock_.now() + kTimerPeriodMs;
     return open;
@@ -162,12 +168,12 @@ void Station::goTransmit() {
         const bool open = imd_.measuring() ? card_.inputOpen() : openInput();
         changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
         if (!open) reportSoundCardUnavailable();
-        host_.setPtt(false);
+        radio_->setPtt(false);
         return;
     }
     changeState(OperatingState::Transmitting);
     appendDirect('\r');
-    host_.setPtt(true);
+    radio_->setPtt(true);
     clock_.sleepFor(kPttKeyPauseMs);
     outputWatchdog_ = kOutputWatchdogTicks;
     const audio::SoundResult primed = primeOutput();
@@ -207,7 +213,7 @@ void Station::goReceive() {
     changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
     if (!open) reportSoundCardUnavailable();
     clock_.sleepFor(kPttReleasePauseMs);
-    host_.setPtt(false);
+    radio_->setPtt(false);
     host_.focusTransmitWindow();
     if (!txLocked_) setFrequency(txFrequency_, kSetReceive, false);
 }
@@ -226,7 +232,7 @@ void Station::soundOff() {
     const audio::SoundResult closed = card_.closeOutput();
     if (!closed.ok()) reportSoundFailure(kNotStoredMessage, closed);
     clock_.sleepFor(kPttReleasePauseMs);
-    host_.setPtt(false);
+    radio_->setPtt(false);
     outputWatchdog_ = 0;
 }
 

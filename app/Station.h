@@ -45,6 +45,10 @@
 
 namespace tarnvel::app {
 
+class StationLog;
+class StationMacros;
+class StationRadio;
+
 using modem::Mode;
 
 // Bits of the `which` argument of setFrequency.
@@ -299,6 +303,12 @@ class Station final : private modem::TransmitHost {
     FontDescription font() const;
     void setFont(const FontDescription& font);
 
+    // The logbook (log file and QSO in progress), the macros and the radio.
+    StationLog& logbook() { return *log_; }
+    const StationLog& logbook() const { return *log_; }
+    StationMacros& macros() { return *macros_; }
+    StationRadio& radio() { return *radio_; }
+
   private:
     // TransmitHost.
     bool nextTransmitCharacter(uint8_t& ch) override;
@@ -372,6 +382,9 @@ class Station final : private modem::TransmitHost {
     bool firstTickDone_ = false;
     std::string lastSoundProblem_;
     std::FILE* rxLog_ = nullptr;
+    std::unique_ptr<StationLog> log_;
+    std::unique_ptr<StationRadio> radio_;
+    std::unique_ptr<StationMacros> macros_;
 };
 
 }  // namespace tarnvel::app

@@ -102,6 +102,8 @@ class StationHost {
     virtual void stateChanged(OperatingState state) { (void)state; }
     // The push-to-talk line should follow on (the serial port and the external program).
     virtual void setPtt(bool on) { (void)on; }
+    // The QSO in progress changed (the log bar redraws).
+    virtual void qsoChanged() {}
     // Once per timer tick: a started rig-control program is checked for still running.
     virtual void checkExternalProgram() {}
 };
