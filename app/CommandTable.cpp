@@ -186,6 +186,7 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
     {C::FlashingTx, M::View, "Migotający 'T&X'", "", "Flashing 'T&X'", St, false, nullptr,
      flashingTx},
     {C::Utc, M::View, "&UTC", "", "&UTC", St, false, nullptr, utc},
+    {C::LogBar, M::View, "Pasek &logu", "", "", W, false, nullptr, nullptr},
     {C::Font, M::View, "Czcionka...", "", "", W, true, nullptr, nullptr},
     {C::ReceiveTextColour, M::View, "Kolor tekstu odbieranego...", "", "", W, false, nullptr,
      nullptr},

@@ -62,6 +62,7 @@ enum class CommandId {
     ShowFrequencies,
     FlashingTx,
     Utc,
+    LogBar,
     Font,
     ReceiveTextColour,
     TransmitTextColour,
