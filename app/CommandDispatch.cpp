@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Station.h"
+#include "app/StationMacros.h"
 
 namespace tarnvel::app {
 namespace {
@@ -84,6 +85,10 @@ bool dispatchStationCommand(Station& s, CommandId id) {
         case C::Fourband2: s.toggleFourband(2); break;
         case C::ToggleImdShown: s.toggleImdShown(); break;
         case C::StepMode: s.stepMode(); break;
+        // Macros
+        case C::LoadMacros: s.macros().loadFile(); break;
+        case C::SaveMacros: s.macros().saveFile(); break;
+        case C::SendTextFile: s.macros().sendTextFile(); break;
         default: return false;
     }
     return true;

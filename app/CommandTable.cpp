@@ -228,6 +228,11 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
     {C::CharacterSetLatin1, M::CharacterSets, "", "", "", St, false, nullptr,
      onAir<modem::CharacterSet::Latin1>},
 
+    // Macros
+    {C::LoadMacros, M::Macros, "&Ładuj macro", "", "", St, true, nullptr, nullptr},
+    {C::SaveMacros, M::Macros, "&Zapisz macro", "", "", St, false, nullptr, nullptr},
+    {C::SendTextFile, M::Macros, "Wyślij tekst z pliku...", "", "", St, true, nullptr, nullptr},
+
     {C::HelpContents, M::Help, "&Zawartość pomocy", "", "", W, false, nullptr, nullptr},
 
     {C::ToggleTransmit, M::None, "", "Pause; Alt+X", "", St, false, nullptr, nullptr},
@@ -247,6 +252,7 @@ constexpr std::array kMenus = std::to_array<MenuSpec>({
     {M::Options, "O&pcje"},
     {M::Callbooks, "Wyszukaj stację w"},
     {M::CharacterSets, "Znaki na antenie"},
+    {M::Macros, "&Makra"},
     {M::Help, "Pomo&c"},
 });
 

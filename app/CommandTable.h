@@ -89,6 +89,10 @@ enum class CommandId {
     CharacterSetUtf8,
     CharacterSetWindows1250,
     CharacterSetLatin1,
+    // Macros
+    LoadMacros,
+    SaveMacros,
+    SendTextFile,
     // Help
     HelpContents,
     // Keys and panes only
@@ -101,7 +105,18 @@ enum class CommandId {
     StepMode,
 };
 
-enum class Menu { None, File, Mode, Windows, View, Options, Callbooks, CharacterSets, Help };
+enum class Menu {
+    None,
+    File,
+    Mode,
+    Windows,
+    View,
+    Options,
+    Callbooks,
+    CharacterSets,
+    Macros,  // with the two submenus of the macro editors, which the window adds
+    Help
+};
 
 // Who carries a command out: the station itself, or the window (a dialog to show first).
 enum class CommandTarget { Station, Window };

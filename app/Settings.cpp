@@ -58,13 +58,6 @@ std::string numbered(std::string_view prefix, int n, std::string_view suffix) {
 
 }  // namespace
 
-std::string macroLabelKey(int n, bool alt) {
-    return numbered(alt ? "AltF" : "F", n, "Label");
-}
-std::string macroTextKey(int n, bool alt) {
-    return numbered(alt ? "AltF" : "F", n, "Text");
-}
-
 std::string bandPageNameKey(int page) {
     return numbered("Name", page, "");
 }

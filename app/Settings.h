@@ -301,10 +301,7 @@ class Settings {
 
 // Keys of the groups that their owners read and write through the store.
 
-// "Text": macro labels and texts, n = 1 … 12; alt selects the Ctrl-F set ("AltF…").
-inline constexpr int kMacroKeyCount = 12;
-std::string macroLabelKey(int n, bool alt);
-std::string macroTextKey(int n, bool alt);
+// "Text": the macros' keys are macros::macroLabelKey and macros::macroTextKey.
 
 // "Pages": band pages 0 … 10.
 inline constexpr int kBandPageCount = 11;

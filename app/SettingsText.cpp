@@ -8,10 +8,6 @@ namespace tarnvel::app {
 
 namespace {
 
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-constexpr char kSpace = ' ';
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -23,56 +19,6 @@ std::string_view skipBlanks(std::string_view text) {
 }
 
 }  // namespace
-
-std::string escapeSettingText(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size() + 8);
-    for (char c : text) {
-        if (c == kCarriageReturn) {
-            escaped += kEscapedCarriageReturn;
-        } else if (c == kLineFeed) {
-            escaped += kEscapedLineFeed;
-        } else {
-            escaped += c;
-        }
-    }
-    if (!escaped.empty() && escaped.back() == kSpace) {
-        escaped.pop_back();
-        escaped += kEscapedSpace;
-    }
-    if (!escaped.empty() && escaped.front() == kSpace) {
-        escaped.replace(0, 1, kEscapedSpace);
-    }
-    return escaped;
-}
-
-std::string unescapeSettingText(std::string_view text) {
-    struct Marker {
-        std::string_view text;
-        char replacement;
-    };
-    static constexpr std::array<Marker, 3> kMarkers{{{kEscapedCarriageReturn, kCarriageReturn},
-                                                     {kEscapedLineFeed, kLineFeed},
-                                                     {kEscapedSpace, kSpace}}};
-    std::string plain;
-    plain.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        bool replaced = false;
-        if (text[i] == '<') {
-            for (const Marker& marker : kMarkers) {
-                if (text.substr(i, marker.text.size()) == marker.text) {
-                    plain += marker.replacement;
-                    i += marker.text.size();
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) plain += text[i++];
-    }
-    return plain;
-}
 
 std::optional<std::int32_t> parseSettingInt(std::string_view text) {
     text = skipBlanks(text);

@@ -8,21 +8,28 @@
 #include <string>
 #include <string_view>
 
+#include "macros/SettingTextEscaping.h"
+
 namespace tarnvel::app {
 
 // Line breaks and edge spaces cannot survive a one-line, trimmed "key=value" entry,
-// so string settings replace them by these markers before they are written.
-inline constexpr std::string_view kEscapedCarriageReturn = "<CR>";
-inline constexpr std::string_view kEscapedLineFeed = "<LF>";
-inline constexpr std::string_view kEscapedSpace = "<SP>";
+// so string settings replace them by these markers before they are written. Macro texts
+// are stored the same way, so the one escaping lives with them, below the station.
+using macros::kEscapedCarriageReturn;
+using macros::kEscapedLineFeed;
+using macros::kEscapedSpace;
 
 // Every CR becomes "<CR>", every LF "<LF>"; then a trailing and a leading space
 // become "<SP>" (only the outermost one at each end: an inner space survives the
 // trimming of the stored value).
-std::string escapeSettingText(std::string_view text);
+inline std::string escapeSettingText(std::string_view text) {
+    return macros::escapeMacroText(text);
+}
 
 // Every "<CR>", "<LF>" and "<SP>" anywhere in the text becomes CR, LF or a space.
-std::string unescapeSettingText(std::string_view text);
+inline std::string unescapeSettingText(std::string_view text) {
+    return macros::unescapeMacroText(text);
+}
 
 // The integer of a stored value: leading blanks, an optional sign, then decimal
 // digits or "0x" and hexadecimal digits; text after the number is ignored.

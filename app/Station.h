@@ -278,6 +278,8 @@ class Station final : private modem::TransmitHost {
     void clearChannel(int slot);
     void clearAllChannels();
     void openChannel(double hz);
+    // Macros ("<BOOKMARK>"): the bookmark at the receive frequency, only while receiving.
+    void toggleBookmark();
     // Tunes to a multichannel line and shows its text in the receive window.
     void jumpToChannel(int slot);
 

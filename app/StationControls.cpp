@@ -234,6 +234,12 @@ void Station::openChannel(double hz) {
     host_.multichannelChanged();
 }
 
+void Station::toggleBookmark() {
+    if (state_ != OperatingState::Receiving) return;
+    multichannel_.toggleBookmark(receiveFrequency(), clock_.now());
+    host_.multichannelChanged();
+}
+
 void Station::clearReceiveWindow() {
     receiveText_.clear();
     host_.receiveWindowCleared();

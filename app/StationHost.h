@@ -106,6 +106,13 @@ class StationHost {
     virtual void qsoChanged() {}
     // Once per timer tick: a started rig-control program is checked for still running.
     virtual void checkExternalProgram() {}
+
+    // ---- macros ----
+    // The squelch threshold window closes (the macro tags that switch squelch, AFC or snap).
+    virtual void closeThresholdWindow() {}
+    // A macro gave the external program a command ("<QSOCMDDDE:...>"); the data link publishes
+    // it.
+    virtual void externalCommandChanged(std::string_view command) { (void)command; }
 };
 
 }  // namespace tarnvel::app

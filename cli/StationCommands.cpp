@@ -21,6 +21,7 @@
 #include "audio/PortAudioSoundCard.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
+#include "cli/MacroCommands.h"
 #include "cli/Options.h"
 #include "cli/ScratchProfile.h"
 #include "cli/TextCodec.h"
@@ -65,6 +66,9 @@ struct StationOptions {
     std::optional<double> seconds;
     std::optional<std::string> text;
     std::optional<std::string> textFile;
+    // Macros: a macro text to send, and the station fields it reads.
+    std::optional<std::string> macro;
+    StationFields me;
 };
 
 StationOptions parseStationOptions(const std::vector<std::string_view>& args,
@@ -126,6 +130,14 @@ StationOptions parseStationOptions(const std::vector<std::string_view>& args,
             o.text = v;
         } else if (name == "--text-file") {
             o.textFile = v;
+        } else if (name == "--macro") {
+            o.macro = v;
+        } else if (name == "--my-call") {
+            o.me.call = v;
+        } else if (name == "--my-name") {
+            o.me.name = v;
+        } else if (name == "--my-qth") {
+            o.me.qth = v;
         }
     }
     if (o.problem || o.help) return o;
@@ -183,12 +195,16 @@ constexpr std::string_view kListenHelp =
     "Exits with status 1 when the sound card cannot be opened or stops working.\n";
 
 constexpr std::string_view kTransmitHelp =
-    "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F) [--device NAME]\n"
+    "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F | --macro M)\n"
+    "                            [--my-call C] [--my-name N] [--my-qth Q] [--device NAME]\n"
     "\n"
     "Sends the text on a sound card output and exits when the station has returned to\n"
     "receive, after the last buffer of the transmission has played. NAME is an output device\n"
     "as listed by 'tarnvel-cli devices'. Exits with status 1 when the transmission could not\n"
-    "be made or was cut short.\n";
+    "be made or was cut short.\n"
+    "A macro M is expanded first, as a macro key would (see 'tarnvel-cli macros expand'),\n"
+    "with your call sign (default N0CALL), name and QTH; the transmission ends at its\n"
+    "<RX> or <RXANDCLEAR>, or after its text.\n";
 
 constexpr std::string_view kDevicesHelp =
     "usage: tarnvel-cli devices\n"
@@ -245,14 +261,15 @@ int runListen(const std::vector<std::string_view>& args) {
 
 int runTransmit(const std::vector<std::string_view>& args) {
     const StationOptions o =
-        parseStationOptions(args, {"--mode", "--freq", "--device", "--text", "--text-file"});
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--text", "--text-file",
+                                   "--macro", "--my-call", "--my-name", "--my-qth"});
     if (o.help) {
         std::fwrite(kTransmitHelp.data(), 1, kTransmitHelp.size(), stdout);
         return kExitOk;
     }
     if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
-    if (o.text.has_value() == o.textFile.has_value())
-        return fail(kExitBadInput, "--text", "give either --text or --text-file");
+    if (int(o.text.has_value()) + int(o.textFile.has_value()) + int(o.macro.has_value()) != 1)
+        return fail(kExitBadInput, "--text", "give one of --text, --text-file and --macro");
     if (!o.mode->transmits())
         return fail(kExitBadInput, "--mode", std::string(o.mode->name) + " is receive only");
 
@@ -267,12 +284,12 @@ int runTransmit(const std::vector<std::string_view>& args) {
         std::ostringstream content;
         content << in.rdbuf();
         raw = content.str();
-    } else {
+    } else if (o.text) {
         raw = *o.text;
     }
     const CodedText coded = toStationCodes(raw);
     if (!coded.ok) return fail(kExitBadInput, subject, coded.error);
-    if (coded.codes.empty()) return fail(kExitBadInput, subject, "the text is empty");
+    if (coded.codes.empty() && !o.macro) return fail(kExitBadInput, subject, "the text is empty");
 
     audio::PortAudioSoundCard card;
     int deviceId = audio::kPreferredDevice;
@@ -291,13 +308,17 @@ int runTransmit(const std::vector<std::string_view>& args) {
     catchStopSignals();
     if (!startStation(station, o)) return kExitFailure;
 
-    station.transmitText().appendText(coded.codes);
-    station.transmitText().appendText(std::string(1, static_cast<char>(modem::kCharRx)));
-    station.goTransmit();
+    if (o.macro) {
+        if (!transmitMacro(station, *o.macro, o.me)) return kExitFailure;
+    } else {
+        station.transmitText().appendText(coded.codes);
+        station.transmitText().appendText(std::string(1, static_cast<char>(modem::kCharRx)));
+        station.goTransmit();
+    }
     if (station.state() != app::OperatingState::Transmitting) return kExitFailure;
 
     const double boundSeconds =
-        static_cast<double>(coded.codes.size()) * kSecondsPerCharacterBound +
+        static_cast<double>(station.transmitText().text().size()) * kSecondsPerCharacterBound +
         kTransmissionSlackSeconds;
     const app::StationMs deadline = clock.now() + static_cast<app::StationMs>(boundSeconds * 1000);
     while (station.state() == app::OperatingState::Transmitting) {

@@ -10,8 +10,8 @@ struct Marker {
     std::string_view text;
     char plain;
 };
-constexpr std::array<Marker, 3> kMarkers{{{"<CR>", '\r'}, {"<LF>", '\n'}, {"<SP>", ' '}}};
-constexpr std::string_view kEscapedSpace = "<SP>";
+constexpr std::array<Marker, 3> kMarkers{
+    {{kEscapedCarriageReturn, '\r'}, {kEscapedLineFeed, '\n'}, {kEscapedSpace, ' '}}};
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include "app/ui/CommandBinder.h"
 #include "app/ui/FrameAppearance.h"
 #include "app/ui/FrameLayout.h"
+#include "app/ui/FrameMacros.h"
 #include "app/ui/FrameSpectrum.h"
 #include "app/ui/FramePlacement.h"
 #include "app/ui/WindowCommands.h"
@@ -163,6 +164,7 @@ void CMainFrame::buildCommands() {
         WindowCommands::Context{this, station_.get(), this, &store_, &card_},
         this);
     connect(windowCommands_, &WindowCommands::exitRequested, this, &QWidget::close);
+    new FrameMacros(*station_, *this, *binder_, [this] { afterCommand(); });
     connect(windowCommands_, &WindowCommands::displayDataChanged, this, [this] {
         spectrumArea_->applyPalette();
         list_->update();
@@ -285,6 +287,8 @@ bool CMainFrame::receiveWindowHasFocus() const {
 void CMainFrame::focusTransmitWindow() {
     tx_->setFocus();
 }
+
+void CMainFrame::closeThresholdWindow() { windowCommands_->closeSquelchWindow(); }
 
 void CMainFrame::spectrumRowReady() {
     spectrumArea_->rowReady();

@@ -101,6 +101,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void multichannelChanged() override;
     void stateChanged(OperatingState state) override;
     modem::CharacterSet characterSet() const override { return station_->characterSet(); }
+    void closeThresholdWindow() override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -135,8 +135,6 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
 }
 
 TEST(Settings, KeysOfTheGroupsOwnedElsewhere) {
-    EXPECT_EQ(macroLabelKey(1, false), "F1Label");
-    EXPECT_EQ(macroTextKey(12, true), "AltF12Text");
     EXPECT_EQ(bandPageFrequencyKey(10), "Fq10");
     EXPECT_EQ(formatBandPageFrequency(14070.0), "14070.000000");
     EXPECT_EQ(formatMarkerFrequency(1000.005), "1000.00");

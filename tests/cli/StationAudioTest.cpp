@@ -146,6 +146,23 @@ TEST_F(StationAudio, ListenHearsTransmitThroughTheSink) {
                 transmit.seconds());
 }
 
+// Macros: "transmit --macro" expands the macro with the given call sign, keys the transmitter
+// and returns to receive at its "<RXANDCLEAR>".
+TEST_F(StationAudio, TransmitMacroSendsTheExpandedCallThroughTheSink) {
+    CliProcess transmit(
+        folder.path(), "transmit-macro",
+        {"transmit", "--mode", "bpsk31", "--freq", "1000", "--my-call", "SP9XYZ", "--macro",
+         "<TX>VVV VVV VVV CQ DE <MYCALL> <MYCALL> pse K<CR><LF><RXANDCLEAR>"});
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // as above: join during the "VVV"
+    CliProcess listen(folder.path(), "listen-macro",
+                      {"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds", "14"});
+    ASSERT_EQ(transmit.wait(std::chrono::seconds(40)), 0) << transmit.err();
+    ASSERT_EQ(listen.wait(std::chrono::seconds(40)), 0) << listen.err();
+    EXPECT_NE(listen.out().find("CQ DE SP9XYZ SP9XYZ pse K"), std::string::npos)
+        << "heard: " << listen.out();
+    EXPECT_EQ(listen.out().find("MYCALL"), std::string::npos);
+}
+
 TEST_F(StationAudio, ListenEndsWithAMessageWhenTheServerDies) {
     CliProcess listen(folder.path(), "listen", {"listen", "--mode", "bpsk31", "--freq", "1000"});
     std::this_thread::sleep_for(std::chrono::seconds(2));
