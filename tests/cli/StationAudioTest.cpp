@@ -155,7 +155,7 @@ TEST_F(StationAudio, TransmitMacroSendsTheExpandedCallThroughTheSink) {
          "<TX>VVV VVV VVV CQ DE <MYCALL> <MYCALL> pse K<CR><LF><RXANDCLEAR>"});
     std::this_thread::sleep_for(std::chrono::seconds(1));  // as above: join during the "VVV"
     CliProcess listen(folder.path(), "listen-macro",
-                      {"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds", "14"});
+                      {"listen", "--mode", "bpsk31", "--freq", "1000", "--seconds", "20"});
     ASSERT_EQ(transmit.wait(std::chrono::seconds(40)), 0) << transmit.err();
     ASSERT_EQ(listen.wait(std::chrono::seconds(40)), 0) << listen.err();
     EXPECT_NE(listen.out().find("CQ DE SP9XYZ SP9XYZ pse K"), std::string::npos)

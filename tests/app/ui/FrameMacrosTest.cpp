@@ -66,6 +66,8 @@ class FrameMacrosTest : public QObject {
     void f2CallsCqAndReturnsToReceive() {
         Station& station = frame_->station();
         station.setImdMeasuring(true);  // the loopback input hears the call
+        // The first tick clears the receive window: the call is made after it.
+        QTRY_VERIFY(station.tickCount() >= 1);
         frame_->transmitView()->setFocus();
         QTest::keyClick(frame_->transmitView(), Qt::Key_F2);
         QCOMPARE(station.state(), OperatingState::Transmitting);
@@ -107,6 +109,8 @@ class FrameMacrosTest : public QObject {
 
         // Ctrl+F12 is the Ctrl set's key, at window level: an edited macro there is fired.
         frame_->station().macros().edit(MacroKeySet::Ctrl, 12, {"x", "ctrl text"});
+        frame_->activateWindow();  // the editor had it
+        QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
         QTest::keyClick(frame_->receiveView(), Qt::Key_F12, Qt::ControlModifier);
         QCOMPARE(frame_->station().transmitText().text(), std::string("ctrl text"));
     }
