@@ -1,9 +1,10 @@
 #include "macros/ui/CMacroBar.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPushButton>
+#include <QToolButton>
 
 #include "macros/MacroKeys.h"
 
@@ -21,23 +22,37 @@ CMacroBar::CMacroBar(LabelSource labels, QWidget* parent)
     : QToolBar(QStringLiteral("Macro"), parent), labels_(std::move(labels)) {
     // The main window saves and restores its bars by their names.
     setObjectName(QStringLiteral("MacroBar"));
-    for (int key = 1; key <= kMacroKeysPerSet; ++key) {
-        auto* b = new QPushButton(QString::number(key), this);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setContextMenuPolicy(Qt::CustomContextMenu);
-        b->installEventFilter(this);
-        connect(b, &QPushButton::clicked, this, [this, key] { buttonClicked(key); });
-        connect(b, &QWidget::customContextMenuRequested, this,
-                [this, key] { Q_EMIT editRequested(activeSet(), key); });
-        addWidget(b);
-        buttons_[static_cast<size_t>(key - 1)] = b;
-    }
-    caret_ = new QPushButton(qText(kCaretButtonText), this);
+    // A row of thirteen buttons: above or below the windows, not beside them.
+    setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    // The buttons sit in a row of their own, so that they look like buttons (not like the
+    // flat icons of a tool bar) and share its width. The latch comes first: a narrow window
+    // hides the last buttons behind the bar's extension arrow, and the latch must stay in reach.
+    auto* row = new QWidget(this);
+    row->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    caret_ = new QToolButton(row);
+    caret_->setText(qText(kCaretButtonText));
     caret_->setCheckable(true);
     caret_->setFocusPolicy(Qt::NoFocus);
     caret_->setToolTip(qText(kCaretButtonTooltip));
-    connect(caret_, &QPushButton::toggled, this, &CMacroBar::refresh);
-    addWidget(caret_);
+    connect(caret_, &QToolButton::toggled, this, &CMacroBar::refresh);
+    layout->addWidget(caret_);
+    for (int key = 1; key <= kMacroKeysPerSet; ++key) {
+        auto* b = new QToolButton(row);
+        b->setText(QString::number(key));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->setContextMenuPolicy(Qt::CustomContextMenu);
+        b->installEventFilter(this);
+        connect(b, &QToolButton::clicked, this, [this, key] { buttonClicked(key); });
+        connect(b, &QWidget::customContextMenuRequested, this,
+                [this, key] { Q_EMIT editRequested(activeSet(), key); });
+        layout->addWidget(b);
+        buttons_[static_cast<size_t>(key - 1)] = b;
+    }
+    addWidget(row);
     qApp->installEventFilter(this);
     refresh();
 }
@@ -59,7 +74,7 @@ void CMacroBar::setCtrlHeld(bool held) {
 void CMacroBar::refresh() {
     const MacroKeySet set = activeSet();
     for (int key = 1; key <= kMacroKeysPerSet; ++key) {
-        QPushButton* b = button(key);
+        QToolButton* b = button(key);
         // A "&" in a label is shown, not taken as the button's mnemonic.
         const QString label = QString(labels_(set, key)).replace(QLatin1Char('&'), QStringLiteral("&&"));
         if (b->text() != label) b->setText(label);
@@ -67,7 +82,7 @@ void CMacroBar::refresh() {
     }
 }
 
-QPushButton* CMacroBar::button(int key) const {
+QToolButton* CMacroBar::button(int key) const {
     return buttons_.at(static_cast<size_t>(key - 1));
 }
 

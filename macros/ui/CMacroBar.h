@@ -10,7 +10,7 @@
 
 #include "macros/MacroSet.h"
 
-class QPushButton;
+class QToolButton;
 
 namespace tarnvel::macros {
 
@@ -32,8 +32,8 @@ class CMacroBar : public QToolBar {
     void refresh();
 
     // key is 1 … 12.
-    QPushButton* button(int key) const;
-    QPushButton* caretButton() const { return caret_; }
+    QToolButton* button(int key) const;
+    QToolButton* caretButton() const { return caret_; }
 
   Q_SIGNALS:
     void fireRequested(tarnvel::macros::MacroKeySet set, int key);
@@ -46,8 +46,8 @@ class CMacroBar : public QToolBar {
     void buttonClicked(int key);
 
     LabelSource labels_;
-    std::array<QPushButton*, kMacroKeysPerSet> buttons_{};
-    QPushButton* caret_ = nullptr;
+    std::array<QToolButton*, kMacroKeysPerSet> buttons_{};
+    QToolButton* caret_ = nullptr;
     bool ctrlHeld_ = false;
     bool ctrlAtClick_ = false;  // Ctrl as the mouse button went up on a button
 };

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The macro bar on the offscreen platform: which set a click fires (Ctrl and "^" cancel each
 // other), the labels and tooltips of the active set, the right click that asks for the editor.
 
-#include <QPushButton>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QtTest>
 
