@@ -174,7 +174,7 @@ bool StationMacros::useCwId() const {
 }
 
 bool StationMacros::useUtc() const {
-    return station_.status().utc;
+    return station_.settings().misc.utc != 0;
 }
 
 std::chrono::system_clock::time_point StationMacros::now() const {
