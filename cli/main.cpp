@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/RadioCommand.h"
 #include "cli/StationCommands.h"
 
 namespace {
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
     if (command == "listen") return runListen(args);
     if (command == "transmit") return runTransmit(args);
     if (command == "devices") return runDevices(args);
+    if (command == "radio") return runRadio(args);
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit or devices; try --help)"});
+                                         "listen, transmit, devices or radio; try --help)"});
     return kExitBadInput;
 }

@@ -18,6 +18,7 @@
 #include "app/UserFolders.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CommandLine.h"
+#include "app/ui/FrameRadio.h"
 #include "audio/PortAudioSoundCard.h"
 #include "audio/WavFileSoundCard.h"
 #include "display/ui/StationText.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     }
     frame.showAtStart();
     frame.start();
+    tarnvel::app::closeOnStopSignals(frame.station());  // the radio is released on SIGINT/SIGTERM
     if (quitRequested) return 0;
     return app.exec();
 }
