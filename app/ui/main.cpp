@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // Qt took the user's locale. Numbers stay in the C form: Hamlib's rig_open switches the
+    // numeric locale to "C" and back to a saved name that the switch itself has freed.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("tarnvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarnvel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNVEL_VERSION));

@@ -9,12 +9,19 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <clocale>
 
 #include "radio/ui/CPortDialog.h"
 #include "radio/ui/CRigDialog.h"
 #include "tests/radio/Rigctld.h"
 
 using namespace tarnvel::radio;
+
+// Hamlib 4.5's rig_open keeps a block in a global that the next opening replaces without
+// freeing; Debian's library has no symbols, so it is known only by its library.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:rig_open\nleak:libhamlib.so\n";
+}
 
 namespace {
 
@@ -49,6 +56,9 @@ QString shown(const CPortDialog& d) {
 class PortDialogTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    // As the desktop program does after Qt took the user's locale (Hamlib needs it).
+    void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
+
     void eachChoiceShowsItsOwnControls() {
         CPortDialog d(onDevice("/dev/ttyUSB1"), twoDevices());
         QCOMPARE(d.portBox()->count(), 4);
