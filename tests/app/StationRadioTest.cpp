@@ -160,6 +160,24 @@ TEST_F(StationRadioTest, KilledRigctldIsReportedOnceAndTheTransmissionEnds) {
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
+// A rig that hangs (a stopped rigctld) never holds the station: every call returns at once,
+// and the time-out is reported once, as a lost rig.
+TEST_F(StationRadioTest, FrozenRigNeverHoldsTheStation) {
+    radio::test::Rigctld rig;
+    ASSERT_TRUE(rig.ready());
+    useRig(rig.address());
+    Station& s = start();
+    ASSERT_TRUE(tickUntil([&] { return s.radio().link() == RadioLink::RigReady; }));
+    rig.freeze();
+    s.transmitText().appendText("text");
+    s.goTransmit();
+    chooseBand(3, "10140");
+    ASSERT_TRUE(tickUntil([&] { return s.radio().link() == RadioLink::Lost; }));
+    EXPECT_NE(s.state(), OperatingState::Transmitting);
+    EXPECT_EQ(host.errorsContaining("does not answer"), 1);
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
 TEST_F(StationRadioTest, RigThatCannotBeOpenedAsksAndNoGivesUpThePort) {
     // Nothing listens on a fresh free port.
     useRig("127.0.0.1:" + std::to_string(radio::test::freeTcpPort()));
