@@ -49,12 +49,16 @@ void onReleaseSignal(int) {
     gReleaseRequested.store(true);
 }
 
-void holdUntilInterrupted() {
+// Caught before the transmitter is keyed, so that a signal at any moment releases it.
+void catchReleaseSignals() {
     struct sigaction action {};
     action.sa_handler = onReleaseSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+void holdUntilInterrupted() {
     while (!gReleaseRequested.load()) std::this_thread::sleep_for(50ms);
 }
 
@@ -130,6 +134,7 @@ int runPtt(const std::vector<std::string_view>& args, const RadioTarget& target)
     if (args.size() != 1 || (args[0] != "on" && args[0] != "off"))
         return fail(kExitBadInput, "radio ptt", "say on or off");
     const bool on = args[0] == "on";
+    catchReleaseSignals();
     if (target.rig) return rigPtt(*target.rig, on);
     if (target.serial) return serialPtt(target, on);
     return fail(kExitBadInput, "radio ptt", "give --serial DEVICE or --rig SPEC");
