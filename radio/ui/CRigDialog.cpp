@@ -146,7 +146,9 @@ void CRigDialog::takeRigEvents() {
 void CRigDialog::finishTest(bool ok, const QString& text) {
     status_->setText(text);
     test_->setEnabled(true);
-    wake_.reset();
+    // The notifier is the sender of the signal being handled: it goes once that is over.
+    wake_->setEnabled(false);
+    wake_.release()->deleteLater();
     rig_.reset();
     Q_EMIT testFinished(ok);
 }
