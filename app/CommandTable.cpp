@@ -219,6 +219,8 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
      underlineOwnText},
     {C::ArrowsForSeek, M::Options, "Przeszukiwanie strzałkami", "", "", St, false, nullptr,
      arrowsForSeek},
+    // Radio
+    {C::PortNumber, M::Options, "Numer portu...", "", "", W, false, nullptr, nullptr},
     {C::Callbook0, M::Callbooks, "URL 0", "", "", St, false, nullptr, callbook<0>},
     {C::Callbook1, M::Callbooks, "URL 1", "", "", St, false, nullptr, callbook<1>},
     {C::CharacterSetUtf8, M::CharacterSets, "", "", "", St, false, nullptr,

@@ -84,6 +84,8 @@ enum class CommandId {
     Snap,
     UnderlineOwnText,
     ArrowsForSeek,
+    // Radio
+    PortNumber,
     Callbook0,
     Callbook1,
     CharacterSetUtf8,

@@ -14,6 +14,7 @@
 
 #include "app/PersistentSetting.h"
 #include "modem/Mode.h"
+#include "radio/PortSettings.h"
 
 namespace tarnvel::app {
 
@@ -189,11 +190,21 @@ class Settings {
         PersistentInt useIcomCiv;
         PersistentInt serialSpeed;
         PersistentInt icomAddr;
+        // The radio's device and rig control through Hamlib (defaults: radio::StoredPortSettings).
+        PersistentString device;  // the chosen device's path, or "External"
+        PersistentInt rigModel;
+        PersistentString rigDevice;  // the rig's serial device, or host:port
+        PersistentInt rigSpeed, rigPtt;
     } port{
         {bind_, section::kPort, "Fourband", 0},   {bind_, section::kPort, "Number", 0},
         {bind_, section::kPort, "RtsAsPtt", 1},   {bind_, section::kPort, "DtrAsPtt", 1},
         {bind_, section::kPort, "UseIcomCIV", 0}, {bind_, section::kPort, "SerialSpeed", 1200},
         {bind_, section::kPort, "IcomAddr", 4},
+        {bind_, section::kPort, radio::port_key::kDevice, ""},
+        {bind_, section::kPort, radio::port_key::kRigModel, radio::StoredPortSettings{}.rigModel},
+        {bind_, section::kPort, radio::port_key::kRigDevice, radio::StoredPortSettings{}.rigDevice},
+        {bind_, section::kPort, radio::port_key::kRigSpeed, radio::StoredPortSettings{}.rigSpeed},
+        {bind_, section::kPort, radio::port_key::kRigPtt, radio::StoredPortSettings{}.rigPtt},
     };
 
     struct PagesSettings {

@@ -85,6 +85,7 @@ bool Station::start() {
     const bool open = openInput();
     changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
     if (!open) reportSoundCardUnavailable();
+    radio_->open();  // the radio: its port or rig, released below
     clock_.sleepFor(kPttReleasePauseMs);
     radio_->setPtt(false);
     started_ = true;

@@ -6,6 +6,7 @@
 
 #include "app/CommandDispatch.h"
 #include "app/Station.h"
+#include "app/StationRadio.h"
 
 namespace tarnvel::app {
 
@@ -142,6 +143,7 @@ void Station::toggleFourband(int value) {
     if (fourband != 0 && std::find(listed.begin(), listed.end(), band) == listed.end())
         settings_.pages.bandIndex = kFallbackBand;
     displayData_.bandPages().select(settings_.pages.bandIndex);
+    radio_->applyBand();
     host_.frequencyChanged();
 }
 
@@ -264,6 +266,7 @@ void Station::setBandPages(const display::BandPages& pages) {
     if (!displayData_.setBandPages(pages)) reportStoreFailure();
     settings_.view.freqMode = displayData_.bandPages().select(displayData_.bandPages().currentIndex());
     applyReceiveSettings();
+    radio_->applyBand();
     host_.frequencyChanged();
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/Station.h"
+#include "app/StationRadio.h"
 #include "display/SpectrumWindow.h"
 
 namespace tarnvel::app {
@@ -215,6 +216,7 @@ void Station::onTimerTick() {
     if (settings_.sound.afc != 0 && state_ == OperatingState::Receiving && !replaying_)
         afcStep(modem::ReceiveChain::kAfcGain);
     host_.checkExternalProgram();
+    radio_->onTimerTick();  // the radio: the rig's answers, a lost port
 }
 
 void Station::afcStep(double gain) {

@@ -251,6 +251,7 @@ Commands:
   transmit   send a text on a sound card and return to receive
   devices    list the sound input and output devices
   macros     show a macro file, or expand a macro text without a station
+  radio      key the transmitter, set the dial, list Hamlib's rigs
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.
 Exit status: 0 done, 1 the work could not be done, 2 bad command line or bad file.

@@ -23,6 +23,7 @@
 #include "cli/ConsoleHost.h"
 #include "cli/MacroCommands.h"
 #include "cli/Options.h"
+#include "cli/RadioCommand.h"
 #include "cli/ScratchProfile.h"
 #include "cli/TextCodec.h"
 #include "modem/TransmitHost.h"
@@ -197,11 +198,13 @@ constexpr std::string_view kListenHelp =
 constexpr std::string_view kTransmitHelp =
     "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F | --macro M)\n"
     "                            [--my-call C] [--my-name N] [--my-qth Q] [--device NAME]\n"
+    "                            [--serial DEVICE [--rts] [--dtr] | --rig MODEL[:DEVICE[:SPEED]]]\n"
     "\n"
     "Sends the text on a sound card output and exits when the station has returned to\n"
     "receive, after the last buffer of the transmission has played. NAME is an output device\n"
     "as listed by 'tarnvel-cli devices'. Exits with status 1 when the transmission could not\n"
-    "be made or was cut short.\n"
+    "be made or was cut short. With --serial or --rig the radio is keyed for the\n"
+    "transmission (see 'tarnvel-cli radio --help'); one that cannot be reached fails it.\n"
     "A macro M is expanded first, as a macro key would (see 'tarnvel-cli macros expand'),\n"
     "with your call sign (default N0CALL), name and QTH; the transmission ends at its\n"
     "<RX> or <RXANDCLEAR>, or after its text.\n";
@@ -259,7 +262,11 @@ int runListen(const std::vector<std::string_view>& args) {
     return status;
 }
 
-int runTransmit(const std::vector<std::string_view>& args) {
+int runTransmit(const std::vector<std::string_view>& allArgs) {
+    std::vector<std::string_view> args = allArgs;  // the radio: keyed for the transmission
+    RadioTarget radioTarget;
+    if (auto problem = takeRadioOptions(args, RadioUse::Ptt, radioTarget))
+        return fail(kExitBadInput, problem->subject, problem->message);
     const StationOptions o =
         parseStationOptions(args, {"--mode", "--freq", "--device", "--text", "--text-file",
                                    "--macro", "--my-call", "--my-name", "--my-qth"});
@@ -305,8 +312,9 @@ int runTransmit(const std::vector<std::string_view>& args) {
     app::Station station(profile.store(), card, host, clock);
     prepareStation(station, o);
     station.settings().soundDevice.mixerDeviceOut = deviceId;
+    storeRadioTarget(radioTarget, station.settings());
     catchStopSignals();
-    if (!startStation(station, o)) return kExitFailure;
+    if (!startStation(station, o) || !radioReady(station, radioTarget)) return kExitFailure;
 
     if (o.macro) {
         if (!transmitMacro(station, *o.macro, o.me)) return kExitFailure;

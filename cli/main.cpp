@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/MacroCommands.h"
 #include "cli/Options.h"
+#include "cli/RadioCommand.h"
 #include "cli/StationCommands.h"
 
 namespace {
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     if (command == "transmit") return runTransmit(args);
     if (command == "devices") return runDevices(args);
     if (command == "macros") return runMacros(args);
+    if (command == "radio") return runRadio(args);
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit, devices or macros; try --help)"});
+                                         "listen, transmit, devices, macros or radio; try --help)"});
     return kExitBadInput;
 }

@@ -5,6 +5,7 @@
 #include <QSplitter>
 
 #include "app/Station.h"
+#include "app/StationRadio.h"
 #include "display/DisplaySettings.h"
 #include "display/ui/CSpectrumView.h"
 #include "display/ui/CTuningIndicator.h"
@@ -102,7 +103,7 @@ void FrameSpectrum::refreshInputs() {
     d.oldPhaseScope = s.misc.oldPhaseScope != 0;
     d.phaseScopeSize = s.misc.phaseScopeSize;
     d.fftWindow = s.misc.fftWindow;
-    in.dialKHz = station_.bandPages().dialFrequencyKHz(d.freqMode);
+    in.dialKHz = station_.radio().dialFrequencyKHz(d.freqMode);
     in.markers = station_.displayData().markers().frequencies();
     station_.multichannel().channelTags(in.tags);
     in.scaleColours.background = display::rgb(store_.getInt(section::kPalette, "bk_red", 0),

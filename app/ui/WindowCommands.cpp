@@ -2,6 +2,7 @@
 
 #include "app/Station.h"
 #include "app/ui/AppDialogs.h"
+#include "app/ui/FrameRadio.h"
 #include "app/ui/PositionedDialog.h"
 #include "display/ui/DisplayDialogs.h"
 
@@ -42,6 +43,9 @@ bool WindowCommands::run(CommandId id) {
             return true;
         case CommandId::SquelchThreshold:
             toggleSquelchWindow();
+            return true;
+        case CommandId::PortNumber:  // the radio
+            editRadioPort(*c_.station, c_.window);
             return true;
         case CommandId::HelpContents:
             c_.host->showMessage("The help pages are not installed.", "Tarnvel",

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -18,6 +19,7 @@
 #include "app/UserFolders.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CommandLine.h"
+#include "app/ui/FrameRadio.h"
 #include "audio/PortAudioSoundCard.h"
 #include "audio/WavFileSoundCard.h"
 #include "display/ui/StationText.h"
@@ -43,6 +45,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // Qt took the user's locale. Numbers stay in the C form: Hamlib's rig_open switches the
+    // numeric locale to "C" and back to a saved name that the switch itself has freed.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("tarnvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarnvel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNVEL_VERSION));
@@ -85,6 +90,7 @@ int main(int argc, char** argv) {
     }
     frame.showAtStart();
     frame.start();
+    tarnvel::app::closeOnStopSignals(frame.station());  // the radio is released on SIGINT/SIGTERM
     if (quitRequested) return 0;
     return app.exec();
 }

@@ -103,8 +103,8 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
         }
     }
     // The main frame's keys, the highlight texts and colours, the font, the waterfall zoom and
-    // the character set on the air.
-    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u);
+    // the character set on the air, and the radio's device and Hamlib rig (5).
+    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u + 5u);
     SettingsStore written(path);
     for (const auto& [section, key] : keys) {
         EXPECT_TRUE(written.find(section, key)) << section << "/" << key;
