@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/Station.h"
+#include "app/StationLink.h"
 #include "display/SpectrumWindow.h"
 
 namespace tarnvel::app {
@@ -193,6 +194,7 @@ void Station::firstTick() {
 void Station::onTimerTick() {
     if (!firstTickDone_) firstTick();
     ++tickCount_;
+    link_->service();
     imd_.timerTick(activeZeroRun());
     chain_.onTimerTick();
     multichannel_.onStationTimer(clock_.now());

@@ -2,6 +2,7 @@
 // A fake station and a raw socket client that pumps the server while it waits, so a test
 // drives both ends on one thread.
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,13 +51,16 @@ struct TempFolder {
 
 class RawClient {
   public:
-    RawClient(tarnvel::link::LinkServer& server, const std::string& path) : server_(server) {
+    RawClient(tarnvel::link::LinkServer& server, const std::string& path)
+        : RawClient([&server] { server.service(); }, path) {}
+    // pump serves the station's side while the client waits.
+    RawClient(std::function<void()> pump, const std::string& path) : pump_(std::move(pump)) {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
         connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-        server_.service();
+        pump_();
     }
     ~RawClient() { ::close(fd_); }
     bool connected() const { return connected_; }
@@ -74,7 +79,7 @@ class RawClient {
                 in_.erase(0, end + 1);
                 return line;
             }
-            server_.service();
+            pump_();
             pollfd waiting{fd_, POLLIN, 0};
             if (::poll(&waiting, 1, 10) <= 0) continue;
             char buffer[4096];
@@ -94,7 +99,7 @@ class RawClient {
     bool closed() const { return closed_; }
 
   private:
-    tarnvel::link::LinkServer& server_;
+    std::function<void()> pump_;
     int fd_ = -1;
     bool connected_ = false;
     bool closed_ = false;
