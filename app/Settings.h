@@ -32,6 +32,7 @@ inline constexpr const char* kStation = "Station";
 inline constexpr const char* kText = "Text";
 inline constexpr const char* kMarkers = "Markers";
 inline constexpr const char* kPalette = "Palette";
+inline constexpr const char* kLogger = "Logger";
 // Bar layouts: the first with the separate tuning-indicator bar ("OldPhaseScope" on).
 inline constexpr const char* kToolBarsWithTuningBar = "ToolBars4";
 inline constexpr const char* kToolBars = "ToolBars5";
@@ -205,6 +206,17 @@ class Settings {
         {bind_, section::kPort, radio::port_key::kRigDevice, radio::StoredPortSettings{}.rigDevice},
         {bind_, section::kPort, radio::port_key::kRigSpeed, radio::StoredPortSettings{}.rigSpeed},
         {bind_, section::kPort, radio::port_key::kRigPtt, radio::StoredPortSettings{}.rigPtt},
+    };
+
+    // Saved QSOs also sent to a logger's UDP listener (WSJT-X's "Logged ADIF" message).
+    struct LoggerSettings {
+        PersistentInt udpEnabled;
+        PersistentString udpHost;  // an IP address or "localhost"
+        PersistentInt udpPort;
+    } logger{
+        {bind_, section::kLogger, "UdpEnabled", 0},
+        {bind_, section::kLogger, "UdpHost", "127.0.0.1"},
+        {bind_, section::kLogger, "UdpPort", 2237},
     };
 
     struct PagesSettings {

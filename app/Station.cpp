@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/StationLink.h"
 #include "app/StationLog.h"
 #include "app/StationMacros.h"
 #include "app/StationRadio.h"
@@ -35,7 +36,8 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       transmitText_(settings_.misc.simpleTxEdit1 != 0),
       log_(std::make_unique<StationLog>(*this, host_, logbook::kLogFileName)),
       radio_(std::make_unique<StationRadio>(*this, host_)),
-      macros_(std::make_unique<StationMacros>(*this, host_)) {
+      macros_(std::make_unique<StationMacros>(*this, host_)),
+      link_(std::make_unique<StationLink>(*this)) {
     displayData_.load();
     setCharacterSet(characterSet());
 }
@@ -88,6 +90,7 @@ bool Station::start() {
     radio_->open();  // the radio: its port or rig, released below
     clock_.sleepFor(kPttReleasePauseMs);
     radio_->setPtt(false);
+    link_->announceStart();
     started_ = true;
     nextTickAt_ = clock_.now() + kTimerPeriodMs;
     return open;
@@ -97,6 +100,7 @@ void Station::shutdown() {
     if (!started_ || shutDown_) return;
     shutDown_ = true;
     soundOff();
+    link_->stop();
     started_ = false;
     if (rxLog_ != nullptr) {
         // "RxLogOpen" stays set: the log is reopened at the next start.

@@ -45,6 +45,7 @@
 
 namespace tarnvel::app {
 
+class StationLink;
 class StationLog;
 class StationMacros;
 class StationRadio;
@@ -310,6 +311,8 @@ class Station final : private modem::TransmitHost {
     const StationLog& logbook() const { return *log_; }
     StationMacros& macros() { return *macros_; }
     StationRadio& radio() { return *radio_; }
+    // The data link for other programs; the front end starts it before start().
+    StationLink& link() { return *link_; }
 
   private:
     // TransmitHost.
@@ -387,6 +390,7 @@ class Station final : private modem::TransmitHost {
     std::unique_ptr<StationLog> log_;
     std::unique_ptr<StationRadio> radio_;
     std::unique_ptr<StationMacros> macros_;
+    std::unique_ptr<StationLink> link_;
 };
 
 }  // namespace tarnvel::app

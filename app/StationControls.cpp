@@ -6,6 +6,7 @@
 
 #include "app/CommandDispatch.h"
 #include "app/Station.h"
+#include "app/StationLink.h"
 #include "app/StationRadio.h"
 
 namespace tarnvel::app {
@@ -213,6 +214,7 @@ void Station::setStationData(const StationData& data) {
     settings_.station.cwId = stationCwId(data.cwId, data.call);
     settings_.station.useCwId = data.useCwId ? 1 : 0;
     settings_.station.fastCwId = data.fastCwId ? 1 : 0;
+    link_->announceGroups(link::kGroupStation);
 }
 
 void Station::editStationData() {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/Station.h"
+#include "app/StationLink.h"
 #include "app/StationRadio.h"
 #include "display/SpectrumWindow.h"
 
@@ -194,6 +195,7 @@ void Station::firstTick() {
 void Station::onTimerTick() {
     if (!firstTickDone_) firstTick();
     ++tickCount_;
+    link_->service();
     imd_.timerTick(activeZeroRun());
     chain_.onTimerTick();
     multichannel_.onStationTimer(clock_.now());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/LinkCommand.h"
 #include "cli/MacroCommands.h"
 #include "cli/Options.h"
 #include "cli/RadioCommand.h"
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
     if (command == "devices") return runDevices(args);
     if (command == "macros") return runMacros(args);
     if (command == "radio") return runRadio(args);
+    if (command == "link") return runLink(args);
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit, devices, macros or radio; try --help)"});
+                                         "listen, transmit, devices, macros, radio or link; try --help)"});
     return kExitBadInput;
 }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
 #include <clocale>
@@ -16,6 +17,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StationClock.h"
+#include "app/StationLink.h"
 #include "app/UserFolders.h"
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CommandLine.h"
@@ -87,6 +89,16 @@ int main(int argc, char** argv) {
             frame.close();
             QApplication::exit(0);
         });
+    }
+    // Other programs of the user reach the station through its data link.
+    tarnvel::app::Station& station = frame.station();
+    station.link().start();
+    std::unique_ptr<QSocketNotifier> linkNotifier;
+    if (station.link().running()) {
+        linkNotifier =
+            std::make_unique<QSocketNotifier>(station.link().pollFd(), QSocketNotifier::Read);
+        QObject::connect(linkNotifier.get(), &QSocketNotifier::activated, &frame,
+                         [&station] { station.link().service(); });
     }
     frame.showAtStart();
     frame.start();

@@ -132,9 +132,18 @@ def log_seeds():
     write("AdifFuzz", "header.adi", "<PROGRAMID:4>test<EOH><CALL:2>AB<QSO_DATE:8>2004")
 
 
+def link_seeds():
+    write("LinkProtocolFuzz", "request", "REQUEST CAT Ptt\nREQUEST System Topics\n")
+    write("LinkProtocolFuzz", "advise",
+          "ADVISE QSO Name\nPOKE QSO Name Jan\\tK\nUNADVISE QSO Name\n")
+    write("LinkProtocolFuzz", "refused", "POKE CAT Ptt 1\nPOKE QSO Qth a;b\nPOKE QSO Notes x\\\n")
+    write("LinkProtocolFuzz", "crlf", "REQUEST QSO TopicItemList\r\nREQUEST qso formats\r\n")
+
+
 wav_seeds()
 settings_seeds()
 palette_seeds()
 macro_file_seeds()
 expander_seeds()
 log_seeds()
+link_seeds()
