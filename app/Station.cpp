@@ -337,6 +337,7 @@ bool Station::selectMode(Mode newMode) {
     settings_.misc.mode = modem::storedMode(newMode);
     if (newMode == Mode::Pactor) settings_.misc.phaseScope = 0;
     if (newMode != Mode::Fsk63) multichannel_.clearAll();
+    link_->announceGroups(link::kGroupQso);
     host_.statusChanged();
     return true;
 }

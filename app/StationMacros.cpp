@@ -4,6 +4,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/Station.h"
+#include "app/StationLink.h"
 #include "app/StationLog.h"
 #include "macros/MacroExpander.h"
 #include "macros/MacroFile.h"
@@ -208,10 +209,14 @@ void StationMacros::selectBand(std::string_view name) {
     }
 }
 
+const std::string& StationMacros::externalCommand() const {
+    return station_.link().command();
+}
+
 void StationMacros::sendExternalCommand(std::string_view command) {
-    externalCommand_ = std::string(command);
     ++externalCommandCount_;
-    host_.externalCommandChanged(externalCommand_);
+    station_.link().setCommand(command);
+    host_.externalCommandChanged(command);
 }
 
 void StationMacros::openUrl(std::string_view url) {

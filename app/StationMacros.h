@@ -61,7 +61,8 @@ class StationMacros final : private macros::MacroContext {
     bool saveTo(const std::string& fileName);
 
     // The last command a macro gave the external program, and how many were given.
-    const std::string& externalCommand() const { return externalCommand_; }
+    // The command lives on the data link, which publishes it.
+    const std::string& externalCommand() const;
     int externalCommandCount() const { return externalCommandCount_; }
 
   private:
@@ -91,7 +92,6 @@ class StationMacros final : private macros::MacroContext {
     StationHost& host_;
     MacroStore store_;
     macros::MacroSet macros_;
-    std::string externalCommand_;
     int externalCommandCount_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/Station.h"
+#include "app/StationLink.h"
 #include "display/FrequencyScale.h"
 #include "radio/CivFrame.h"
 
@@ -139,6 +140,7 @@ void StationRadio::setPtt(bool on) {
         case RadioLink::Lost:
             break;
     }
+    station_.link().announceGroups(link::kGroupPtt);
 }
 
 void StationRadio::applyBand() {
@@ -156,6 +158,8 @@ void StationRadio::applyBand() {
         case RadioLink::Lost:
             break;
     }
+    // The band's frequency is published with the QSO.
+    station_.link().announceGroups(link::kGroupQso | link::kGroupKhz);
 }
 
 // The position of the current page in the band list the "Fourband" interface offers.
