@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Station.h"
+#include "app/StationLog.h"
 
 namespace tarnvel::app {
 namespace {
@@ -84,6 +85,14 @@ bool dispatchStationCommand(Station& s, CommandId id) {
         case C::Fourband2: s.toggleFourband(2); break;
         case C::ToggleImdShown: s.toggleImdShown(); break;
         case C::StepMode: s.stepMode(); break;
+        // Logbook
+        case C::SaveQso: s.logbook().saveCommand(); break;
+        case C::ClearQso: s.logbook().clearCommand(); break;
+        case C::SaveQsoAsking: s.logbook().saveAsking(); break;
+        case C::ClearQsoAsking: s.logbook().clearAsking(); break;
+        case C::ImportAdif: s.logbook().importAdif(); break;
+        case C::ExportAdif: s.logbook().exportAdif(); break;
+        case C::MergeLog: s.logbook().mergeLog(); break;
         default: return false;
     }
     return true;

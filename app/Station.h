@@ -308,6 +308,9 @@ class Station final : private modem::TransmitHost {
     const StationLog& logbook() const { return *log_; }
     StationMacros& macros() { return *macros_; }
     StationRadio& radio() { return *radio_; }
+    // Logbook: makes a band page current (one of the pages "Fourband" lists; false for any
+    // other), as the log bar's band drop-down does.
+    bool selectBandPage(int index);
 
   private:
     // TransmitHost.

@@ -6,6 +6,7 @@
 
 #include "app/CommandDispatch.h"
 #include "app/Station.h"
+#include "app/StationLog.h"
 
 namespace tarnvel::app {
 
@@ -52,6 +53,7 @@ StationStatus Station::status() const {
     s.bandIndex = settings_.pages.bandIndex;
     s.inputEnded = inputEnded_;
     s.characterSet = characterSet();
+    s.logBarShown = log_->barShown();
     return s;
 }
 
@@ -143,6 +145,19 @@ void Station::toggleFourband(int value) {
         settings_.pages.bandIndex = kFallbackBand;
     displayData_.bandPages().select(settings_.pages.bandIndex);
     host_.frequencyChanged();
+}
+
+// Logbook: the log bar's band drop-down (and anything else that changes the band) makes a
+// listed page current; the scale follows the page and the QSO in progress is stamped.
+bool Station::selectBandPage(int index) {
+    const std::vector<int> listed = display::BandPages::listedPages(settings_.port.fourband);
+    if (std::find(listed.begin(), listed.end(), index) == listed.end()) return false;
+    settings_.pages.bandIndex = index;
+    settings_.view.freqMode = displayData_.bandPages().select(index);
+    applyReceiveSettings();
+    log_->qso().stamp();
+    host_.frequencyChanged();
+    return true;
 }
 
 void Station::stepMode() {

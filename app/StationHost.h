@@ -106,6 +106,11 @@ class StationHost {
     virtual void qsoChanged() {}
     // Once per timer tick: a started rig-control program is checked for still running.
     virtual void checkExternalProgram() {}
+
+    // ---- logbook ----
+    // A log operation that reads and writes the whole log starts (true) or ends (false): the
+    // desktop shows the wait cursor meanwhile.
+    virtual void logBusy(bool busy) { (void)busy; }
 };
 
 }  // namespace tarnvel::app
