@@ -250,6 +250,7 @@ Commands:
   listen     receive from a sound card and print the text as it arrives
   transmit   send a text on a sound card and return to receive
   devices    list the sound input and output devices
+  log        import, export, merge and search the log of QSOs
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.
 Exit status: 0 done, 1 the work could not be done, 2 bad command line or bad file.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/LogCommand.h"
 #include "cli/Options.h"
 #include "cli/StationCommands.h"
 
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
     if (command == "listen") return runListen(args);
     if (command == "transmit") return runTransmit(args);
     if (command == "devices") return runDevices(args);
+    if (command == "log") return runLog(args);
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit or devices; try --help)"});
+                                         "listen, transmit, devices or log; try --help)"});
     return kExitBadInput;
 }
