@@ -34,6 +34,7 @@ class CKbdBufferView;
 class CSquelchWindow;
 class CommandBinder;
 class FrameAppearance;
+class FrameLog;
 class FrameLayout;
 class FrameSpectrum;
 class WindowCommands;
@@ -101,6 +102,9 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void multichannelChanged() override;
     void stateChanged(OperatingState state) override;
     modem::CharacterSet characterSet() const override { return station_->characterSet(); }
+    // Logbook: the log bar shows the QSO in progress again.
+    void qsoChanged() override;
+    FrameLog* logFrame() { return logFrame_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -138,6 +142,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     CommandBinder* binder_ = nullptr;
     WindowCommands* windowCommands_ = nullptr;
     FrameAppearance* appearance_ = nullptr;
+    FrameLog* logFrame_ = nullptr;  // the log bar, its keys and the log window
 
     QTimer timer_;
     QTimer soundPoll_;
