@@ -29,8 +29,7 @@ class BusyScope {
 std::string withDefaultExtension(std::string path, std::string_view extension) {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        path += extension;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) path += extension;
     return path;
 }
 

@@ -33,8 +33,9 @@ constexpr std::array<std::pair<std::string_view, LogAction>, 4> kActions{{
 
 using LogSpec = OptionSpec<LogOptions>;
 constexpr std::array<LogSpec, 2> kLogOptions{{
-    {"--log", "FILE", "the log to work on (default: Tarnvel.log in the data folder,\n"
-                      "$XDG_DATA_HOME/tarnvel or ~/.local/share/tarnvel)",
+    {"--log", "FILE",
+     "the log to work on (default: Tarnvel.log in the data folder,\n"
+     "$XDG_DATA_HOME/tarnvel or ~/.local/share/tarnvel)",
      [](std::string_view name, std::string_view value, LogOptions& o) {
          return parseFileName(name, value, o.logPath);
      }},
@@ -97,7 +98,11 @@ bool validUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        const size_t n = c < 0x80         ? 1
+                         : (c >> 5) == 6  ? 2
+                         : (c >> 4) == 14 ? 3
+                         : (c >> 3) == 30 ? 4
+                                          : 0;
         if (n == 0 || i + n > text.size()) return false;
         for (size_t k = 1; k < n; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -215,10 +220,14 @@ int runLog(const std::vector<std::string_view>& args) {
     }
     const logbook::LogFile log(path);
     switch (o.action) {
-        case LogAction::Import: return runImport(log, o);
-        case LogAction::Export: return runExport(log, o);
-        case LogAction::Merge: return runMerge(log, o);
-        case LogAction::Search: break;
+        case LogAction::Import:
+            return runImport(log, o);
+        case LogAction::Export:
+            return runExport(log, o);
+        case LogAction::Merge:
+            return runMerge(log, o);
+        case LogAction::Search:
+            break;
     }
     return runSearch(log, o);
 }

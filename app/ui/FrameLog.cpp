@@ -22,7 +22,11 @@ using logbook::QsoRecord;
 
 FrameLog::FrameLog(Station& station, QMainWindow& frame, CRxView* rx, CKbdBufferView* tx,
                    RunCommand runCommand)
-    : QObject(&frame), station_(station), frame_(frame), tx_(tx), runCommand_(std::move(runCommand)) {
+    : QObject(&frame),
+      station_(station),
+      frame_(frame),
+      tx_(tx),
+      runCommand_(std::move(runCommand)) {
     bar_ = new logbook::CLogBar(&frame);
     frame.addDockWidget(Qt::TopDockWidgetArea, bar_);
     bar_->setVisible(true);  // shown unless the saved layout hides it
@@ -49,17 +53,20 @@ logbook::LogTextCodec FrameLog::codec() const {
 }
 
 void FrameLog::connectBar() {
-    connect(bar_, &logbook::CLogBar::fieldEdited, this, [this](QsoField which, const QString& text) {
-        station_.logbook().setField(which, codec().take(text));
-    });
-    connect(bar_, &logbook::CLogBar::callEntered, this, [this] { station_.logbook().fillFromLog(); });
+    connect(bar_, &logbook::CLogBar::fieldEdited, this,
+            [this](QsoField which, const QString& text) {
+                station_.logbook().setField(which, codec().take(text));
+            });
+    connect(bar_, &logbook::CLogBar::callEntered, this,
+            [this] { station_.logbook().fillFromLog(); });
     connect(bar_, &logbook::CLogBar::callLeft, this, [this] { station_.logbook().fillFromLog(); });
     connect(bar_, &logbook::CLogBar::bandChosen, this, [this](int page) {
         station_.selectBandPage(page);
         refreshBands();
     });
     connect(bar_->bandBox(), &logbook::CBandBox::aboutToShowPopup, this, &FrameLog::refreshBands);
-    connect(bar_, &logbook::CLogBar::saveClicked, this, [this] { runCommand_(CommandId::SaveQso); });
+    connect(bar_, &logbook::CLogBar::saveClicked, this,
+            [this] { runCommand_(CommandId::SaveQso); });
     connect(bar_, &logbook::CLogBar::clearClicked, this,
             [this] { runCommand_(CommandId::ClearQso); });
     connect(bar_, &logbook::CLogBar::searchClicked, this, &FrameLog::search);
@@ -128,8 +135,13 @@ bool FrameLog::isLogKey(const QKeyEvent& key) const {
     const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
     if (mods != Qt::KeyboardModifiers(Qt::AltModifier)) return false;
     switch (key.key()) {
-        case Qt::Key_C: case Qt::Key_N: case Qt::Key_Q: case Qt::Key_D: case Qt::Key_T:
-        case Qt::Key_O: case Qt::Key_B:
+        case Qt::Key_C:
+        case Qt::Key_N:
+        case Qt::Key_Q:
+        case Qt::Key_D:
+        case Qt::Key_T:
+        case Qt::Key_O:
+        case Qt::Key_B:
             return true;
         default:
             return false;
@@ -145,14 +157,29 @@ bool FrameLog::routeKey(const QKeyEvent& key) {
 
 bool FrameLog::runLogKey(int key) {
     switch (key) {
-        case Qt::Key_C: bar_->focusField(QsoField::Call); break;
-        case Qt::Key_N: bar_->focusField(QsoField::Name); break;
-        case Qt::Key_Q: bar_->focusField(QsoField::Qth); break;
-        case Qt::Key_D: bar_->focusField(QsoField::RstReceived); break;
-        case Qt::Key_T: bar_->focusField(QsoField::RstSent); break;
-        case Qt::Key_O: bar_->focusField(QsoField::Notes); break;
-        case Qt::Key_B: bar_->bandBox()->setFocus(Qt::ShortcutFocusReason); break;
-        default: return false;
+        case Qt::Key_C:
+            bar_->focusField(QsoField::Call);
+            break;
+        case Qt::Key_N:
+            bar_->focusField(QsoField::Name);
+            break;
+        case Qt::Key_Q:
+            bar_->focusField(QsoField::Qth);
+            break;
+        case Qt::Key_D:
+            bar_->focusField(QsoField::RstReceived);
+            break;
+        case Qt::Key_T:
+            bar_->focusField(QsoField::RstSent);
+            break;
+        case Qt::Key_O:
+            bar_->focusField(QsoField::Notes);
+            break;
+        case Qt::Key_B:
+            bar_->bandBox()->setFocus(Qt::ShortcutFocusReason);
+            break;
+        default:
+            return false;
     }
     return true;
 }
@@ -177,8 +204,8 @@ bool FrameLog::moveTab(bool backward) {
 }
 
 bool FrameLog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == bar_ && (event->type() == QEvent::ShowToParent ||
-                            event->type() == QEvent::HideToParent)) {
+    if (watched == bar_ &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         // Shown or hidden by the saved layout or the bar's own menu: the View menu follows.
         station_.logbook().setBarShown(event->type() == QEvent::ShowToParent);
     } else if (event->type() == QEvent::ShortcutOverride) {

@@ -135,8 +135,8 @@ void CLogBar::setBands(const std::vector<QString>& names, const std::vector<int>
 }
 
 std::vector<QWidget*> CLogBar::tabOrder() const {
-    return {field(QsoField::Call),        field(QsoField::Name), field(QsoField::Qth),
-            field(QsoField::RstSent),     field(QsoField::RstReceived), band_,
+    return {field(QsoField::Call),    field(QsoField::Name),        field(QsoField::Qth),
+            field(QsoField::RstSent), field(QsoField::RstReceived), band_,
             field(QsoField::Notes)};
 }
 

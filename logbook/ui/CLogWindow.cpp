@@ -18,8 +18,9 @@ CLogWindow::CLogWindow(LogTextCodec codec, Actions actions, QWidget* parent)
     table_ = new QTableWidget(0, static_cast<int>(kLogWindowColumns.size()), this);
     QStringList headings;
     for (size_t i = 0; i < kLogWindowColumns.size(); ++i) {
-        headings << QString::fromLatin1(kLogWindowColumns[i].heading.data(),
-                                        static_cast<qsizetype>(kLogWindowColumns[i].heading.size()));
+        headings << QString::fromLatin1(
+            kLogWindowColumns[i].heading.data(),
+            static_cast<qsizetype>(kLogWindowColumns[i].heading.size()));
         table_->setColumnWidth(static_cast<int>(i), kLogWindowColumns[i].width);
     }
     table_->setHorizontalHeaderLabels(headings);
@@ -59,7 +60,8 @@ void CLogWindow::showRecords(std::vector<QsoRecord> records) {
         const auto columns = logWindowColumns(records_[r]);
         for (size_t c = 0; c < columns.size(); ++c) {
             // The start and the frequency are written by the program, the rest by the operator.
-            const QString text = c < 2 ? QString::fromStdString(columns[c]) : codec_.show(columns[c]);
+            const QString text =
+                c < 2 ? QString::fromStdString(columns[c]) : codec_.show(columns[c]);
             table_->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(text));
         }
     }
@@ -67,7 +69,8 @@ void CLogWindow::showRecords(std::vector<QsoRecord> records) {
 
 std::vector<QsoRecord> CLogWindow::selectedRecords() const {
     std::set<int> rows;
-    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) rows.insert(index.row());
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+        rows.insert(index.row());
     std::vector<QsoRecord> selected;
     for (const int r : rows)
         if (r >= 0 && static_cast<size_t>(r) < records_.size()) selected.push_back(records_[r]);

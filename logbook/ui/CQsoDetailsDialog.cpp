@@ -9,8 +9,7 @@
 
 namespace tarnvel::logbook {
 
-CQsoDetailsDialog::CQsoDetailsDialog(const QsoRecord& record, LogTextCodec codec,
-                                     QWidget* parent)
+CQsoDetailsDialog::CQsoDetailsDialog(const QsoRecord& record, LogTextCodec codec, QWidget* parent)
     : QDialog(parent), record_(record), codec_(std::move(codec)) {
     setWindowTitle(QStringLiteral("QSO"));
     auto* form = new QFormLayout(this);

@@ -105,14 +105,16 @@ TEST_F(CliLog, ExportImportsBackUnchangedAndAFreshInstallExportsNothing) {
 
     writeText(file("in.adi"), kAdif);
     const std::string log = file("my.log").string();
-    ASSERT_EQ(runCli({"log", "import", file("in.adi").string(), "--log", log}, data.path()).status, 0);
+    ASSERT_EQ(runCli({"log", "import", file("in.adi").string(), "--log", log}, data.path()).status,
+              0);
     const std::string before = readText(log);
     const CliRun exported =
         runCli({"log", "--log", log, "export", "-o", file("out.adi").string()}, data.path());
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(exported.out, "exported 2\n");
     EXPECT_NE(readText(file("out.adi")).find("<FREQ:9>14.074150"), std::string::npos);
-    const CliRun back = runCli({"log", "import", file("out.adi").string(), "--log", log}, data.path());
+    const CliRun back =
+        runCli({"log", "import", file("out.adi").string(), "--log", log}, data.path());
     EXPECT_EQ(back.out, "imported 0, duplicates 2, errors 0\n");
     EXPECT_EQ(readText(log), before);
 }
@@ -122,8 +124,9 @@ TEST_F(CliLog, MergeAddsTheOtherLogsNewQsosInTimeOrder) {
     const std::string other = "0;DL1AA;20041026120000;;;;0;14070000;;BPSK;;;;;;;;;;\n" + mine;
     writeText(file("my.log"), mine);
     writeText(file("other.log"), other);
-    const CliRun run = runCli(
-        {"log", "merge", file("other.log").string(), "--log", file("my.log").string()}, data.path());
+    const CliRun run =
+        runCli({"log", "merge", file("other.log").string(), "--log", file("my.log").string()},
+               data.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "merged 1, duplicates 1\n");
     const auto lines = logLines(file("my.log"));
@@ -148,8 +151,9 @@ TEST_F(CliLog, SearchPrintsTheMatchesInTheLogWindowsColumns) {
     // The columns line up: the calls begin at the same place.
     EXPECT_EQ(lines[0].find("SP9ABC"), lines[1].find("DL1AA"));
 
-    EXPECT_EQ(logbook::splitLines(runCli({"log", "search", "/", "--log", log}, data.path()).out).size(),
-              3u);
+    EXPECT_EQ(
+        logbook::splitLines(runCli({"log", "search", "/", "--log", log}, data.path()).out).size(),
+        3u);
     const CliRun none = runCli({"log", "search", "nobody"}, data.path());
     EXPECT_EQ(none.status, 0) << none.err;
     EXPECT_EQ(none.out, "");

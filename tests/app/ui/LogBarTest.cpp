@@ -138,20 +138,20 @@ class LogBarTest : public QObject {
 
         // Alt+A asks first when the data changed; Cancel keeps it unsaved.
         QTest::keyClicks(bar().field(QsoField::Notes), "tnx");
-        const QStringList asked = answering(
-            [&] { QTest::keyClick(frame_->transmitView(), Qt::Key_A, Qt::AltModifier); },
-            [](QWidget* modal) {
-                if (auto* box = qobject_cast<QMessageBox*>(modal))
-                    box->button(QMessageBox::Cancel)->click();
-            });
+        const QStringList asked =
+            answering([&] { QTest::keyClick(frame_->transmitView(), Qt::Key_A, Qt::AltModifier); },
+                      [](QWidget* modal) {
+                          if (auto* box = qobject_cast<QMessageBox*>(modal))
+                              box->button(QMessageBox::Cancel)->click();
+                      });
         QCOMPARE(asked, QStringList{QStringLiteral("Save QSO with sp9abc ?")});
         QVERIFY(unsavedShown());
         QCOMPARE(logLines().size(), size_t(1));
 
         // Alt+L asks too; OK empties every field of the bar.
-        const QStringList cleared = answering(
-            [&] { QTest::keyClick(frame_->transmitView(), Qt::Key_L, Qt::AltModifier); },
-            pressDefault);
+        const QStringList cleared =
+            answering([&] { QTest::keyClick(frame_->transmitView(), Qt::Key_L, Qt::AltModifier); },
+                      pressDefault);
         QCOMPARE(cleared, QStringList{QStringLiteral("Clear QSO data?")});
         QCOMPARE(call->text(), QString());
         QCOMPARE(bar().field(QsoField::Notes)->text(), QString());
@@ -211,10 +211,13 @@ class LogBarTest : public QObject {
         QTest::keyClick(tx, Qt::Key_Tab);
         QVERIFY(bar().field(QsoField::Call)->hasFocus());
         QCOMPARE(bar().field(QsoField::Call)->selectedText(), QStringLiteral("DL1AA"));
-        const std::vector<QWidget*> order{
-            bar().field(QsoField::Name), bar().field(QsoField::Qth),
-            bar().field(QsoField::RstSent), bar().field(QsoField::RstReceived), bar().bandBox(),
-            bar().field(QsoField::Notes), tx};
+        const std::vector<QWidget*> order{bar().field(QsoField::Name),
+                                          bar().field(QsoField::Qth),
+                                          bar().field(QsoField::RstSent),
+                                          bar().field(QsoField::RstReceived),
+                                          bar().bandBox(),
+                                          bar().field(QsoField::Notes),
+                                          tx};
         for (QWidget* expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
@@ -295,14 +298,15 @@ class LogBarTest : public QObject {
         // Edit the first QSO's name: its frequency stays 14.070 MHz to the Hz.
         window->table()->selectRow(0);
         QString shownFrequency;
-        answering([&] { window->editButton()->click(); }, [&](QWidget* modal) {
-            if (auto* d = qobject_cast<tarnvel::logbook::CQsoDetailsDialog*>(modal)) {
-                using F = tarnvel::logbook::CQsoDetailsDialog::Field;
-                shownFrequency = d->field(F::Frequency)->text();
-                d->field(F::Name)->setText(QStringLiteral("Janek"));
-                d->accept();
-            }
-        });
+        answering([&] { window->editButton()->click(); },
+                  [&](QWidget* modal) {
+                      if (auto* d = qobject_cast<tarnvel::logbook::CQsoDetailsDialog*>(modal)) {
+                          using F = tarnvel::logbook::CQsoDetailsDialog::Field;
+                          shownFrequency = d->field(F::Frequency)->text();
+                          d->field(F::Name)->setText(QStringLiteral("Janek"));
+                          d->accept();
+                      }
+                  });
         QCOMPARE(shownFrequency, QStringLiteral("14.070000"));
         auto lines = logLines();
         QCOMPARE(lines.size(), size_t(3));
