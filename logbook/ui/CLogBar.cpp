@@ -1,5 +1,7 @@
 #include "logbook/ui/CLogBar.h"
 
+#include <algorithm>
+
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -69,6 +71,9 @@ CDpDropEdit* CLogBar::addField(QsoField which, const QString& label, const char*
     auto* edit = new CDpDropEdit(body_);
     edit->setToolTip(QString::fromLatin1(tip));
     edit->setMinimumWidth(width);
+    // Reports are three characters: their fields do not take the bar's room to spare.
+    if (which == QsoField::RstSent || which == QsoField::RstReceived)
+        edit->setMaximumWidth(width * 2);
     // The notes reach over the name and QTH columns of the line above.
     place(label, edit, which == QsoField::Notes ? 3 : 1);
     fields_[static_cast<size_t>(which)] = edit;
@@ -127,9 +132,16 @@ void CLogBar::setUnsaved(bool unsaved) {
 void CLogBar::setBands(const std::vector<QString>& names, const std::vector<int>& pages,
                        int current) {
     showingBands_ = true;
-    band_->clear();
-    for (size_t i = 0; i < names.size() && i < pages.size(); ++i)
-        band_->addItem(names[i], pages[i]);
+    // The list is filled again only when it changed: the bar is shown again at every edit.
+    bool same = static_cast<size_t>(band_->count()) == std::min(names.size(), pages.size());
+    for (int i = 0; same && i < band_->count(); ++i)
+        same = band_->itemText(i) == names[static_cast<size_t>(i)] &&
+               band_->itemData(i).toInt() == pages[static_cast<size_t>(i)];
+    if (!same) {
+        band_->clear();
+        for (size_t i = 0; i < names.size() && i < pages.size(); ++i)
+            band_->addItem(names[i], pages[i]);
+    }
     band_->setCurrentIndex(band_->findData(current));
     showingBands_ = false;
 }
