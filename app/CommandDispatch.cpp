@@ -5,6 +5,7 @@
 
 #include "app/Station.h"
 #include "app/StationMacros.h"
+#include "app/StationLog.h"
 
 namespace tarnvel::app {
 namespace {
@@ -89,6 +90,14 @@ bool dispatchStationCommand(Station& s, CommandId id) {
         case C::LoadMacros: s.macros().loadFile(); break;
         case C::SaveMacros: s.macros().saveFile(); break;
         case C::SendTextFile: s.macros().sendTextFile(); break;
+        // Logbook
+        case C::SaveQso: s.logbook().saveCommand(); break;
+        case C::ClearQso: s.logbook().clearCommand(); break;
+        case C::SaveQsoAsking: s.logbook().saveAsking(); break;
+        case C::ClearQsoAsking: s.logbook().clearAsking(); break;
+        case C::ImportAdif: s.logbook().importAdif(); break;
+        case C::ExportAdif: s.logbook().exportAdif(); break;
+        case C::MergeLog: s.logbook().mergeLog(); break;
         default: return false;
     }
     return true;

@@ -117,6 +117,10 @@ bool callbook(S s) {
     return s.callbookType == C;
 }
 
+bool logBarShown(S s) {
+    return s.logBarShown;
+}
+
 template <modem::CharacterSet Set>
 bool onAir(S s) {
     return s.characterSet == Set;
@@ -132,6 +136,16 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
     {C::CloseReceiveLog, M::File, "Zamknij log odbioru", "", "", St, false, receiveLog, nullptr},
     {C::SaveLastSeconds, M::File, "Save last %1 s&econds...", "Ctrl+Alt+Shift+W", "", St, false,
      historySavable, nullptr},
+    // Logbook
+    {C::SaveQso, M::File, "Zapisz dane QSO \tAlt-A", "", "", St, true, nullptr, nullptr},
+    {C::ClearQso, M::File, "Wyczyść dane QSO \tAlt-L", "", "", St, false, nullptr, nullptr},
+    {C::SearchLog, M::File, "Wyszukaj w pliku dziennika...\tAlt-S", "Alt+S", "", W, false,
+     nullptr, nullptr},
+    {C::ImportAdif, M::File, "&Importuj z pliku ADIF", "", "", St, true, nullptr, nullptr},
+    {C::ExportAdif, M::File, "Eksportuj do pliku ADIF", "", "", St, false, nullptr, nullptr},
+    {C::MergeLog, M::File, "Połącz pliki logu", "", "", St, false, nullptr, nullptr},
+    {C::SaveQsoAsking, M::None, "", "Alt+A", "", St, false, nullptr, nullptr},
+    {C::ClearQsoAsking, M::None, "", "Alt+L", "", St, false, nullptr, nullptr},
     {C::Exit, M::File, "Zakończ", "", "", W, true, nullptr, nullptr},
 
     {C::Transmit, M::Mode, "&TX", "", "", St, false, canTransmit, isTransmitting},
@@ -186,7 +200,7 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
     {C::FlashingTx, M::View, "Migotający 'T&X'", "", "Flashing 'T&X'", St, false, nullptr,
      flashingTx},
     {C::Utc, M::View, "&UTC", "", "&UTC", St, false, nullptr, utc},
-    {C::LogBar, M::View, "Pasek &logu", "", "", W, false, nullptr, nullptr},
+    {C::LogBar, M::View, "Pasek &logu", "Alt+Y", "", W, false, nullptr, logBarShown},
     {C::Font, M::View, "Czcionka...", "", "", W, true, nullptr, nullptr},
     {C::ReceiveTextColour, M::View, "Kolor tekstu odbieranego...", "", "", W, false, nullptr,
      nullptr},

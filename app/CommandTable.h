@@ -19,6 +19,16 @@ enum class CommandId {
     OpenReceiveLog,
     CloseReceiveLog,
     SaveLastSeconds,
+    // Logbook: the QSO in progress, the log window and the exchanges (the two asking
+    // variants are keys only: Alt+A, Alt+L)
+    SaveQso,
+    ClearQso,
+    SearchLog,
+    ImportAdif,
+    ExportAdif,
+    MergeLog,
+    SaveQsoAsking,
+    ClearQsoAsking,
     Exit,
     // Mode
     Transmit,

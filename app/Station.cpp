@@ -331,7 +331,9 @@ bool Station::startReplay() {
 // ---- modes ----------------------------------------------------------------------------------
 
 bool Station::selectMode(Mode newMode) {
+    const Mode oldMode = mode();
     if (!chain_.selectMode(newMode)) return false;
+    if (newMode != oldMode) log_->qso().stamp();  // logbook: the QSO's mode changed
     transmitter_.setMode(newMode);
     multichannel_.setMode(newMode);
     settings_.misc.mode = modem::storedMode(newMode);

@@ -313,6 +313,9 @@ class Station final : private modem::TransmitHost {
     StationRadio& radio() { return *radio_; }
     // The data link for other programs; the front end starts it before start().
     StationLink& link() { return *link_; }
+    // Logbook: makes a band page current (one of the pages "Fourband" lists; false for any
+    // other), as the log bar's band drop-down does.
+    bool selectBandPage(int index);
 
   private:
     // TransmitHost.

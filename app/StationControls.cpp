@@ -8,6 +8,7 @@
 #include "app/Station.h"
 #include "app/StationLink.h"
 #include "app/StationRadio.h"
+#include "app/StationLog.h"
 
 namespace tarnvel::app {
 
@@ -54,6 +55,7 @@ StationStatus Station::status() const {
     s.bandIndex = settings_.pages.bandIndex;
     s.inputEnded = inputEnded_;
     s.characterSet = characterSet();
+    s.logBarShown = log_->barShown();
     return s;
 }
 
@@ -146,6 +148,20 @@ void Station::toggleFourband(int value) {
     displayData_.bandPages().select(settings_.pages.bandIndex);
     radio_->applyBand();
     host_.frequencyChanged();
+}
+
+// Logbook: the log bar's band drop-down (and anything else that changes the band) makes a
+// listed page current; the scale follows the page and the QSO in progress is stamped.
+bool Station::selectBandPage(int index) {
+    const std::vector<int> listed = display::BandPages::listedPages(settings_.port.fourband);
+    if (std::find(listed.begin(), listed.end(), index) == listed.end()) return false;
+    settings_.pages.bandIndex = index;
+    settings_.view.freqMode = displayData_.bandPages().select(index);
+    applyReceiveSettings();
+    radio_->applyBand();
+    log_->qso().stamp();
+    host_.frequencyChanged();
+    return true;
 }
 
 void Station::stepMode() {

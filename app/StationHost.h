@@ -113,6 +113,10 @@ class StationHost {
     // A macro gave the external program a command ("<QSOCMDDDE:...>"); the data link publishes
     // it.
     virtual void externalCommandChanged(std::string_view command) { (void)command; }
+    // ---- logbook ----
+    // A log operation that reads and writes the whole log starts (true) or ends (false): the
+    // desktop shows the wait cursor meanwhile.
+    virtual void logBusy(bool busy) { (void)busy; }
 };
 
 }  // namespace tarnvel::app

@@ -1,6 +1,5 @@
 #include "app/StationLink.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -18,9 +17,6 @@ using link::LinkItem;
 using logbook::QsoField;
 
 namespace {
-
-// The log keeps up to six decimals of a MHz (whole Hz).
-constexpr int kMaxLogPrecision = 6;
 
 std::string formatted(const char* format, double value) {
     char text[64];
@@ -104,11 +100,6 @@ std::string StationLink::qsoStart(const char* format) const {
     return std::strftime(text, sizeof text, format, &utc) ? text : "";
 }
 
-std::string StationLink::qsoFrequencyMhz() const {
-    const double khz = station_.logbook().saveContext().bandKilohertz;
-    const int decimals = std::clamp<int>(station_.settings().misc.logPrecision, 0, kMaxLogPrecision);
-    return formatted(("%." + std::to_string(decimals) + "f").c_str(), khz / 1000.0);
-}
 
 std::string StationLink::linkValue(LinkItem item) const {
     const logbook::QsoInProgress& qso = station_.logbook().qso();
@@ -120,7 +111,7 @@ std::string StationLink::linkValue(LinkItem item) const {
         case LinkItem::Version: return std::string(link::kLinkVersion);
         case LinkItem::Date: return qsoStart("%Y-%m-%d");
         case LinkItem::Time: return qsoStart("%H:%M:%S");
-        case LinkItem::Mhz: return qsoFrequencyMhz();
+        case LinkItem::Mhz: return station_.logbook().frequencyDisplay();
         case LinkItem::Mode: return logbook::logModeName(station_.mode());
         case LinkItem::Call: return toUtf8(qso.field(QsoField::Call));
         case LinkItem::Name: return toUtf8(qso.field(QsoField::Name));

@@ -52,7 +52,6 @@ class StationLink final : private link::LinkStation {
     void linkPoked(link::LinkItem item, const std::string& value) override;
     std::string toUtf8(std::string_view stationText) const;
     std::string fromUtf8(std::string_view utf8) const;
-    std::string qsoFrequencyMhz() const;
     std::string qsoStart(const char* format) const;
 
     Station& station_;

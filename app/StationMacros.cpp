@@ -205,6 +205,7 @@ void StationMacros::selectBand(std::string_view name) {
         if (pages.page(i).name != name) continue;
         pages.select(i);
         station_.setBandPages(pages);
+        station_.logbook().qso().stamp();  // a band change is a change of the QSO
         return;
     }
 }

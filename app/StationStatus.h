@@ -69,6 +69,9 @@ struct StationStatus {
 
     // A recording played as the input has ended.
     bool inputEnded = false;
+
+    // Logbook: the log bar is shown.
+    bool logBarShown = false;
 };
 
 }  // namespace tarnvel::app

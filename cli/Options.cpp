@@ -252,6 +252,7 @@ Commands:
   devices    list the sound input and output devices
   macros     show a macro file, or expand a macro text without a station
   radio      key the transmitter, set the dial, list Hamlib's rigs
+  log        import, export, merge and search the log of QSOs
   link       read, write and watch what a running Tarnvel publishes
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.

@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LinkCommand.h"
+#include "cli/LogCommand.h"
 #include "cli/MacroCommands.h"
 #include "cli/Options.h"
 #include "cli/RadioCommand.h"
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
     if (command == "macros") return runMacros(args);
     if (command == "radio") return runRadio(args);
     if (command == "link") return runLink(args);
+    if (command == "log") return runLog(args);
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit, devices, macros, radio or link; try --help)"});
+                                         "listen, transmit, devices, macros, radio, link or log; try --help)"});
     return kExitBadInput;
 }

@@ -14,6 +14,7 @@
 #include "app/ui/CommandBinder.h"
 #include "app/ui/FrameAppearance.h"
 #include "app/ui/FrameLayout.h"
+#include "app/ui/FrameLog.h"
 #include "app/ui/FrameMacros.h"
 #include "app/ui/FrameSpectrum.h"
 #include "app/ui/FramePlacement.h"
@@ -124,6 +125,7 @@ void CMainFrame::buildViews() {
     setCentralWidget(outer);
     appearance_ = new FrameAppearance(*station_, this, rx_, tx_);
     appearance_->apply();
+    logFrame_ = new FrameLog(*station_, *this, rx_, tx_, [this](CommandId id) { runCommand(id); });
 }
 
 void CMainFrame::connectViews() {
@@ -219,7 +221,7 @@ display::CTuningIndicator* CMainFrame::tuningIndicator() {
 }
 
 void CMainFrame::runWindowCommand(CommandId id) {
-    if (!appearance_->run(id)) windowCommands_->run(id);
+    if (!appearance_->run(id) && !logFrame_->run(id)) windowCommands_->run(id);
 }
 
 void CMainFrame::layoutColumns() {
@@ -320,6 +322,8 @@ void CMainFrame::transmitWindowChanged() {
     tx_->render();
 }
 
+void CMainFrame::qsoChanged() { logFrame_->refresh(); }
+
 void CMainFrame::multichannelChanged() {
     list_->update();
 }
@@ -367,6 +371,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 // The table's keys run their commands; the arrows tune or seek; F1 is the macros'; Tab keeps
 // the focus with the transmit window.
 bool CMainFrame::routeKey(QKeyEvent* key) {
+    if (logFrame_->routeKey(*key)) return true;  // the log bar's keys while it is shown
     if (const auto id = binder_->commandForKey(*key)) {
         runCommand(*id);
         return true;
@@ -393,7 +398,7 @@ bool CMainFrame::routeKey(QKeyEvent* key) {
         return true;
     }
     if (k == Qt::Key_Tab || k == Qt::Key_Backtab) {
-        // Without a log bar the focus stays with the transmit window.
+        // Outside the log bar's reach the focus stays with the transmit window.
         focusTransmitWindow();
         return true;
     }

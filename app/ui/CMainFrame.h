@@ -34,6 +34,7 @@ class CKbdBufferView;
 class CSquelchWindow;
 class CommandBinder;
 class FrameAppearance;
+class FrameLog;
 class FrameLayout;
 class FrameSpectrum;
 class WindowCommands;
@@ -102,6 +103,9 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     void stateChanged(OperatingState state) override;
     modem::CharacterSet characterSet() const override { return station_->characterSet(); }
     void closeThresholdWindow() override;
+    // Logbook: the log bar shows the QSO in progress again.
+    void qsoChanged() override;
+    FrameLog* logFrame() { return logFrame_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +143,7 @@ class CMainFrame : public QMainWindow, public FrameHost, private modem::PhaseSco
     CommandBinder* binder_ = nullptr;
     WindowCommands* windowCommands_ = nullptr;
     FrameAppearance* appearance_ = nullptr;
+    FrameLog* logFrame_ = nullptr;  // the log bar, its keys and the log window
 
     QTimer timer_;
     QTimer soundPoll_;

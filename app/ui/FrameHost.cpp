@@ -1,5 +1,6 @@
 #include "app/ui/FrameHost.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -92,6 +93,13 @@ std::optional<std::string> FrameHost::chooseSaveFile(std::string_view title,
         QFileDialog::getSaveFileName(&window_, utf8(title), utf8(initial), qtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
+}
+
+void FrameHost::logBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 bool FrameHost::openUrl(std::string_view url) {

@@ -29,6 +29,8 @@ class FrameHost : public StationHost {
     std::optional<std::string> chooseSaveFile(std::string_view title, std::string_view filter,
                                               std::string_view initial) override;
     bool openUrl(std::string_view url) override;
+    // The wait cursor while the log is read and written.
+    void logBusy(bool busy) override;
 
   protected:
     // The character set on the air, in which texts the operator edits are shown and taken.

@@ -252,9 +252,10 @@ class MainFrameTest : public QObject {
         QCOMPARE(saveCommand()->text(), QStringLiteral("Save last 3 s&econds..."));
     }
 
-    // Tab and Shift+Tab never type into the transmit text nor wander through the views: the
-    // focus goes to the transmit window and stays there.
+    // Tab and Shift+Tab never type into the transmit text nor wander through the views: with
+    // the log bar hidden the focus goes to the transmit window and stays there.
     void tabKeepsTheFocusWithTheTransmitWindow() {
+        frame_->runCommand(CommandId::LogBar);
         frame_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
         auto* tx = frame_->transmitView();
