@@ -2,6 +2,7 @@
 
 #include "app/Station.h"
 #include "app/ui/AppDialogs.h"
+#include "app/ui/CHelpWindow.h"
 #include "app/ui/PositionedDialog.h"
 #include "display/ui/DisplayDialogs.h"
 
@@ -44,8 +45,9 @@ bool WindowCommands::run(CommandId id) {
             toggleSquelchWindow();
             return true;
         case CommandId::HelpContents:
-            c_.host->showMessage("The help pages are not installed.", "Tarnvel",
-                                           MessageKind::Info);
+            if (!CHelpWindow::showManual(c_.window))
+                c_.host->showMessage("The help pages are not installed.", "Tarnvel",
+                                     MessageKind::Info);
             return true;
         default:
             return false;
