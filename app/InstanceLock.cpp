@@ -37,8 +37,7 @@ void writeOwnPid(int fd) {
 std::string busyMessage(const std::string& folder, long pid) {
     const std::string who = pid > 0 ? "(process " + std::to_string(pid) + ")" : "";
     return "Tarnvel is already running for this user" + (who.empty() ? "" : " " + who) +
-           ": its log and settings in " + folder +
-           " are in use. Close that Tarnvel first.";
+           ": its log and settings in " + folder + " are in use. Close that Tarnvel first.";
 }
 
 }  // namespace

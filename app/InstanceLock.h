@@ -19,9 +19,9 @@ inline constexpr const char* kInstanceLockFileName = "Tarnvel.lock";
 class InstanceLock {
   public:
     enum class Outcome {
-        Held,            // this process holds the lock
-        HeldByAnother,   // another process (see ownerPid) holds it
-        Unavailable,     // the lock file could not be made or locked (see message)
+        Held,           // this process holds the lock
+        HeldByAnother,  // another process (see ownerPid) holds it
+        Unavailable,    // the lock file could not be made or locked (see message)
     };
 
     // Takes the lock in dataFolder (made when missing), without waiting.

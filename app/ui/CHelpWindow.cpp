@@ -32,8 +32,8 @@ QString findManualFolder(const QString& programFolder) {
     const QString source = QStringLiteral(TARNVEL_SOURCE_MANUAL_DIR);
     const QString installed = QStringLiteral(TARNVEL_INSTALLED_MANUAL_DIR);
     const bool inBuildTree = isInside(programFolder, QStringLiteral(TARNVEL_BUILD_DIR));
-    for (const QString& folder : inBuildTree ? QStringList{source, installed}
-                                             : QStringList{installed, source}) {
+    for (const QString& folder :
+         inBuildTree ? QStringList{source, installed} : QStringList{installed, source}) {
         if (holdsManual(folder)) return QDir(folder).absolutePath();
     }
     return {};

@@ -1,9 +1,9 @@
 // One Tarnvel per user: a second process is refused while the first runs, and a holder that
 // dies however it dies leaves no lock behind.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -43,7 +43,8 @@ TEST_F(PaletteCrashTrial, AKilledSaveLeavesTheOldOrTheNewPaletteWhole) {
     tarnvel::testing::killWriterAtRandom({}, save, [&](int run) {
         const std::string now = fileBytes(path_);
         ASSERT_TRUE(now == oldBytes_ || now == newBytes_)
-            << "run " << run << " left " << now.size() << " bytes:\n" << now;
+            << "run " << run << " left " << now.size() << " bytes:\n"
+            << now;
         PaletteAnchors loaded{};
         ASSERT_TRUE(loadPaletteFile(path_, loaded).ok) << "run " << run;
     });

@@ -19,8 +19,8 @@ const QString kSourceManual = QStringLiteral(TARNVEL_SOURCE_DIR "/docs/manual");
 
 // The chapters on macros, the log and the radio are written with those subsystems' windows;
 // a tree without them yet may link to them.
-const std::set<QString> kChaptersOfTheirOwn = {QStringLiteral("macros.md"), QStringLiteral("log.md"),
-                                               QStringLiteral("radio.md")};
+const std::set<QString> kChaptersOfTheirOwn = {
+    QStringLiteral("macros.md"), QStringLiteral("log.md"), QStringLiteral("radio.md")};
 
 // Where in the document the link to target starts, or -1.
 int linkPosition(const QTextDocument& document, const QString& target) {
