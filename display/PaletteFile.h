@@ -19,7 +19,8 @@ struct PaletteFileResult {
 // line does not give three numbers).
 PaletteFileResult loadPaletteFile(const std::string& path, PaletteAnchors& working);
 
-// Writes the nine anchors as "%3i;%3i;%3i" lines. "Cannot create " when the file cannot be
+// Writes the nine anchors as "%3i;%3i;%3i" lines, replacing the file whole (the old palette
+// stays when the write fails halfway). "Cannot create " when the file cannot be
 // created or written completely.
 PaletteFileResult savePaletteFile(const std::string& path, const PaletteAnchors& anchors);
 

@@ -2,6 +2,7 @@
 
 #include "app/Station.h"
 #include "app/ui/AppDialogs.h"
+#include "app/ui/CHelpWindow.h"
 #include "app/ui/FrameRadio.h"
 #include "app/ui/PositionedDialog.h"
 #include "display/ui/DisplayDialogs.h"
@@ -48,8 +49,9 @@ bool WindowCommands::run(CommandId id) {
             editRadioPort(*c_.station, c_.window);
             return true;
         case CommandId::HelpContents:
-            c_.host->showMessage("The help pages are not installed.", "Tarnvel",
-                                           MessageKind::Info);
+            if (!CHelpWindow::showManual(c_.window))
+                c_.host->showMessage("The help pages are not installed.", "Tarnvel",
+                                     MessageKind::Info);
             return true;
         default:
             return false;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/InstanceLock.h"
 #include "app/SettingsStore.h"
 #include "app/StationClock.h"
 #include "app/StationLink.h"
@@ -22,6 +23,7 @@
 #include "app/ui/CMainFrame.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/FrameRadio.h"
+#include "app/ui/SecondInstance.h"
 #include "audio/PortAudioSoundCard.h"
 #include "audio/WavFileSoundCard.h"
 #include "display/ui/StationText.h"
@@ -55,6 +57,15 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(TARNVEL_VERSION));
     loadQtTranslations(app);
     tarnvel::display::initDisplayResources();
+
+    // One Tarnvel per user: held until the program ends, so declared before everything that
+    // writes the user's files. A folder that cannot be locked is reported by the station too,
+    // when it fails to write there.
+    const tarnvel::app::InstanceLock lock =
+        tarnvel::app::InstanceLock::acquire(tarnvel::app::defaultDataFolder());
+    if (lock.outcome() == tarnvel::app::InstanceLock::Outcome::HeldByAnother)
+        return tarnvel::app::refuseSecondInstance(lock, options.quitAfterMs);
+    if (!lock.held()) std::fprintf(stderr, "tarnvel: %s\n", lock.message().c_str());
 
     tarnvel::app::SettingsStore store(tarnvel::app::defaultSettingsPath());
     std::unique_ptr<tarnvel::audio::SoundCard> card;

@@ -1,19 +1,13 @@
 // A full disk and a killed process must never cost a QSO: the old log stays whole, or the new.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <random>
 #include <set>
-#include <thread>
 
 #include "LogTestFiles.h"
 #include "logbook/LogExchange.h"
 #include "logbook/LogLine.h"
+#include "support/CrashTrial.h"
 
 namespace tarnvel::logbook {
 namespace {
@@ -35,21 +29,7 @@ void writeLogOf(const LogFile& log, int count) {
     testing::writeFile(log.path(), text);
 }
 
-// Runs body in a child process whose files may not grow past limit bytes (writes past it fail
-// with EFBIG instead of killing the process); returns the child's exit code.
-template <class Body>
-int runWithFileSizeLimit(rlim_t limit, Body body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{limit, limit};
-        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using tarnvel::testing::runWithFileSizeLimit;
 
 class FullDisk : public ::testing::Test {
   protected:
@@ -131,28 +111,18 @@ std::set<std::string> callsOf(const std::string& path, bool& whole) {
 
 TEST(KilledRewrite, EveryQsoSurvivesInTheLogOrItsBackup) {
     constexpr int kQsos = 5000;
-    constexpr int kRuns = 100;
     LogFolder folder;
     const LogFile log = folder.log();
     writeLogOf(log, kQsos);
-    std::mt19937 random(12345);
-    std::uniform_int_distribution<int> delayUs(0, 20000);
-    for (int run = 0; run < kRuns; ++run) {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            // Delete one QSO and append it again, over and over, until killed.
-            for (int k = 0;; k = (k + 1) % kQsos) {
-                const std::vector<QsoRecord> keys = {
-                    testing::qso(callNumber(k), utc(2020, 1, 1) + k * 60)};
-                if (!log.deleteRecords(keys).status.ok || !log.append(keys[0])) ::_exit(1);
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the rewriting child failed in run " << run;
-
+    const auto qsoNumber = [](int k) {
+        return testing::qso(callNumber(k), utc(2020, 1, 1) + k * 60);
+    };
+    // Delete one QSO and append it again, over and over, until killed.
+    const auto rewrite = [&](int n) {
+        const std::vector<QsoRecord> keys = {qsoNumber(n % kQsos)};
+        return log.deleteRecords(keys).status.ok && log.append(keys[0]).ok;
+    };
+    tarnvel::testing::killWriterAtRandom({}, rewrite, [&](int run) {
         bool logWhole = true, backupWhole = true;
         const std::set<std::string> inLog = callsOf(log.path(), logWhole);
         const std::set<std::string> inBackup = callsOf(log.backupPath(), backupWhole);
@@ -165,9 +135,9 @@ TEST(KilledRewrite, EveryQsoSurvivesInTheLogOrItsBackup) {
         // Put the QSO a kill took between delete and append back, for the next run.
         for (int i = 0; i < kQsos; ++i)
             if (!inLog.count(callNumber(i))) {
-                ASSERT_TRUE(log.append(testing::qso(callNumber(i), utc(2020, 1, 1) + i * 60)));
+                ASSERT_TRUE(log.append(qsoNumber(i)));
             }
-    }
+    });
 }
 
 }  // namespace

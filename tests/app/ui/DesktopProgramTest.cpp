@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/InstanceLock.h"
+
 class DesktopProgramTest : public QObject {
     Q_OBJECT
   private:
@@ -76,6 +78,34 @@ class DesktopProgramTest : public QObject {
         const Run r = run({QStringLiteral("--quit-after"), QStringLiteral("1500")}, true, 60000);
         QVERIFY2(r.finished, "tarnvel did not quit");
         QCOMPARE(r.exitCode, 0);
+    }
+
+    // A second Tarnvel of the same user says so and ends at once, before it reads or writes the
+    // user's files; once the first has ended, the next one starts.
+    void aSecondInstanceIsRefusedAndTouchesNothing() {
+        QDir().mkpath(dir_.path() + "/config/tarnvel");
+        const QString iniPath = dir_.path() + "/config/tarnvel/Tarnvel.ini";
+        QFile ini(iniPath);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Station]\nCall=SP9TST\n");
+        ini.close();
+        const std::string data = (dir_.path() + "/data/tarnvel").toStdString();
+        {
+            const tarnvel::app::InstanceLock first = tarnvel::app::InstanceLock::acquire(data);
+            QVERIFY2(first.held(), first.message().c_str());
+            const Run r = run({QStringLiteral("--quit-after"), QStringLiteral("1500")}, true, 60000);
+            QVERIFY2(r.finished, "the second tarnvel did not end");
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("already running")), qPrintable(r.err));
+            QVERIFY(r.err.contains(QString::number(QCoreApplication::applicationPid())));
+            QVERIFY(ini.open(QIODevice::ReadOnly));
+            QCOMPARE(ini.readAll(), QByteArray("[Station]\nCall=SP9TST\n"));
+            ini.close();
+        }
+        const Run after = run({QStringLiteral("--quit-after"), QStringLiteral("1500")}, true, 60000);
+        QVERIFY(after.finished);
+        QCOMPARE(after.exitCode, 0);
+        QVERIFY2(!after.err.contains(QStringLiteral("already running")), qPrintable(after.err));
     }
 };
 
