@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/OptionTable.h"
 #include "cli/TextCodec.h"
+#include "cli/UserFilesLock.h"
 #include "logbook/LogExchange.h"
 #include "logbook/QsoText.h"
 
@@ -212,10 +213,13 @@ int runLog(const std::vector<std::string_view>& args) {
     }
     const LogOptions& o = parsed.options;
     std::string path = o.logPath;
+    // The user's own log is not rewritten while the desktop program has it open.
+    std::optional<app::InstanceLock> lock;
     if (path.empty()) {
         const bool writes = o.action == LogAction::Import || o.action == LogAction::Merge;
         const auto user = userLog(writes);
         if (!user) return kExitFailure;
+        if (writes && !(lock = lockUserFiles())) return kExitFailure;
         path = *user;
     }
     const logbook::LogFile log(path);
