@@ -102,9 +102,9 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
                 << "twice: " << setting->section() << "/" << setting->key();
         }
     }
-    // The main frame's keys, the highlight texts and colours, the font, the waterfall zoom and
-    // the character set on the air.
-    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u);
+    // The main frame's keys, the highlight texts and colours, the font, the waterfall zoom,
+    // the character set on the air and the names of the two sound devices.
+    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u + 2u);
     SettingsStore written(path);
     for (const auto& [section, key] : keys) {
         EXPECT_TRUE(written.find(section, key)) << section << "/" << key;
