@@ -1,8 +1,8 @@
 // Character error rate of whole decodes on noisy transmissions, as tarnvel-cli decode runs them
 // (AFC on, squelch off). White Gaussian noise is added at a signal-to-noise ratio measured in
 // 2500 Hz; CER is the edit distance between the sent text and the stretch of decoded text
-// that matches it best, over the sent text's length, summed over several noise draws. The counter "CER_percent" is the result;
-// the time is of no interest here.
+// that matches it best, over the sent text's length, summed over several noise draws. The counter
+// "CER_percent" is the result; the time is of no interest here.
 
 #include <benchmark/benchmark.h>
 

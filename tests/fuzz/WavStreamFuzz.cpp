@@ -64,7 +64,7 @@ void checkAgainstFileReader(const uint8_t* data, size_t size, unsigned channel,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const bool raw = (data[0] & 1u) != 0;
-    const unsigned channel = (data[0] >> 1) & 3u;
+    const unsigned channel = raw ? 0u : (data[0] >> 1) & 3u;  // raw samples are mono
     const uint8_t seed = data[1];
     data += 2;
     size -= 2;
