@@ -268,6 +268,9 @@ class Settings {
         PersistentInt volumeCtrl;      // mixer control enabled
         PersistentInt mixerDevice;     // input device number, -1 = default
         PersistentInt mixerDeviceOut;  // output device number, defaults to the input's
+        // The devices' names: they are found by name wherever the list has them now. Empty
+        // (settings of older versions): the numbers alone count.
+        PersistentString mixerDeviceName, mixerDeviceOutName;
     } soundDevice{
         {bind_, section::kSoundDevice, "SourceVolume", 127},
         {bind_, section::kSoundDevice, "MasterOutVolume", 127},
@@ -279,6 +282,8 @@ class Settings {
         {bind_, section::kSoundDevice, "MixerDevice", kDefaultMixerDevice},
         {bind_, section::kSoundDevice, "MixerDeviceOut",
          store_.getInt(section::kSoundDevice, "MixerDevice", kDefaultMixerDevice)},
+        {bind_, section::kSoundDevice, "MixerDeviceName", ""},
+        {bind_, section::kSoundDevice, "MixerDeviceOutName", ""},
     };
 
     struct WindowSettings {

@@ -1,5 +1,7 @@
 #include "app/Station.h"
 
+#include "app/SettingLimits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -76,16 +78,16 @@ bool Station::start() {
     transmitter_.setMode(chain_.mode());
     multichannel_.setMode(chain_.mode());
     const double lastFq = settings_.sound.lastFq;
-    setFrequency(
-        std::isfinite(lastFq) && lastFq > 0 ? lastFq : modem::PskModulator::kDefaultCarrierHz,
-        kSetBoth, false);
+    setFrequency(usableAudioFrequency(lastFq, settings_.misc.soundSampleRate)
+                     ? lastFq
+                     : modem::PskModulator::kDefaultCarrierHz,
+                 kSetBoth, false);
     if (settings_.misc.rxLogOpen != 0) openReceiveLog(settings_.misc.rxLogFile.value());
 
-    card_.setConfig(audio::SoundCardConfig{
-        settings_.soundDevice.mixerDevice, settings_.soundDevice.mixerDeviceOut,
-        settings_.misc.soundSampleRate, card_.config().forcedDeviceRate});
+    card_.setConfig(deviceConfig());
     const bool open = openInput();
     changeState(open ? OperatingState::Receiving : OperatingState::Stopped);
+    if (open) rememberDeviceNames();
     if (!open) reportSoundCardUnavailable();
     radio_->open();  // the radio: its port or rig, released below
     clock_.sleepFor(kPttReleasePauseMs);
@@ -139,7 +141,9 @@ bool Station::openInput() {
     return result.ok() && card_.inputOpen();
 }
 
+// Receive that failed to open tries again on its own (ReceiveRecovery).
 void Station::reportSoundCardUnavailable() {
+    recovery_.begin(clock_.now());
     host_.showMessage(audio::kSoundCardUnavailableMessage, kErrorCaption, MessageKind::Error);
 }
 
@@ -231,6 +235,7 @@ void Station::toggleTransmit() {
 }
 
 void Station::soundOff() {
+    recovery_.cancel();
     changeState(OperatingState::Stopped);
     card_.stopInput();
     transmitter_.stopTransmission();
@@ -273,11 +278,12 @@ void Station::setImdMeasuring(bool on) {
 // ---- frequencies ----------------------------------------------------------------------------
 
 bool Station::setFrequency(double hz, int which, bool addSeparator) {
-    if (!std::isfinite(hz) || hz <= 0.0) return false;
+    if (!usableAudioFrequency(hz, settings_.misc.soundSampleRate)) return false;
     if ((which & kSetTransmit) != 0 && !txLocked_) {
         txFrequency_ = hz;
         settings_.sound.lastFq = static_cast<float>(hz);
-        const double offset = settings_.sound.offset;
+        const double offset =
+            usableTransmitOffset(settings_.sound.offset, settings_.misc.soundSampleRate);
         transmitter_.setTransmitFrequency(settings_.view.freqMode == 2 ? hz - offset : hz + offset);
     }
     if ((which & kSetReceive) != 0) {

@@ -25,6 +25,7 @@
 #include "app/ReceiveText.h"
 #include "app/Settings.h"
 #include "app/StationClock.h"
+#include "app/ReceiveRecovery.h"
 #include "app/SoundDeviceChoice.h"
 #include "app/StationData.h"
 #include "app/StationHost.h"
@@ -351,6 +352,12 @@ class Station final : private modem::TransmitHost {
     void afcStep(double gain);
     int32_t activeZeroRun() const;
     void firstTick();
+    // Sound devices and receive recovery (StationSound.cpp).
+    audio::SoundCardConfig deviceConfig() const;
+    void rememberDeviceNames();
+    void fillDeviceChoice(SoundDeviceChoice& choice) const;
+    void takeDeviceChoice(const SoundDeviceChoice& choice);
+    void retryReceiveIfDue();
 
     SettingsStore& store_;
     Settings settings_;
@@ -389,6 +396,7 @@ class Station final : private modem::TransmitHost {
     int watchdogReopens_ = 0;
     bool firstTickDone_ = false;
     std::string lastSoundProblem_;
+    ReceiveRecovery recovery_;
     std::FILE* rxLog_ = nullptr;
     std::unique_ptr<StationLog> log_;
     std::unique_ptr<StationRadio> radio_;

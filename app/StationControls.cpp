@@ -10,6 +10,8 @@
 #include "app/StationRadio.h"
 #include "app/StationLog.h"
 
+#include "app/SettingLimits.h"
+
 namespace tarnvel::app {
 
 StationStatus Station::status() const {
@@ -177,6 +179,10 @@ void Station::toggleImdShown() {
 // ---- rates and devices ----------------------------------------------------------------------
 
 bool Station::setRateCorrection(int rxPpm, int txPpm) {
+    if (!usableRateCorrection(rxPpm) || !usableRateCorrection(txPpm)) {
+        host_.showMessage(kTooBigMessage, "", MessageKind::Warning);
+        return false;
+    }
     settings_.misc.rateCorrRx = rxPpm;
     settings_.misc.rateCorrTx = txPpm;
     return applySampleRate(settings_.misc.soundSampleRate);
@@ -186,8 +192,7 @@ SoundDeviceChoice Station::soundDeviceChoice() const {
     SoundDeviceChoice c;
     c.nominalRate = settings_.misc.soundSampleRate;
     c.deviceType = settings_.misc.soundDevType;
-    c.inputDevice = settings_.soundDevice.mixerDevice;
-    c.outputDevice = settings_.soundDevice.mixerDeviceOut;
+    fillDeviceChoice(c);
     c.virtualPort = settings_.misc.virtualComPort;
     c.usbVolumeIn = settings_.misc.volumeIn;
     c.usbVolumeOut = settings_.misc.volumeOut;
@@ -200,15 +205,10 @@ void Station::applySoundDevice(const SoundDeviceChoice& c) {
     soundOff();
     applySampleRate(c.nominalRate);
     settings_.misc.soundDevType = c.deviceType;
-    settings_.soundDevice.mixerDevice = c.inputDevice;
-    settings_.soundDevice.mixerDeviceOut = c.outputDevice;
     settings_.misc.virtualComPort = c.virtualPort;
     settings_.misc.volumeIn = c.usbVolumeIn;
     settings_.misc.volumeOut = c.usbVolumeOut;
-    audio::SoundCardConfig config = card_.config();
-    config.inputDeviceId = c.inputDevice;
-    config.outputDeviceId = c.outputDevice;
-    card_.setConfig(config);
+    takeDeviceChoice(c);
     goReceive();
 }
 

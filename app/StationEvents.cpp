@@ -108,6 +108,7 @@ void Station::handleDeviceFailure(const audio::SoundEvent& event) {
     if (state_ == OperatingState::Receiving) {
         changeState(OperatingState::Stopped);
         reportSoundFailure(std::string(kSoundCardStoppedMessage) + kInputStreamName, failure);
+        recovery_.begin(clock_.now());
     }
 }
 
@@ -214,6 +215,7 @@ void Station::onTimerTick() {
     }
     if (outputWatchdog_ > 0) --outputWatchdog_;
 
+    retryReceiveIfDue();
     host_.statusChanged();
     if (settings_.sound.afc != 0 && state_ == OperatingState::Receiving && !replaying_)
         afcStep(modem::ReceiveChain::kAfcGain);

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/Station.h"
+
+#include "app/SettingLimits.h"
 #include "audio/SampleRates.h"
 #include "audio/WavFile.h"
 
@@ -15,6 +17,9 @@ namespace tarnvel::app {
 bool Station::applySampleRate(int nominal) {
     if (nominal < kMinNominalRate || nominal > kMaxNominalRate) return false;
     settings_.misc.soundSampleRate = nominal;
+    // A correction from the settings file beyond any real sound card counts as none.
+    if (!usableRateCorrection(settings_.misc.rateCorrRx)) settings_.misc.rateCorrRx = 0;
+    if (!usableRateCorrection(settings_.misc.rateCorrTx)) settings_.misc.rateCorrTx = 0;
     const audio::SampleRates rates =
         audio::sampleRates(nominal, settings_.misc.rateCorrRx, settings_.misc.rateCorrTx);
     chain_.setSampleRate(rates.rx);

@@ -20,8 +20,13 @@ std::vector<SoundDeviceInfo> LoopbackSoundCard::outputDevices() {
     return {{kLoopbackDeviceName, 1, static_cast<double>(config_.nominalRate)}};
 }
 
-SoundResult LoopbackSoundCard::checkDevice(int deviceId, const char* side) const {
+SoundResult LoopbackSoundCard::checkDevice(int deviceId, const std::string& name,
+                                           const char* side) const {
     // One device in each list: number 0, or the preferred one.
+    if (findDevicePosition({{kLoopbackDeviceName, 1, 0.0}}, deviceId, name) == kMissingDevice) {
+        return SoundResult::failure(SoundError::NoDevice, std::string(side) + " sound device '" +
+                                                              name + "' is not present");
+    }
     if (deviceId > 0) {
         return SoundResult::failure(
             SoundError::NoDevice,
@@ -32,7 +37,9 @@ SoundResult LoopbackSoundCard::checkDevice(int deviceId, const char* side) const
 
 SoundResult LoopbackSoundCard::startInput() {
     if (inputOpen_) return SoundResult::success();
-    if (SoundResult r = checkDevice(config_.inputDeviceId, "input"); !r.ok()) return r;
+    if (SoundResult r = checkDevice(config_.inputDeviceId, config_.inputDeviceName, "input");
+        !r.ok())
+        return r;
     ring_.clear();
     sinceLastEvent_ = 0;
     inputStream_ = events_.beginStream(SoundDirection::Input);
@@ -48,7 +55,9 @@ void LoopbackSoundCard::stopInput() {
 
 SoundResult LoopbackSoundCard::openOutput() {
     if (outputOpen_) return SoundResult::success();
-    if (SoundResult r = checkDevice(config_.outputDeviceId, "output"); !r.ok()) return r;
+    if (SoundResult r = checkDevice(config_.outputDeviceId, config_.outputDeviceName, "output");
+        !r.ok())
+        return r;
     outputStream_ = events_.beginStream(SoundDirection::Output);
     outputOpen_ = true;
     return SoundResult::success();

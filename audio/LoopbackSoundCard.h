@@ -3,6 +3,8 @@
 // (when the input is running) and as an OutputBufferDone event, at once and exactly. For
 // tests of the station's receive and transmit paths without any audio hardware.
 
+#include <string>
+
 #include "audio/SoundCard.h"
 #include "audio/SpscRing.h"
 
@@ -31,7 +33,7 @@ class LoopbackSoundCard final : public SoundCard {
     void inject(std::span<const int16_t> samples);
 
   private:
-    SoundResult checkDevice(int deviceId, const char* side) const;
+    SoundResult checkDevice(int deviceId, const std::string& name, const char* side) const;
 
     SpscRing<int16_t> ring_;
     uint32_t inputStream_ = 0;

@@ -18,6 +18,7 @@ std::vector<SoundDeviceInfo> listDevices(SoundDirection direction) {
 }
 
 PaDeviceIndex resolveDevice(int deviceId, SoundDirection direction) {
+    if (deviceId == kMissingDevice) return paNoDevice;
     if (deviceId < 0) {
         return direction == SoundDirection::Input ? Pa_GetDefaultInputDevice()
                                                   : Pa_GetDefaultOutputDevice();

@@ -21,7 +21,7 @@ int channelsOf(const PaDeviceInfo& info, SoundDirection direction);
 std::vector<SoundDeviceInfo> listDevices(SoundDirection direction);
 
 // Device number (position in the direction's list, or -1 for the preferred one) to
-// PortAudio's index, or paNoDevice.
+// PortAudio's index, or paNoDevice (also for kMissingDevice).
 PaDeviceIndex resolveDevice(int deviceId, SoundDirection direction);
 
 // The formats to try, best first: mono at the nominal rate needs no conversion at all.

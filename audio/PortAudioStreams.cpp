@@ -62,14 +62,19 @@ SoundResult openStream(PortAudioStream& s, PaStreamCallback* callback,
     const SoundDirection direction = s.direction;
     const bool isInput = direction == SoundDirection::Input;
     const char* side = isInput ? "input" : "output";
-    const int deviceId = isInput ? config.inputDeviceId : config.outputDeviceId;
+    const std::string& wanted = isInput ? config.inputDeviceName : config.outputDeviceName;
+    // A device remembered by name is found wherever the list has it now.
+    const int deviceId = findDevicePosition(
+        listDevices(direction), isInput ? config.inputDeviceId : config.outputDeviceId, wanted);
     const PaDeviceIndex device = resolveDevice(deviceId, direction);
     if (device == paNoDevice) {
-        return SoundResult::failure(
-            SoundError::NoDevice,
-            deviceId < 0
+        std::string message =
+            deviceId == kMissingDevice
+                ? std::string(side) + " sound device '" + wanted + "' is not present"
+            : deviceId < 0
                 ? std::string("no ") + side + " sound device present"
-                : std::string("no ") + side + " sound device number " + std::to_string(deviceId));
+                : std::string("no ") + side + " sound device number " + std::to_string(deviceId);
+        return SoundResult::failure(SoundError::NoDevice, std::move(message));
     }
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     if (info == nullptr) {

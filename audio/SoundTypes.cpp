@@ -32,4 +32,15 @@ const char* soundErrorText(SoundError error) {
     return "unknown sound error";
 }
 
+int findDevicePosition(const std::vector<SoundDeviceInfo>& devices, int deviceId,
+                       const std::string& name) {
+    if (name.empty() || deviceId == kPreferredDevice) return deviceId;
+    if (deviceId >= 0 && static_cast<size_t>(deviceId) < devices.size() &&
+        devices[static_cast<size_t>(deviceId)].name == name)
+        return deviceId;
+    for (size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].name == name) return static_cast<int>(i);
+    return kMissingDevice;
+}
+
 }  // namespace tarnvel::audio

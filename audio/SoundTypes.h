@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnvel::audio {
 
@@ -17,6 +18,9 @@ inline constexpr int kOutputBuffersInFlight = 4;
 inline constexpr int kDefaultNominalRate = 11025;
 // Device number meaning "the system's preferred device".
 inline constexpr int kPreferredDevice = -1;
+// Device number meaning "the device chosen by name is not there now": opening it fails (the
+// preferred device is never put in its place).
+inline constexpr int kMissingDevice = -2;
 
 // What the station tells the operator when the sound card cannot be opened.
 inline constexpr const char* kSoundCardUnavailableMessage =
@@ -60,8 +64,9 @@ struct SoundDeviceInfo {
 };
 
 // The device choice: plain values copied from the settings ("MixerDevice", "MixerDeviceOut",
-// "SoundSampleRate"). Device numbers are positions in the input or output list; -1 is the
-// system's preferred device.
+// "SoundSampleRate", and the devices' names). Device numbers are positions in the input or
+// output list; -1 is the system's preferred device. A device with a name is found by its name
+// wherever the list now has it (see findDevicePosition).
 struct SoundCardConfig {
     int inputDeviceId = kPreferredDevice;
     int outputDeviceId = kPreferredDevice;
@@ -69,7 +74,16 @@ struct SoundCardConfig {
     // 0: try the nominal rate first and fall back to the device's own rate with conversion.
     // Otherwise the device is opened at this rate and converted (used to exercise conversion).
     int forcedDeviceRate = 0;
+    std::string inputDeviceName;  // empty: the number alone counts (older settings)
+    std::string outputDeviceName;
 };
+
+// The position in `devices` of the device stored as number `deviceId` with `name`: with a name,
+// the position that has it now (the stored position first, so that of two devices of the same
+// name the same one is kept), or kMissingDevice when no device has it; without a name (or for
+// the preferred device), deviceId as it is.
+int findDevicePosition(const std::vector<SoundDeviceInfo>& devices, int deviceId,
+                       const std::string& name);
 
 enum class SoundDirection : uint8_t { Input, Output };
 

@@ -1,11 +1,12 @@
 #include "audio/WavFile.h"
 
+#include "audio/WavFormat.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,49 +15,18 @@
 namespace tarnvel::audio {
 namespace {
 
-constexpr uint16_t kFormatPcm = 0x0001;
-constexpr uint16_t kFormatFloat = 0x0003;
-constexpr uint16_t kFormatExtensible = 0xFFFE;
-constexpr uint32_t kMinFmtBytes = 16;
-constexpr uint32_t kExtensibleFmtBytes = 40;
-constexpr uint16_t kExtensibleExtraBytes = 22;
-constexpr uint16_t kBitsPerSample = 16;
-constexpr uint32_t kBytesPerSample = 2;
-constexpr uint32_t kChunkHeaderBytes = 8;
-constexpr uint32_t kRiffHeaderBytes = 12;  // "RIFF", size, "WAVE"
-// The GUID of a WAVE_FORMAT_EXTENSIBLE sub-format after its leading 16-bit format code.
-constexpr std::array<uint8_t, 14> kSubFormatGuidTail = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+using namespace wav;
+
 constexpr size_t kReadBlockBytes = 1 << 16;
 constexpr int kSamplesPerWriteBlock = 4096;
 constexpr int kTemporaryNameAttempts = 100;
 
-uint16_t le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 void putLe16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 void putLe32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-std::string format(const char* fmt, auto... args) {
-    char text[256];
-    std::snprintf(text, sizeof text, fmt, args...);
-    return text;
-}
-
-// A chunk id as printable text ('fmt ', 'data'); odd bytes become '?'.
-std::string chunkName(const uint8_t* id) {
-    std::string name = "'";
-    for (int i = 0; i < 4; ++i) name += (id[i] >= 0x20 && id[i] < 0x7F) ? char(id[i]) : '?';
-    return name + "'";
 }
 
 // Reads exactly n bytes at offset; false with errno set on failure or early end of file.
@@ -91,72 +61,6 @@ class FileCloser {
     int fd_;
 };
 
-struct Format {
-    uint16_t tag = 0;
-    uint16_t channels = 0;
-    uint32_t rate = 0;
-    uint16_t blockAlign = 0;
-    uint16_t bits = 0;
-};
-
-const char* formatTagName(uint16_t tag) {
-    switch (tag) {
-        case 0x0002:
-            return "MS ADPCM";
-        case 0x0006:
-            return "A-law";
-        case 0x0007:
-            return "mu-law";
-        case 0x0011:
-            return "IMA ADPCM";
-        case 0x0031:
-            return "GSM 6.10";
-        case 0x0050:
-            return "MPEG";
-        case 0x0055:
-            return "MP3";
-        default:
-            return "compressed";
-    }
-}
-
-// Checks the 'fmt ' chunk body; returns an empty string when it describes 16-bit PCM.
-std::string checkFormat(const std::vector<uint8_t>& body, Format& f) {
-    if (body.size() < kMinFmtBytes)
-        return format("'fmt ' chunk is too short (%zu bytes, at least 16 needed)", body.size());
-    const uint8_t* p = body.data();
-    f.tag = le16(p);
-    f.channels = le16(p + 2);
-    f.rate = le32(p + 4);
-    f.blockAlign = le16(p + 12);
-    f.bits = le16(p + 14);
-    uint16_t encoding = f.tag;
-    if (f.tag == kFormatExtensible) {
-        if (body.size() < kExtensibleFmtBytes || le16(p + 16) < kExtensibleExtraBytes)
-            return "WAVE_FORMAT_EXTENSIBLE 'fmt ' chunk is too short";
-        encoding = le16(p + 24);
-        if (std::memcmp(p + 26, kSubFormatGuidTail.data(), kSubFormatGuidTail.size()) != 0)
-            return "WAVE_FORMAT_EXTENSIBLE with an unknown sub-format is not supported "
-                   "(16-bit PCM only)";
-        const uint16_t validBits = le16(p + 18);
-        if (encoding == kFormatPcm && f.bits == kBitsPerSample && validBits > kBitsPerSample)
-            return format("%u valid bits in 16-bit samples is impossible", validBits);
-    }
-    if (encoding == kFormatFloat)
-        return format("%u-bit floating-point samples are not supported (16-bit PCM only)", f.bits);
-    if (encoding != kFormatPcm)
-        return format("%s encoding (format tag 0x%04X) is not supported (16-bit PCM only)",
-                      formatTagName(encoding), encoding);
-    if (f.bits != kBitsPerSample)
-        return format("%u-bit PCM is not supported (16-bit PCM only)", f.bits);
-    if (f.channels == 0) return "the format declares no channels";
-    if (f.blockAlign != f.channels * kBytesPerSample)
-        return format("block alignment %u does not fit %u channel(s) of 16-bit samples",
-                      f.blockAlign, f.channels);
-    if (f.rate == 0) return "the sample rate is 0";
-    return {};
-}
-
 WavReadResult failure(std::string message) {
     WavReadResult r;
     r.error = std::move(message);
@@ -164,7 +68,7 @@ WavReadResult failure(std::string message) {
 }
 
 // Copies one channel of the data chunk into result.samples.
-std::string readChannel(int fd, uint64_t dataOffset, uint32_t dataBytes, const Format& f,
+std::string readChannel(int fd, uint64_t dataOffset, uint64_t dataBytes, const Format& f,
                         unsigned channel, std::vector<int16_t>& samples) {
     const uint64_t frames = dataBytes / f.blockAlign;  // a trailing partial frame is ignored
     try {
@@ -189,7 +93,119 @@ std::string readChannel(int fd, uint64_t dataOffset, uint32_t dataBytes, const F
 
 }  // namespace
 
-WavReadResult readWavFile(const std::string& fileName, unsigned channel) {
+namespace {
+
+// The size fields of programs that write a WAV header before they know the length (recording
+// to a pipe): 0 or all ones.
+bool unknownSize(uint32_t size) {
+    return size == 0 || size == 0xFFFFFFFFu;
+}
+
+// What a walk over the chunks found.
+struct ChunkWalk {
+    std::string error;
+    std::string warning;
+    bool haveFormat = false;
+    bool haveData = false;
+    Format fmt;
+    uint64_t dataOffset = 0;
+    uint64_t dataBytes = 0;
+};
+
+std::string cutShortWarning(const uint8_t* chunk, uint64_t declared, uint64_t held) {
+    return format(
+        "the file is cut short: its %s chunk declares %llu bytes, the file holds %llu; "
+        "reading what is there",
+        chunkName(chunk).c_str(), static_cast<unsigned long long>(declared),
+        static_cast<unsigned long long>(held));
+}
+
+// Walks every chunk inside the RIFF container; only 'fmt ' and 'data' matter. With
+// acceptCutShort a file that ends before its sizes say keeps what it holds (with a warning),
+// and a data chunk of unknown size runs to the end of the file.
+ChunkWalk walkChunks(int fd, uint64_t fileSize, uint32_t riffSize, bool acceptCutShort) {
+    ChunkWalk w;
+    const bool streamed = acceptCutShort && unknownSize(riffSize);
+    const uint64_t riffEnd = streamed ? fileSize : kChunkHeaderBytes + uint64_t{riffSize};
+    uint64_t pos = kRiffHeaderBytes;
+    while (pos + kChunkHeaderBytes <= riffEnd) {
+        if (pos >= fileSize) break;  // reported below as a truncated file
+        uint8_t chunk[kChunkHeaderBytes];
+        if (pos + kChunkHeaderBytes > fileSize) {
+            if (acceptCutShort && w.haveData) {
+                w.warning = "the file is cut short inside a chunk header; reading what is there";
+                return w;
+            }
+            w.error = format("chunk header at byte %llu is truncated",
+                             static_cast<unsigned long long>(pos));
+            return w;
+        }
+        if (!readAt(fd, pos, chunk, kChunkHeaderBytes)) {
+            w.error = format("read error: %s", std::strerror(errno));
+            return w;
+        }
+        const uint32_t size = le32(chunk + 4);
+        const uint64_t body = pos + kChunkHeaderBytes;
+        const bool isData = std::memcmp(chunk, "data", 4) == 0 && !w.haveData;
+        if (acceptCutShort && isData &&
+            (size == 0xFFFFFFFFu || (size == 0 && streamed) || body + size > fileSize)) {
+            if (body + size > fileSize && size != 0xFFFFFFFFu)
+                w.warning = cutShortWarning(chunk, size, fileSize - body);
+            w.dataOffset = body;
+            w.dataBytes = fileSize - body;
+            w.haveData = true;
+            return w;  // the data runs to the end of the file
+        }
+        const uint64_t end = body + size;
+        if (end > fileSize) {
+            if (acceptCutShort && w.haveData) {
+                w.warning = cutShortWarning(chunk, size, fileSize - body);
+                return w;
+            }
+            w.error = format("%s chunk is truncated: it declares %u bytes, the file holds %llu",
+                             chunkName(chunk).c_str(), size,
+                             static_cast<unsigned long long>(fileSize - body));
+            return w;
+        }
+        if (end > riffEnd) {
+            w.error = format(
+                "%s chunk is oversized: it runs %llu bytes past the end of the "
+                "RIFF container",
+                chunkName(chunk).c_str(), static_cast<unsigned long long>(end - riffEnd));
+            return w;
+        }
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && !w.haveFormat) {
+            std::vector<uint8_t> bodyBytes(size);
+            if (!readAt(fd, body, bodyBytes.data(), size)) {
+                w.error = format("read error: %s", std::strerror(errno));
+                return w;
+            }
+            w.error = checkFormat(bodyBytes.data(), bodyBytes.size(), w.fmt);
+            if (!w.error.empty()) return w;
+            w.haveFormat = true;
+        } else if (isData) {
+            w.dataOffset = body;
+            w.dataBytes = size;
+            w.haveData = true;
+        }
+        pos = end + (size & 1u);  // odd-sized chunks are followed by a pad byte
+    }
+    // A missing pad byte after the last chunk is tolerated; anything more is lost data.
+    if (riffEnd > fileSize + 1 && pos < riffEnd) {
+        std::string problem = format(
+            "file is truncated: the RIFF header announces %llu bytes, the file holds %llu",
+            static_cast<unsigned long long>(riffEnd), static_cast<unsigned long long>(fileSize));
+        if (acceptCutShort)
+            w.warning = problem + "; reading what is there";
+        else
+            w.error = std::move(problem);
+    }
+    return w;
+}
+
+}  // namespace
+
+WavReadResult readWavFile(const std::string& fileName, unsigned channel, CutShort cutShort) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return failure(format("cannot open: %s", std::strerror(errno)));
     FileCloser closer(fd);
@@ -207,66 +223,23 @@ WavReadResult readWavFile(const std::string& fileName, unsigned channel) {
         return failure("RF64 (64-bit RIFF) files are not supported");
     if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
         return failure("not a RIFF/WAVE file");
-    const uint64_t riffEnd = kChunkHeaderBytes + uint64_t{le32(header + 4)};
 
-    // Walk every chunk inside the RIFF container; only 'fmt ' and 'data' matter.
-    bool haveFormat = false, haveData = false;
-    Format fmt;
-    uint64_t dataOffset = 0;
-    uint32_t dataBytes = 0;
-    uint64_t pos = kRiffHeaderBytes;
-    while (pos + kChunkHeaderBytes <= riffEnd) {
-        if (pos >= fileSize) break;  // reported below as a truncated file
-        uint8_t chunk[kChunkHeaderBytes];
-        if (pos + kChunkHeaderBytes > fileSize)
-            return failure(format("chunk header at byte %llu is truncated",
-                                  static_cast<unsigned long long>(pos)));
-        if (!readAt(fd, pos, chunk, kChunkHeaderBytes))
-            return failure(format("read error: %s", std::strerror(errno)));
-        const uint32_t size = le32(chunk + 4);
-        const uint64_t body = pos + kChunkHeaderBytes;
-        const uint64_t end = body + size;
-        if (end > fileSize)
-            return failure(format(
-                "%s chunk is truncated: it declares %u bytes, the file holds %llu",
-                chunkName(chunk).c_str(), size, static_cast<unsigned long long>(fileSize - body)));
-        if (end > riffEnd)
-            return failure(
-                format("%s chunk is oversized: it runs %llu bytes past the end of the "
-                       "RIFF container",
-                       chunkName(chunk).c_str(), static_cast<unsigned long long>(end - riffEnd)));
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFormat) {
-            std::vector<uint8_t> bodyBytes(size);
-            if (!readAt(fd, body, bodyBytes.data(), size))
-                return failure(format("read error: %s", std::strerror(errno)));
-            std::string problem = checkFormat(bodyBytes, fmt);
-            if (!problem.empty()) return failure(std::move(problem));
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0 && !haveData) {
-            dataOffset = body;
-            dataBytes = size;
-            haveData = true;
-        }
-        pos = end + (size & 1u);  // odd-sized chunks are followed by a pad byte
-    }
-    // A missing pad byte after the last chunk is tolerated; anything more is lost data.
-    if (riffEnd > fileSize + 1 && pos < riffEnd)
-        return failure(format(
-            "file is truncated: the RIFF header announces %llu bytes, the file "
-            "holds %llu",
-            static_cast<unsigned long long>(riffEnd), static_cast<unsigned long long>(fileSize)));
-    if (!haveFormat) return failure("no 'fmt ' chunk");
-    if (!haveData) return failure("no 'data' chunk");
-    if (channel >= fmt.channels)
+    ChunkWalk w = walkChunks(fd, fileSize, le32(header + 4), cutShort == CutShort::Accept);
+    if (!w.error.empty()) return failure(std::move(w.error));
+    if (!w.haveFormat) return failure("no 'fmt ' chunk");
+    if (!w.haveData) return failure("no 'data' chunk");
+    if (channel >= w.fmt.channels)
         return failure(format("channel %u does not exist: the file has %u channel(s)", channel + 1,
-                              fmt.channels));
+                              w.fmt.channels));
 
     WavReadResult result;
-    std::string problem = readChannel(fd, dataOffset, dataBytes, fmt, channel, result.samples);
+    std::string problem =
+        readChannel(fd, w.dataOffset, w.dataBytes, w.fmt, channel, result.samples);
     if (!problem.empty()) return failure(std::move(problem));
     result.ok = true;
-    result.sampleRate = fmt.rate;
-    result.channelCount = fmt.channels;
+    result.warning = std::move(w.warning);
+    result.sampleRate = w.fmt.rate;
+    result.channelCount = w.fmt.channels;
     return result;
 }
 

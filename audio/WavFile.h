@@ -15,6 +15,7 @@ inline constexpr int kWavHeaderBytes = 44;
 struct WavReadResult {
     bool ok = false;
     std::string error;
+    std::string warning;           // when a file cut short was read as far as it goes
     std::vector<int16_t> samples;  // the chosen channel
     uint32_t sampleRate = 0;
     uint16_t channelCount = 0;
@@ -23,7 +24,13 @@ struct WavReadResult {
 // Reads channel `channel` (0 = first) of a 16-bit PCM WAV file. Unknown chunks (LIST, fact,
 // cue, ...) are skipped, with the pad byte after an odd-sized chunk; WAVE_FORMAT_EXTENSIBLE is
 // accepted when it carries 16-bit integer PCM. Anything else is refused with a message.
-WavReadResult readWavFile(const std::string& fileName, unsigned channel = 0);
+// A file whose sizes promise more than it holds (a recording cut short by a crash) is refused,
+// or with CutShort::Accept read as far as it goes with a `warning`; then a 'data' chunk whose
+// size is unknown (0xFFFFFFFF, or 0 in a RIFF header of unknown size: written to a pipe) runs
+// to the end of the file.
+enum class CutShort { Refuse, Accept };
+WavReadResult readWavFile(const std::string& fileName, unsigned channel = 0,
+                          CutShort cutShort = CutShort::Refuse);
 
 // Creates (or truncates) fileName and writes a 44-byte header and `count` samples taken from
 // `samples` starting at index `start` and wrapping modulo `count`, so that a ring of `count`

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ReceiveText.h"
+#include "cli/AudioInput.h"
 #include "cli/Commands.h"
 #include "cli/TextCodec.h"
 #include "display/BandDecoder.h"
@@ -34,7 +35,7 @@ std::string channelBlock(const display::BandChannel& channel) {
 
 int runChannels(const ChannelsOptions& options) {
     std::vector<int16_t> modemAudio;
-    if (const int status = readModemAudio(options.inputFile, 0, modemAudio); status != kExitOk)
+    if (const int status = readModemAudio(options.inputFile, options.rawRate, 0, modemAudio); status != kExitOk)
         return status;
 
     display::BandDecodeOptions band;

@@ -13,6 +13,7 @@
 #include "app/ReceiveText.h"
 #include "audio/Resampler.h"
 #include "audio/WavFile.h"
+#include "cli/AudioInput.h"
 #include "cli/ModemBridge.h"
 #include "cli/TextCodec.h"
 
@@ -95,21 +96,6 @@ void reportProblem(const Problem& problem) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-int readModemAudio(const std::string& file, unsigned channel, std::vector<int16_t>& audio) {
-    audio::WavReadResult wav = audio::readWavFile(file, channel);
-    if (!wav.ok) return fail(kExitBadInput, file, wav.error);
-    if (wav.sampleRate < kMinFileRate || wav.sampleRate > kMaxFileRate)
-        return fail(
-            kExitBadInput, file,
-            "sample rate " + std::to_string(wav.sampleRate) + " Hz is outside 8000..192000 Hz");
-
-    audio::ResampleResult modemAudio =
-        convertRate(wav.samples, wav.sampleRate, audio::kModemSampleRate);
-    if (!modemAudio.ok) return fail(kExitFailure, file, modemAudio.error);
-    audio = std::move(modemAudio.samples);
-    return kExitOk;
-}
-
 int writeStandardOutput(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
@@ -118,8 +104,10 @@ int writeStandardOutput(const std::string& text) {
 }
 
 int runDecode(const DecodeOptions& options) {
+    if (options.inputFile == kStandardInput) return runStreamDecode(options);
     std::vector<int16_t> modemAudio;
-    if (const int status = readModemAudio(options.inputFile, options.channel - 1, modemAudio);
+    if (const int status =
+            readModemAudio(options.inputFile, options.rawRate, options.channel - 1, modemAudio);
         status != kExitOk)
         return status;
 

@@ -19,9 +19,8 @@ int runEncode(const EncodeOptions& options);
 int runChannels(const ChannelsOptions& options);
 int runWaterfall(const WaterfallOptions& options);
 
-// Reads one channel (0 = the first) of a WAV recording and brings it to the modem's rate.
-// Returns kExitOk, or the exit status after reporting the problem.
-int readModemAudio(const std::string& file, unsigned channel, std::vector<int16_t>& audio);
+// decode on standard input: the text is printed as it arrives.
+int runStreamDecode(const DecodeOptions& options);
 
 // Finds out before any work whether the output file can be created where it is asked for:
 // the problem, or nothing.

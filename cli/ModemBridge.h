@@ -12,6 +12,10 @@
 #include "app/ReceiveText.h"
 #include "cli/Options.h"
 
+namespace tarnvel::app {
+class Station;
+}
+
 namespace tarnvel::cli {
 
 // Samples per receive block, as the sound card delivers them.
@@ -39,6 +43,12 @@ struct TransmitSettings {
     // is rendered as that card would play it and stored as 11025 samples per second.
     double cardRate = 11025.0;
 };
+
+// The receive settings' own problem (no mode, a squelch level out of range), or "".
+std::string checkReceiveSettings(const ReceiveSettings& settings);
+// Sets up a scratch station to decode with `settings` and starts it on its card: the
+// problem, or "" when it receives.
+std::string prepareDecodeStation(app::Station& station, const ReceiveSettings& settings);
 
 // Decodes `audio` (11025 samples per second) into `window`.
 ModemOutcome decodeAudio(std::span<const int16_t> audio, const ReceiveSettings& settings,

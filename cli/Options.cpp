@@ -8,13 +8,28 @@ namespace tarnvel::cli {
 namespace {
 
 constexpr std::string_view kWavInput =
-    "FILE.wav: as for decode (the first channel of the recording is used).";
+    "FILE.wav: as for decode (the first channel of the recording is used; - reads\n"
+    "standard input).";
+
+constexpr std::string_view kRawHelp =
+    "the input is raw 16-bit little-endian mono samples at\n"
+    "RATE per second (8000..192000), no WAV header";
+
+// --raw RATE, the same for every command that reads audio.
+template <typename Options>
+MaybeProblem parseRawRate(std::string_view name, std::string_view value, Options& o) {
+    long number = 0;
+    MaybeProblem p = parseRange(name, value, kMinFileRate, kMaxFileRate, "a sample rate", number);
+    if (!p) o.rawRate = static_cast<int>(number);
+    return p;
+}
 
 // The one input recording of a command.
 MaybeProblem takeInputFile(std::string_view command, const ScannedArgs& args,
                            std::string& inputFile) {
     const std::vector<std::string_view>& positionals = args.positionals;
-    if (positionals.empty()) return problem(command, "no input WAV file given");
+    if (positionals.empty())
+        return problem(command, "no input WAV file given (- reads standard input)");
     if (positionals.size() > 1)
         return problem(positionals[1], "unexpected argument (one input file only)");
     return parseFileName(command, positionals[0], inputFile);
@@ -23,7 +38,7 @@ MaybeProblem takeInputFile(std::string_view command, const ScannedArgs& args,
 // ---- decode ---------------------------------------------------------------------------------
 
 using DecodeSpec = OptionSpec<DecodeOptions>;
-constexpr std::array<DecodeSpec, 5> kDecodeOptions{{
+constexpr std::array<DecodeSpec, 6> kDecodeOptions{{
     {"--mode", "MODE",
      "bpsk31, bpsk63, qpsk31, qpsk31i (QPSK with the sidebands\n"
      "swapped), fsk31, fsk63 or pactor (100 and 200 baud)",
@@ -57,11 +72,14 @@ constexpr std::array<DecodeSpec, 5> kDecodeOptions{{
          if (!p) o.channel = static_cast<unsigned>(number);
          return p;
      }},
+    {"--raw", "RATE", kRawHelp, parseRawRate<DecodeOptions>},
 }};
 
 MaybeProblem finishDecode(DecodeOptions& o, const ScannedArgs& args) {
     if (!args.given("--mode")) return modeRequired(ModeUse::Receive);
     if (!args.given("--freq")) return problem("--freq", "is required (100..5000 Hz)");
+    if (o.rawRate && args.given("--channel"))
+        return problem("--channel", "cannot be combined with --raw (raw samples are mono)");
     return takeInputFile("decode", args, o.inputFile);
 }
 
@@ -72,7 +90,10 @@ constexpr CommandSpec<DecodeOptions> kDecode{
     kDecodeOptions,
     23,
     "FILE.wav: 16-bit PCM, 8000..192000 samples per second, any channel count;\n"
-    "audio not at 11025 Hz is converted to it with libsoxr.",
+    "audio not at 11025 Hz is converted to it with libsoxr. A file cut short is\n"
+    "decoded as far as it goes, with a warning. FILE - reads standard input (a WAV\n"
+    "stream, whose sizes may be unknown, or raw samples with --raw) and prints the\n"
+    "text as it arrives.",
     finishDecode};
 
 // ---- encode ---------------------------------------------------------------------------------
@@ -141,11 +162,12 @@ constexpr CommandSpec<EncodeOptions> kEncode{
 
 // ---- channels -------------------------------------------------------------------------------
 
-constexpr std::array<OptionSpec<ChannelsOptions>, 1> kChannelsOptions{{
+constexpr std::array<OptionSpec<ChannelsOptions>, 2> kChannelsOptions{{
     {"--mode", "MODE", "bpsk31 or bpsk63",
      [](std::string_view name, std::string_view value, ChannelsOptions& o) {
          return parseMode(name, value, o.mode, ModeUse::Multichannel);
      }},
+    {"--raw", "RATE", kRawHelp, parseRawRate<ChannelsOptions>},
 }};
 
 MaybeProblem finishChannels(ChannelsOptions& o, const ScannedArgs& args) {
@@ -171,7 +193,7 @@ constexpr CommandSpec<ChannelsOptions> kChannels{
 // ---- waterfall ------------------------------------------------------------------------------
 
 using WaterfallSpec = OptionSpec<WaterfallOptions>;
-constexpr std::array<WaterfallSpec, 4> kWaterfallOptions{{
+constexpr std::array<WaterfallSpec, 5> kWaterfallOptions{{
     {"-o", "OUT.png", "the picture to write; it appears only once it is complete",
      [](std::string_view name, std::string_view value, WaterfallOptions& o) {
          return parseFileName(name, value, o.outputFile);
@@ -196,6 +218,7 @@ constexpr std::array<WaterfallSpec, 4> kWaterfallOptions{{
      [](std::string_view name, std::string_view value, WaterfallOptions& o) {
          return parseDial(name, value, o.dialKHz);
      }},
+    {"--raw", "RATE", kRawHelp, parseRawRate<WaterfallOptions>},
 }};
 
 MaybeProblem finishWaterfall(WaterfallOptions& o, const ScannedArgs& args) {

@@ -35,13 +35,17 @@ struct Problem {
     std::string message;
 };
 
+// The input file name that stands for standard input.
+inline constexpr std::string_view kStandardInput = "-";
+
 struct DecodeOptions {
     const ModeChoice* mode = nullptr;
     double frequency = 0.0;
     bool afc = true;
     std::optional<int> squelchThreshold;  // empty: squelch off
     unsigned channel = 1;                 // 1 = first channel
-    std::string inputFile;
+    std::string inputFile;                // or "-": standard input
+    std::optional<int> rawRate;           // raw 16-bit mono samples at this rate, no header
 };
 
 struct EncodeOptions {
@@ -57,12 +61,14 @@ struct EncodeOptions {
 struct ChannelsOptions {
     const ModeChoice* mode = nullptr;  // BPSK31 or BPSK63
     std::string inputFile;
+    std::optional<int> rawRate;
 };
 
 inline constexpr double kMaxDialKHz = 100e6;
 
 struct WaterfallOptions {
     std::string inputFile;
+    std::optional<int> rawRate;
     std::string outputFile;
     std::optional<std::string> paletteFile;  // empty: the built-in palette
     int freqMode = 0;                        // 0 audio, 1 upper sideband, 2 lower sideband

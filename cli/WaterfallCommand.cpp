@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/Resampler.h"
+#include "cli/AudioInput.h"
 #include "cli/Commands.h"
 #include "cli/ModemBridge.h"
 #include "display/PaletteFile.h"
@@ -66,7 +67,7 @@ int runWaterfall(const WaterfallOptions& options) {
     }
 
     std::vector<int16_t> modemAudio;
-    if (const int status = readModemAudio(options.inputFile, 0, modemAudio); status != kExitOk)
+    if (const int status = readModemAudio(options.inputFile, options.rawRate, 0, modemAudio); status != kExitOk)
         return status;
     if (modemAudio.size() < static_cast<size_t>(display::kSpectrumBlockSize))
         return fail(kExitBadInput, options.inputFile,

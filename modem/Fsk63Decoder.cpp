@@ -11,13 +11,15 @@ constexpr int kCharacters = 256;  // words 256..259 are recognised but stand for
 
 // Correlates the 17 soft values spaced three symbols apart, ending at the newest, with every
 // codeword: the largest positive score is the best match, the most negative the best match of
-// the inverted signal.
+// the inverted signal. A word's bit j went out 3 x (16 - j) symbols before its last bit, so the
+// window spans 49 symbols: one more step back (or forward) would reach into the next word of
+// the same interleave residue. The ring holds older symbols at higher positions (ringPos_
+// counts down).
 Fsk63Decoder::Correlation Fsk63Decoder::correlate() const {
     std::array<int32_t, kFsk63CodeBits> soft{};
     for (int j = 0; j < kFsk63CodeBits; ++j) {
-        int pos = (ringPos_ - kInterleave * j) % kRingLength;
-        if (pos < 0) pos += kRingLength;
-        soft[j] = softRing_[pos];
+        const int age = kInterleave * (kFsk63CodeBits - 1 - j);
+        soft[j] = softRing_[(ringPos_ + age) % kRingLength];
     }
     Correlation c;
     for (int i = 0; i < kFsk63CodeWords; ++i) {

@@ -57,6 +57,24 @@ def wav_seeds():
                                             chunk(b"data", b"\0" * 32)]))
 
 
+def stream_seeds():
+    # Byte 0: bit 0 raw samples, bits 1-2 the channel; byte 1 seeds the piece sizes.
+    def stream(name, flags, data):
+        write("WavStreamFuzz", name, bytes([flags, 7]) + data)
+    unknown = (b"RIFF" + struct.pack("<I", 0xFFFFFFFF) + b"WAVE" + b"fmt " +
+               struct.pack("<I", 16) + fmt(1, 1, 48000, 16) + b"data" +
+               struct.pack("<I", 0xFFFFFFFF) + frames(40, 1))
+    stream("unknown-sizes", 0, unknown)
+    zero = (b"RIFF" + struct.pack("<I", 0) + b"WAVE" + chunk(b"fmt ", fmt(1, 2, 8000, 16)) +
+            b"data" + struct.pack("<I", 0) + frames(20, 2))
+    stream("zero-sizes-second-channel", 2, zero)
+    whole = riff([chunk(b"LIST", b"INFOx"), chunk(b"fmt ", extensible(2, 11025, 16, 1)),
+                  chunk(b"data", frames(16, 2)), chunk(b"id3 ", b"tag")])
+    stream("whole", 0, whole)
+    stream("cut-short", 0, whole[:60])
+    stream("raw", 1, frames(33, 1) + b"\x01")
+
+
 def settings_seeds():
     write("SettingsFileFuzz", "settings.ini",
           "; Tarnvel settings\n[Station]\nMyCall=N0CALL\nUTC=1\n\n[Macros]\nF1=<TX>\\r\\nCQ\n"
@@ -141,6 +159,7 @@ def link_seeds():
 
 
 wav_seeds()
+stream_seeds()
 settings_seeds()
 palette_seeds()
 macro_file_seeds()
