@@ -29,6 +29,7 @@
 #include "app/SoundDeviceChoice.h"
 #include "app/StationData.h"
 #include "app/StationHost.h"
+#include "app/StationMessages.h"
 #include "app/StationOption.h"
 #include "app/StationStatus.h"
 #include "app/TextAppearance.h"
@@ -61,29 +62,6 @@ inline constexpr int kSetBoth = kSetTransmit | kSetReceive;
 inline constexpr double kMinNudgeHz = 50.0;
 inline constexpr double kMaxNudgeHz = 5000.0;
 
-inline constexpr const char* kNoCallMessage = "Your callsign is not set!";
-inline constexpr const char* kTuneMessage = "Tune your transmitter, then press OK.";
-inline constexpr const char* kTuneCaption = "Tune TX";
-inline constexpr const char* kErrorCaption = "Error";
-inline constexpr const char* kCannotOpenMessage = "Cannot open ";
-inline constexpr const char* kDefaultReceiveLog = "RxLog.txt";
-inline constexpr const char* kTooBigMessage = "Too big value";
-inline constexpr const char* kCannotWriteMessage = "Cannot write ";
-// Sound card failures; the card's own reason follows after ": ".
-inline constexpr const char* kCannotOpenOutputMessage = "Cannot open the sound card output";
-inline constexpr const char* kCannotPlayMessage = "Cannot play on the sound card";
-inline constexpr const char* kNotStoredMessage = "The transmission was not stored";
-// Shown when a running stream stops on its own (server gone, device unplugged), followed by
-// the stream's name.
-inline constexpr const char* kSoundCardStoppedMessage = "Sound card stopped: ";
-inline constexpr const char* kOutputStreamName = "output";
-inline constexpr const char* kInputStreamName = "input";
-inline constexpr const char* kDefaultHistoryFile = "History.wav";
-inline constexpr const char* kReceiveLogDialogTitle = "Open RX Log File";
-inline constexpr const char* kTextFileFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
-inline constexpr const char* kWavFileFilter = "WAV files (*.wav)|*.wav|All files (*.*)|*.*";
-// "®" and a line end: the transmitter returns to receive there.
-inline constexpr const char* kEndOfTransmissionLine = "\xAE\r\n";
 // The band page that the band interface falls back to when it cannot select the current one.
 inline constexpr int kFallbackBand = 4;
 // Nominal rates the sound device dialog accepts.
