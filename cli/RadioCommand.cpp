@@ -25,9 +25,9 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr std::string_view kRadioHelp =
-    "usage: tarnvel-cli radio ptt on|off (--serial DEVICE [--rts] [--dtr] | --rig SPEC)\n"
+    "usage: tarnvel-cli radio ptt on|off (--serial DEVICE [--rts] [--dtr] | --rig RIG)\n"
     "       tarnvel-cli radio frequency KHZ (--civ DEVICE [--address HEX] [--speed BAUD] |\n"
-    "                                        --rig SPEC)\n"
+    "                                        --rig RIG)\n"
     "       tarnvel-cli radio rigs [TEXT]\n"
     "\n"
     "ptt on keys the transmitter and holds it until the program is interrupted (Ctrl+C or\n"
@@ -36,7 +36,7 @@ constexpr std::string_view kRadioHelp =
     "frequency sets the transceiver's dial: an Icom CI-V frame (address 04 when not given,\n"
     "1200 baud) or the rig's frequency. rigs lists Hamlib's models whose number, maker or\n"
     "name contains TEXT.\n"
-    "SPEC is MODEL[:DEVICE[:SPEED]]: a Hamlib model number, the rig's serial device or, for\n"
+    "RIG is MODEL[:DEVICE[:SPEED]]: a Hamlib model number, the rig's serial device or, for\n"
     "model 2 (rigctld), host:port.\n"
     "Exits with status 1 when the radio cannot be reached.\n";
 
@@ -137,7 +137,7 @@ int runPtt(const std::vector<std::string_view>& args, const RadioTarget& target)
     catchReleaseSignals();
     if (target.rig) return rigPtt(*target.rig, on);
     if (target.serial) return serialPtt(target, on);
-    return fail(kExitBadInput, "radio ptt", "give --serial DEVICE or --rig SPEC");
+    return fail(kExitBadInput, "radio ptt", "give --serial DEVICE or --rig RIG");
 }
 
 int civFrequency(const RadioTarget& target, double khz) {
@@ -176,7 +176,7 @@ int runFrequency(const std::vector<std::string_view>& args, const RadioTarget& t
         return fail(kExitBadInput, "radio frequency", "'" + text + "' is not a frequency in kHz");
     if (target.rig) return rigFrequency(*target.rig, *hz);
     if (target.civ) return civFrequency(target, khz);
-    return fail(kExitBadInput, "radio frequency", "give --civ DEVICE or --rig SPEC");
+    return fail(kExitBadInput, "radio frequency", "give --civ DEVICE or --rig RIG");
 }
 
 int runRigs(const std::vector<std::string_view>& args) {

@@ -10,25 +10,25 @@ using I = LinkItem;
 using T = LinkTopic;
 
 constexpr std::array kItems{
-    LinkItemSpec{I::MyCall, T::Info, "MyCall", kGroupStation, false},
-    LinkItemSpec{I::MyName, T::Info, "MyName", kGroupStation, false},
-    LinkItemSpec{I::MyQth, T::Info, "MyQth", kGroupStation, false},
-    LinkItemSpec{I::Program, T::Info, "Program", kGroupProgram, false},
-    LinkItemSpec{I::Version, T::Info, "Version", kGroupProgram, false},
-    LinkItemSpec{I::Date, T::Qso, "Date", kGroupQso, false},
-    LinkItemSpec{I::Time, T::Qso, "Time", kGroupQso, false},
-    LinkItemSpec{I::Mhz, T::Qso, "Mhz", kGroupQso, false},
-    LinkItemSpec{I::Mode, T::Qso, "Mode", kGroupQso, false},
-    LinkItemSpec{I::Call, T::Qso, "Call", kGroupQso, true},
-    LinkItemSpec{I::Name, T::Qso, "Name", kGroupQso, true},
-    LinkItemSpec{I::Qth, T::Qso, "Qth", kGroupQso, true},
-    LinkItemSpec{I::RstRcv, T::Qso, "RstRcv", kGroupQso, true},
-    LinkItemSpec{I::RstSnt, T::Qso, "RstSnt", kGroupQso, true},
-    LinkItemSpec{I::Notes, T::Qso, "Notes", kGroupQso, true},
-    LinkItemSpec{I::Changed, T::Qso, "Changed", kGroupQso, false},
-    LinkItemSpec{I::Command, T::Qso, "Command", 0, false},
-    LinkItemSpec{I::Khz, T::Cat, "Khz", kGroupKhz, false},
-    LinkItemSpec{I::Ptt, T::Cat, "Ptt", kGroupPtt, false},
+    LinkItemInfo{I::MyCall, T::Info, "MyCall", kGroupStation, false},
+    LinkItemInfo{I::MyName, T::Info, "MyName", kGroupStation, false},
+    LinkItemInfo{I::MyQth, T::Info, "MyQth", kGroupStation, false},
+    LinkItemInfo{I::Program, T::Info, "Program", kGroupProgram, false},
+    LinkItemInfo{I::Version, T::Info, "Version", kGroupProgram, false},
+    LinkItemInfo{I::Date, T::Qso, "Date", kGroupQso, false},
+    LinkItemInfo{I::Time, T::Qso, "Time", kGroupQso, false},
+    LinkItemInfo{I::Mhz, T::Qso, "Mhz", kGroupQso, false},
+    LinkItemInfo{I::Mode, T::Qso, "Mode", kGroupQso, false},
+    LinkItemInfo{I::Call, T::Qso, "Call", kGroupQso, true},
+    LinkItemInfo{I::Name, T::Qso, "Name", kGroupQso, true},
+    LinkItemInfo{I::Qth, T::Qso, "Qth", kGroupQso, true},
+    LinkItemInfo{I::RstRcv, T::Qso, "RstRcv", kGroupQso, true},
+    LinkItemInfo{I::RstSnt, T::Qso, "RstSnt", kGroupQso, true},
+    LinkItemInfo{I::Notes, T::Qso, "Notes", kGroupQso, true},
+    LinkItemInfo{I::Changed, T::Qso, "Changed", kGroupQso, false},
+    LinkItemInfo{I::Command, T::Qso, "Command", 0, false},
+    LinkItemInfo{I::Khz, T::Cat, "Khz", kGroupKhz, false},
+    LinkItemInfo{I::Ptt, T::Cat, "Ptt", kGroupPtt, false},
 };
 
 static_assert(kItems.size() == kLinkItemCount);
@@ -53,11 +53,11 @@ void appendListEntry(std::string& list, std::string_view entry) {
 
 }  // namespace
 
-std::span<const LinkItemSpec> linkItems() {
+std::span<const LinkItemInfo> linkItems() {
     return kItems;
 }
 
-const LinkItemSpec& linkItemSpec(LinkItem item) {
+const LinkItemInfo& linkItemInfo(LinkItem item) {
     return kItems[static_cast<size_t>(item)];
 }
 
@@ -72,8 +72,8 @@ std::optional<LinkTopic> findTopic(std::string_view name) {
 }
 
 std::optional<LinkItem> findItem(LinkTopic topic, std::string_view name) {
-    for (const LinkItemSpec& spec : kItems)
-        if (spec.topic == topic && sameName(spec.name, name)) return spec.item;
+    for (const LinkItemInfo& info : kItems)
+        if (info.topic == topic && sameName(info.name, name)) return info.item;
     return std::nullopt;
 }
 
@@ -86,8 +86,8 @@ std::string topicList() {
 std::string topicItemList(LinkTopic topic) {
     if (topic == LinkTopic::System) return systemItemList();
     std::string list;
-    for (const LinkItemSpec& spec : kItems)
-        if (spec.topic == topic) appendListEntry(list, spec.name);
+    for (const LinkItemInfo& info : kItems)
+        if (info.topic == topic) appendListEntry(list, info.name);
     appendListEntry(list, kTopicItemList);
     appendListEntry(list, kFormats);
     return list;

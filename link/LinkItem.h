@@ -49,7 +49,7 @@ enum LinkGroup : unsigned {
     kGroupAll = ~0u,
 };
 
-struct LinkItemSpec {
+struct LinkItemInfo {
     LinkItem item;
     LinkTopic topic;
     std::string_view name;
@@ -65,8 +65,8 @@ inline constexpr std::string_view kTextFormat = "TEXT";
 inline constexpr std::string_view kTopicItemList = "TopicItemList";
 inline constexpr std::string_view kFormats = "Formats";
 
-std::span<const LinkItemSpec> linkItems();
-const LinkItemSpec& linkItemSpec(LinkItem item);
+std::span<const LinkItemInfo> linkItems();
+const LinkItemInfo& linkItemInfo(LinkItem item);
 std::string_view topicName(LinkTopic topic);
 // Names compare case-insensitively, as DDE names do.
 std::optional<LinkTopic> findTopic(std::string_view name);

@@ -247,9 +247,9 @@ LinkReply LinkServer::answer(Client& client, const LinkCommand& command) {
     }
     const std::optional<LinkItem> item = findItem(*topic, command.item);
     if (!item) return error("unknown item " + command.item);
-    const LinkItemSpec& spec = linkItemSpec(*item);
+    const LinkItemInfo& info = linkItemInfo(*item);
     const auto index = static_cast<size_t>(*item);
-    LinkReply value{ReplyKind::Value, std::string(topicText), std::string(spec.name),
+    LinkReply value{ReplyKind::Value, std::string(topicText), std::string(info.name),
                     station_.linkValue(*item)};
     switch (command.verb) {
         case LinkVerb::Request:
@@ -261,7 +261,7 @@ LinkReply LinkServer::answer(Client& client, const LinkCommand& command) {
             client.advised[index] = false;
             return {};
         case LinkVerb::Poke:
-            if (!spec.writable) return error(std::string(spec.name) + " is not writable");
+            if (!info.writable) return error(std::string(info.name) + " is not writable");
             if (std::optional<std::string> problem = pokedValueProblem(command.value))
                 return error(*problem);
             station_.linkPoked(*item, command.value);
@@ -293,17 +293,17 @@ void LinkServer::announce(LinkItem item, bool force) {
     std::string value = station_.linkValue(item);
     if (!force && value == lastSent_[index]) return;
     lastSent_[index] = value;
-    const LinkItemSpec& spec = linkItemSpec(item);
-    const LinkReply changed{ReplyKind::Changed, std::string(topicName(spec.topic)),
-                            std::string(spec.name), std::move(value)};
+    const LinkItemInfo& info = linkItemInfo(item);
+    const LinkReply changed{ReplyKind::Changed, std::string(topicName(info.topic)),
+                            std::string(info.name), std::move(value)};
     for (const auto& client : clients_)
         if (client->advised[index]) queue(*client, changed);
     sweepDead();
 }
 
 void LinkServer::announceGroups(unsigned mask) {
-    for (const LinkItemSpec& spec : linkItems())
-        if ((spec.group & mask) != 0) announce(spec.item, false);
+    for (const LinkItemInfo& info : linkItems())
+        if ((info.group & mask) != 0) announce(info.item, false);
 }
 
 void LinkServer::sendEvent(std::string_view name) {

@@ -25,7 +25,7 @@ struct WatchedStation : link::LinkStation {
         return values[static_cast<size_t>(item)];
     }
     void linkPoked(LinkItem item, const std::string& value) override {
-        FUZZ_CHECK(link::linkItemSpec(item).writable);
+        FUZZ_CHECK(link::linkItemInfo(item).writable);
         FUZZ_CHECK(!link::pokedValueProblem(value));
         values[static_cast<size_t>(item)] = value;
     }

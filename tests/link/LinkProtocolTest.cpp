@@ -54,15 +54,15 @@ TEST(LinkItems, TopicsAndTheirItemLists) {
     EXPECT_EQ(findItem(LinkTopic::Qso, "RSTRCV"), LinkItem::RstRcv);
     EXPECT_FALSE(findItem(LinkTopic::Cat, "Call"));  // items belong to their topic
     size_t qsoGroup = 0;
-    for (const LinkItemSpec& spec : linkItems()) {
-        EXPECT_EQ(&linkItemSpec(spec.item), &spec);
-        if (spec.group == kGroupQso) ++qsoGroup;
+    for (const LinkItemInfo& info : linkItems()) {
+        EXPECT_EQ(&linkItemInfo(info.item), &info);
+        if (info.group == kGroupQso) ++qsoGroup;
     }
     EXPECT_EQ(qsoGroup, 11u);
     // Only the other station's fields may be written from outside.
-    for (const LinkItemSpec& spec : linkItems()) {
-        const bool otherStation = spec.topic == LinkTopic::Qso &&
-                                  spec.item >= LinkItem::Call && spec.item <= LinkItem::Notes;
-        EXPECT_EQ(spec.writable, otherStation) << spec.name;
+    for (const LinkItemInfo& info : linkItems()) {
+        const bool otherStation = info.topic == LinkTopic::Qso &&
+                                  info.item >= LinkItem::Call && info.item <= LinkItem::Notes;
+        EXPECT_EQ(info.writable, otherStation) << info.name;
     }
 }
