@@ -96,7 +96,8 @@ void Station::chooseReceiveLog() {
     const auto name = host_.chooseSaveFile(kReceiveLogDialogTitle, kTextFileFilter,
                                            settings_.misc.rxLogFile.value().empty()
                                                ? std::string(kDefaultReceiveLog)
-                                               : settings_.misc.rxLogFile.value());
+                                               : settings_.misc.rxLogFile.value(),
+                                           SaveTarget::Append);
     if (name) openReceiveLog(*name);
 }
 

@@ -19,6 +19,9 @@ enum class CommandId;
 
 enum class MessageKind { Error, Warning, Info };
 
+// What a save does with a file that exists: replaces it, or adds to its end.
+enum class SaveTarget { Replace, Append };
+
 enum class OperatingState : int { Stopped = 0, Receiving = 1, Transmitting = 2 };
 
 class StationHost {
@@ -62,12 +65,15 @@ class StationHost {
         (void)initial;
         return std::nullopt;
     }
+    // Appending to a chosen file needs no question about replacing it.
     virtual std::optional<std::string> chooseSaveFile(std::string_view title,
                                                       std::string_view filter,
-                                                      std::string_view initial) {
+                                                      std::string_view initial,
+                                                      SaveTarget target = SaveTarget::Replace) {
         (void)title;
         (void)filter;
         (void)initial;
+        (void)target;
         return std::nullopt;
     }
     // The desktop's URL opener (never a shell); false when it could not.

@@ -87,10 +87,13 @@ std::optional<std::string> FrameHost::chooseOpenFile(std::string_view title,
 
 std::optional<std::string> FrameHost::chooseSaveFile(std::string_view title,
                                                      std::string_view filter,
-                                                     std::string_view initial) {
-    // The dialog asks before an existing file is chosen: a save may replace it.
-    const QString name =
-        QFileDialog::getSaveFileName(&window_, utf8(title), utf8(initial), qtFileFilter(filter));
+                                                     std::string_view initial, SaveTarget target) {
+    // The dialog asks before an existing file is chosen when the save would replace it.
+    const QFileDialog::Options options = target == SaveTarget::Append
+                                             ? QFileDialog::DontConfirmOverwrite
+                                             : QFileDialog::Options{};
+    const QString name = QFileDialog::getSaveFileName(&window_, utf8(title), utf8(initial),
+                                                      qtFileFilter(filter), nullptr, options);
     if (name.isEmpty()) return std::nullopt;
     return name.toStdString();
 }

@@ -27,7 +27,8 @@ class FrameHost : public StationHost {
     std::optional<std::string> chooseOpenFile(std::string_view title, std::string_view filter,
                                               std::string_view initial) override;
     std::optional<std::string> chooseSaveFile(std::string_view title, std::string_view filter,
-                                              std::string_view initial) override;
+                                              std::string_view initial,
+                                              SaveTarget target = SaveTarget::Replace) override;
     bool openUrl(std::string_view url) override;
     // The wait cursor while the log is read and written.
     void logBusy(bool busy) override;

@@ -39,9 +39,11 @@ class ScriptedHost : public StationHost {
         return stationDialogAnswer;
     }
     std::optional<std::string> chooseSaveFile(std::string_view title, std::string_view filter,
-                                              std::string_view initial) override {
+                                              std::string_view initial,
+                                              SaveTarget target = SaveTarget::Replace) override {
         fileDialogs.push_back(std::string(title) + "|" + std::string(filter) + "|" +
                               std::string(initial));
+        saveTargets.push_back(target);
         return fileAnswer;
     }
     void runWindowCommand(CommandId id) override { windowCommands.push_back(id); }
@@ -67,6 +69,7 @@ class ScriptedHost : public StationHost {
     std::optional<StationData> edited;              // what the station dialog was shown
     std::optional<StationData> stationDialogAnswer;  // what it gives back (nothing: Cancel)
     std::vector<std::string> fileDialogs;            // "title|filter|initial" of each
+    std::vector<SaveTarget> saveTargets;             // of each save dialog
     std::optional<std::string> fileAnswer;           // the file chosen (nothing: Cancel)
     std::vector<CommandId> windowCommands;
     int multichannelChanges = 0;

@@ -145,6 +145,9 @@ TEST_F(StationControls, ReceiveLogAndHistoryAskForTheirFileThroughTheHost) {
     ASSERT_EQ(host.fileDialogs.size(), 1u);
     EXPECT_EQ(host.fileDialogs[0],
               "Open RX Log File|Text files (*.txt)|*.txt|All files (*.*)|*.*|RxLog.txt");
+    // The receive log is appended to, so choosing an existing one raises no replace question;
+    // the sound history replaces its file.
+    EXPECT_EQ(host.saveTargets.at(0), SaveTarget::Append);
     EXPECT_TRUE(s.status().receiveLogOpen);
     EXPECT_FALSE(commandEnabled(CommandId::OpenReceiveLog, s.status()));
     s.runCommand(CommandId::CloseReceiveLog);
@@ -155,6 +158,7 @@ TEST_F(StationControls, ReceiveLogAndHistoryAskForTheirFileThroughTheHost) {
     EXPECT_EQ(host.fileDialogs.back(),
               "Save last 20 seconds into WAV file|WAV files (*.wav)|*.wav|All files (*.*)|*.*|"
               "History.wav");
+    EXPECT_EQ(host.saveTargets.back(), SaveTarget::Replace);
     EXPECT_TRUE(host.messages.empty());
 }
 
