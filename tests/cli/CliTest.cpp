@@ -34,32 +34,8 @@ using testing::pcmFrames;
 using testing::riff;
 using testing::ScratchFolder;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string fileText(const std::filesystem::path& p) {
-    const Bytes b = testing::readBytes(p);
-    return std::string(b.begin(), b.end());
-}
-
-// Runs the tool with standard output and error caught in files outside `dir`.
-CliRun runCli(const std::vector<std::string>& args) {
-    static ScratchFolder outputs;
-    const auto outPath = outputs / "stdout", errPath = outputs / "stderr";
-    CliRun run;
-    const pid_t pid = testing::spawnCli(args, outPath, errPath);
-    if (pid > 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    run.out = fileText(outPath);
-    run.err = fileText(errPath);
-    return run;
-}
+using testing::CliRun;
+using testing::runCli;
 
 // Exit status 2, nothing on standard output, and exactly one line on standard error that
 // names `subject` and says `problem`.

@@ -22,18 +22,8 @@ namespace {
 
 using testing::ScratchFolder;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::CliRun;
+using testing::readText;
 
 void writeText(const std::filesystem::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary | std::ios::trunc) << text;
@@ -41,20 +31,7 @@ void writeText(const std::filesystem::path& p, const std::string& text) {
 
 // The tool with its data folder in `data` (a fresh user's, unless the test puts a log there).
 CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path& data) {
-    static ScratchFolder outputs;
-    const auto outPath = outputs / "stdout", errPath = outputs / "stderr";
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    CliRun run;
-    const pid_t pid = testing::spawnCli(args, outPath, errPath);
-    unsetenv("XDG_DATA_HOME");
-    if (pid > 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    return run;
+    return testing::runCli(args, {{"XDG_DATA_HOME", data.string()}});
 }
 
 // Three QSOs of which one has no date (it goes to ERR.ADI), written newest first; MY_NAME

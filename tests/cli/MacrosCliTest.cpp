@@ -21,33 +21,9 @@ using macros::Macro;
 using macros::MacroKeySet;
 using testing::ScratchFolder;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-CliRun runCli(const std::vector<std::string>& args) {
-    static ScratchFolder outputs;
-    const auto outPath = outputs / "stdout", errPath = outputs / "stderr";
-    CliRun run;
-    const pid_t pid = testing::spawnCli(args, outPath, errPath);
-    if (pid > 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    return run;
-}
+using testing::CliRun;
+using testing::readText;
+using testing::runCli;
 
 CliRun expand(std::vector<std::string> options, const std::string& text) {
     std::vector<std::string> args{"macros", "expand"};
