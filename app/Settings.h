@@ -219,6 +219,13 @@ class Settings {
         {bind_, section::kLogger, "UdpPort", 2237},
     };
 
+    // The USB sound device: the path of its serial device ("VirtualComPort" is kept too).
+    struct UsbDeviceSettings {
+        PersistentString device;
+    } usbDevice{
+        {bind_, section::kMisc, "UsbDevice", ""},
+    };
+
     struct PagesSettings {
         PersistentInt bandIndex;  // current band page 0 to 10 (20 m by default)
     } pages{

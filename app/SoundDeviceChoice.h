@@ -2,6 +2,8 @@
 // The sound device dialog's values: the nominal rate, the kind of device, the input and output
 // devices and the USB device's port and levels.
 
+#include <string>
+
 namespace tarnvel::app {
 
 struct SoundDeviceChoice {
@@ -12,6 +14,7 @@ struct SoundDeviceChoice {
     int virtualPort = 12;  // "VirtualComPort": list entry number - 1
     int usbVolumeIn = 255;
     int usbVolumeOut = 255;
+    std::string usbDevice;  // "UsbDevice": the USB device's serial device path
 };
 
 }  // namespace tarnvel::app

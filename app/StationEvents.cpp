@@ -95,7 +95,9 @@ void Station::handleEvent(const audio::SoundEvent& event) {
 }
 
 void Station::handleDeviceFailure(const audio::SoundEvent& event) {
-    const audio::SoundResult failure{event.error, audio::soundErrorText(event.error)};
+    const std::string detail = card_.failureDetail(event.direction);  // the USB device's
+    const audio::SoundResult failure{event.error,
+                                     detail.empty() ? audio::soundErrorText(event.error) : detail};
     if (event.direction == audio::SoundDirection::Output) {
         if (state_ == OperatingState::Transmitting) {
             abandonTransmit(std::string(kSoundCardStoppedMessage) + kOutputStreamName, failure);

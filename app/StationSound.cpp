@@ -24,6 +24,8 @@ audio::SoundCardConfig Station::deviceConfig() const {
     config.nominalRate = settings_.misc.soundSampleRate;
     config.inputDeviceName = settings_.soundDevice.mixerDeviceName.value();
     config.outputDeviceName = settings_.soundDevice.mixerDeviceOutName.value();
+    config.usb = {settings_.misc.soundDevType != 0, settings_.usbDevice.device.value(),
+                  settings_.misc.volumeIn, settings_.misc.volumeOut};
     return config;
 }
 
@@ -44,6 +46,7 @@ void Station::fillDeviceChoice(SoundDeviceChoice& c) const {
         audio::findDevicePosition(card_.inputDevices(), s.mixerDevice, s.mixerDeviceName.value());
     c.outputDevice = audio::findDevicePosition(card_.outputDevices(), s.mixerDeviceOut,
                                                s.mixerDeviceOutName.value());
+    c.usbDevice = settings_.usbDevice.device.value();
 }
 
 void Station::takeDeviceChoice(const SoundDeviceChoice& c) {
@@ -52,6 +55,7 @@ void Station::takeDeviceChoice(const SoundDeviceChoice& c) {
     s.mixerDeviceOut = c.outputDevice;
     s.mixerDeviceName = nameAt(card_.inputDevices(), c.inputDevice);
     s.mixerDeviceOutName = nameAt(card_.outputDevices(), c.outputDevice);
+    settings_.usbDevice.device = c.usbDevice;
     card_.setConfig(deviceConfig());
 }
 

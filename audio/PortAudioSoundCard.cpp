@@ -19,7 +19,8 @@ SoundResult noConversion(int from, int to) {
 
 }  // namespace
 
-PortAudioSoundCard::PortAudioSoundCard(const SoundCardConfig& config) : SoundCard(config) {}
+PortAudioSoundCard::PortAudioSoundCard(const SoundCardConfig& config, SoundEvents* shared)
+    : SoundCard(config, shared) {}
 
 PortAudioSoundCard::~PortAudioSoundCard() {
     stopInput();

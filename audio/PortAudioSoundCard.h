@@ -19,7 +19,7 @@ namespace tarnvel::audio {
 
 class PortAudioSoundCard final : public SoundCard {
   public:
-    explicit PortAudioSoundCard(const SoundCardConfig& config = {});
+    explicit PortAudioSoundCard(const SoundCardConfig& config = {}, SoundEvents* shared = nullptr);
     ~PortAudioSoundCard() override;
 
     std::vector<SoundDeviceInfo> inputDevices() override;

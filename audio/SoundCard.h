@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "audio/SoundEvents.h"
@@ -27,7 +28,10 @@ using OutputBuffer = std::span<int16_t, kOutputBufferSamples>;
 
 class SoundCard {
   public:
-    explicit SoundCard(const SoundCardConfig& config) : config_(config) {}
+    // `shared`: the events to post into instead of the card's own (a card that switches
+    // between back ends gives its own to each).
+    explicit SoundCard(const SoundCardConfig& config, SoundEvents* shared = nullptr)
+        : config_(config), events_(shared != nullptr ? *shared : ownEvents_) {}
     virtual ~SoundCard() = default;
     SoundCard(const SoundCard&) = delete;
     SoundCard& operator=(const SoundCard&) = delete;
@@ -62,11 +66,20 @@ class SoundCard {
     virtual uint64_t inputOverruns() const { return 0; }
     virtual uint64_t outputUnderruns() const { return 0; }
 
+    // What stopped the stream of `direction` after a DeviceFailed event, naming the device;
+    // empty when the event's error code says all there is.
+    virtual std::string failureDetail(SoundDirection) const { return {}; }
+
   protected:
     static bool validBuffer(int index) { return index >= 0 && index < kOutputBuffersInFlight; }
 
     SoundCardConfig config_;
-    SoundEvents events_;
+
+  private:
+    SoundEvents ownEvents_;
+
+  protected:
+    SoundEvents& events_;
     std::array<std::array<int16_t, kOutputBufferSamples>, kOutputBuffersInFlight> outputBuffers_{};
 };
 

@@ -67,6 +67,15 @@ struct SoundDeviceInfo {
 // "SoundSampleRate", and the devices' names). Device numbers are positions in the input or
 // output list; -1 is the system's preferred device. A device with a name is found by its name
 // wherever the list now has it (see findDevicePosition).
+// The USB sound device ("SoundDevType" other than 0): its serial device and its levels
+// ("VolumeIn", "VolumeOut", 0..255).
+struct UsbDeviceConfig {
+    bool use = false;
+    std::string device;
+    int volumeIn = 255;
+    int volumeOut = 255;
+};
+
 struct SoundCardConfig {
     int inputDeviceId = kPreferredDevice;
     int outputDeviceId = kPreferredDevice;
@@ -76,6 +85,7 @@ struct SoundCardConfig {
     int forcedDeviceRate = 0;
     std::string inputDeviceName;  // empty: the number alone counts (older settings)
     std::string outputDeviceName;
+    UsbDeviceConfig usb;
 };
 
 // The position in `devices` of the device stored as number `deviceId` with `name`: with a name,

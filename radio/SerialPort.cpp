@@ -103,12 +103,18 @@ void SerialPort::releaseLines() {
     if (::ioctl(fd_, TIOCMBIC, &bits) != 0 && errno == ENOTTY) hasModemLines_ = false;
 }
 
-SerialResult SerialPort::configure(int baud) {
+SerialResult configureRawLine(int fd, const std::string& device, int baud) {
+    const std::optional<speed_t> speed = speedConstant(baud);
+    if (!speed) {
+        return SerialResult::failure(SerialError::UnsupportedSpeed,
+                                     "Unsupported serial speed " + std::to_string(baud) +
+                                         " baud for " + device);
+    }
     termios tio{};
-    if (::tcgetattr(fd_, &tio) != 0) {
+    if (::tcgetattr(fd, &tio) != 0) {
         const int error = errno;
         return SerialResult::failure(SerialError::NotSerial,
-                                     device_ + " is not a serial device: " + describeErrno(error));
+                                     device + " is not a serial device: " + describeErrno(error));
     }
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -116,17 +122,20 @@ SerialResult SerialPort::configure(int baud) {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    const speed_t speed = *speedConstant(baud);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+    ::cfsetispeed(&tio, *speed);
+    ::cfsetospeed(&tio, *speed);
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
         const int error = errno;
         return SerialResult::failure(SerialError::SettingsRefused,
-                                     device_ + " refused " + std::to_string(baud) +
+                                     device + " refused " + std::to_string(baud) +
                                          " baud 8N1: " + describeErrno(error));
     }
-    ::tcflush(fd_, TCIOFLUSH);
+    ::tcflush(fd, TCIOFLUSH);
     return {};
+}
+
+SerialResult SerialPort::configure(int baud) {
+    return configureRawLine(fd_, device_, baud);
 }
 
 SerialResult SerialPort::startThreads() {

@@ -118,4 +118,8 @@ class SerialPort final : public SerialLine {
 // True for the speeds a serial port can be set to (300 to 4000000 baud, the termios ones).
 bool isSupportedSerialSpeed(int baud);
 
+// Sets an open terminal `fd` to raw 8N1 at `baud`, without flow control, and empties its
+// queues. Messages name `device`. Shared by every serial link of the program.
+SerialResult configureRawLine(int fd, const std::string& device, int baud);
+
 }  // namespace tarnvel::radio

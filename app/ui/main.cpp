@@ -24,7 +24,7 @@
 #include "app/ui/CommandLine.h"
 #include "app/ui/FrameRadio.h"
 #include "app/ui/SecondInstance.h"
-#include "audio/PortAudioSoundCard.h"
+#include "audio/SelectedSoundCard.h"
 #include "audio/WavFileSoundCard.h"
 #include "display/ui/StationText.h"
 
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         card = std::make_unique<tarnvel::audio::WavFileSoundCard>(tarnvel::audio::SoundCardConfig{},
                                                                   std::move(files));
     } else {
-        card = std::make_unique<tarnvel::audio::PortAudioSoundCard>();
+        card = std::make_unique<tarnvel::audio::SelectedSoundCard>();  // or the USB device
     }
     tarnvel::app::SteadyStationClock clock;
     // The frame gives the station the desktop's window colour for the backgrounds.
