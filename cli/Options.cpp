@@ -277,6 +277,7 @@ Commands:
   radio      key the transmitter, set the dial, list Hamlib's rigs
   log        import, export, merge and search the log of QSOs
   link       read, write and watch what a running Tarnvel publishes
+  usb-device play the USB sound device on a pseudo-terminal (for --usb)
 
 Run 'tarnvel-cli COMMAND --help' for the options of a command.
 Exit status: 0 done, 1 the work could not be done, 2 bad command line or bad file.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -26,6 +27,7 @@
 #include "cli/RadioCommand.h"
 #include "cli/ScratchProfile.h"
 #include "cli/TextCodec.h"
+#include "cli/UsbDeviceCommand.h"
 #include "modem/TransmitHost.h"
 
 namespace tarnvel::cli {
@@ -64,6 +66,7 @@ struct StationOptions {
     const ModeChoice* mode = nullptr;
     double frequency = 0.0;
     std::optional<std::string> device;
+    std::optional<std::string> usb;  // the USB sound device instead of a sound card
     std::optional<double> seconds;
     std::optional<std::string> text;
     std::optional<std::string> textFile;
@@ -127,6 +130,8 @@ StationOptions parseStationOptions(const std::vector<std::string_view>& args,
             o.seconds = s;
         } else if (name == "--device") {
             o.device = v;
+        } else if (name == "--usb") {
+            o.usb = v;
         } else if (name == "--text") {
             o.text = v;
         } else if (name == "--text-file") {
@@ -145,6 +150,7 @@ StationOptions parseStationOptions(const std::vector<std::string_view>& args,
     const bool needsMode = std::find(known.begin(), known.end(), "--mode") != known.end();
     if (needsMode && o.mode == nullptr) refuse("--mode", "is required");
     if (needsMode && o.frequency == 0.0) refuse("--freq", "is required");
+    if (o.usb && o.device) refuse("--usb", "and --device are two different devices: give one");
     return o;
 }
 
@@ -188,23 +194,26 @@ bool startStation(app::Station& station, const StationOptions& o) {
 }
 
 constexpr std::string_view kListenHelp =
-    "usage: tarnvel-cli listen --mode MODE --freq HZ [--device NAME] [--seconds S]\n"
+    "usage: tarnvel-cli listen --mode MODE --freq HZ [--device NAME | --usb DEVICE] [--seconds S]\n"
     "\n"
     "Receives from a sound card input and prints the decoded text as it arrives, until S\n"
     "seconds have passed or the program is interrupted. NAME is an input device as listed by\n"
     "'tarnvel-cli devices' (a unique part of its name will do); the default is the system's.\n"
+    "With --usb the USB sound device at the serial DEVICE is used instead of a sound card.\n"
     "Exits with status 1 when the sound card cannot be opened or stops working.\n";
 
 constexpr std::string_view kTransmitHelp =
     "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F | --macro M)\n"
-    "                            [--my-call C] [--my-name N] [--my-qth Q] [--device NAME]\n"
+    "                            [--my-call C] [--my-name N] [--my-qth Q]\n"
+    "                            [--device NAME | --usb DEVICE]\n"
     "                            [--serial DEVICE [--rts] [--dtr] | --rig MODEL[:DEVICE[:SPEED]]]\n"
     "\n"
     "Sends the text on a sound card output and exits when the station has returned to\n"
     "receive, after the last buffer of the transmission has played. NAME is an output device\n"
-    "as listed by 'tarnvel-cli devices'. Exits with status 1 when the transmission could not\n"
-    "be made or was cut short. With --serial or --rig the radio is keyed for the\n"
-    "transmission (see 'tarnvel-cli radio --help'); one that cannot be reached fails it.\n"
+    "as listed by 'tarnvel-cli devices'; --usb sends on the USB sound device instead. Exits\n"
+    "with status 1 when the transmission could not be made or was cut short. With --serial\n"
+    "or --rig the radio is keyed for the transmission (see 'tarnvel-cli radio --help'); one\n"
+    "that cannot be reached fails it.\n"
     "A macro M is expanded first, as a macro key would (see 'tarnvel-cli macros expand'),\n"
     "with your call sign (default N0CALL), name and QTH; the transmission ends at its\n"
     "<RX> or <RXANDCLEAR>, or after its text.\n";
@@ -219,14 +228,16 @@ constexpr std::string_view kDevicesHelp =
 
 int runListen(const std::vector<std::string_view>& args) {
     const StationOptions o =
-        parseStationOptions(args, {"--mode", "--freq", "--device", "--seconds"});
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--usb", "--seconds"});
     if (o.help) {
         std::fwrite(kListenHelp.data(), 1, kListenHelp.size(), stdout);
         return kExitOk;
     }
     if (o.problem) return fail(kExitBadInput, o.problem->subject, o.problem->message);
 
-    audio::PortAudioSoundCard card;
+    const std::unique_ptr<audio::SoundCard> owned =
+        o.usb ? makeUsbDeviceCard(*o.usb) : std::make_unique<audio::PortAudioSoundCard>();
+    audio::SoundCard& card = *owned;
     int deviceId = audio::kPreferredDevice;
     if (o.device) {
         std::string error;
@@ -241,9 +252,11 @@ int runListen(const std::vector<std::string_view>& args) {
                          app::StationOptions{{}, /*keepAllReceivedText=*/true, {}});
     prepareStation(station, o);
     station.settings().soundDevice.mixerDevice = deviceId;
+    if (o.usb) useUsbDevice(station.settings(), *o.usb);
     host.printReceivedTextOf(&station);
     catchStopSignals();
-    if (!startStation(station, o)) return kExitFailure;
+    if (!startStation(station, o))  // the host said it; the USB link's reason names the device
+        return o.usb ? fail(kExitFailure, "--usb", station.lastSoundProblem()) : kExitFailure;
 
     const app::StationMs end =
         o.seconds ? clock.now() + static_cast<app::StationMs>(*o.seconds * 1000.0) : -1;
@@ -268,7 +281,7 @@ int runTransmit(const std::vector<std::string_view>& allArgs) {
     if (auto problem = takeRadioOptions(args, RadioUse::Ptt, radioTarget))
         return fail(kExitBadInput, problem->subject, problem->message);
     const StationOptions o =
-        parseStationOptions(args, {"--mode", "--freq", "--device", "--text", "--text-file",
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--usb", "--text", "--text-file",
                                    "--macro", "--my-call", "--my-name", "--my-qth"});
     if (o.help) {
         std::fwrite(kTransmitHelp.data(), 1, kTransmitHelp.size(), stdout);
@@ -298,7 +311,9 @@ int runTransmit(const std::vector<std::string_view>& allArgs) {
     if (!coded.ok) return fail(kExitBadInput, subject, coded.error);
     if (coded.codes.empty() && !o.macro) return fail(kExitBadInput, subject, "the text is empty");
 
-    audio::PortAudioSoundCard card;
+    const std::unique_ptr<audio::SoundCard> owned =
+        o.usb ? makeUsbDeviceCard(*o.usb) : std::make_unique<audio::PortAudioSoundCard>();
+    audio::SoundCard& card = *owned;
     int deviceId = audio::kPreferredDevice;
     if (o.device) {
         std::string error;
@@ -312,9 +327,12 @@ int runTransmit(const std::vector<std::string_view>& allArgs) {
     app::Station station(profile.store(), card, host, clock);
     prepareStation(station, o);
     station.settings().soundDevice.mixerDeviceOut = deviceId;
+    if (o.usb) useUsbDevice(station.settings(), *o.usb);
     storeRadioTarget(radioTarget, station.settings());
     catchStopSignals();
-    if (!startStation(station, o) || !radioReady(station, radioTarget)) return kExitFailure;
+    if (!startStation(station, o))
+        return o.usb ? fail(kExitFailure, "--usb", station.lastSoundProblem()) : kExitFailure;
+    if (!radioReady(station, radioTarget)) return kExitFailure;
 
     if (o.macro) {
         if (!transmitMacro(station, *o.macro, o.me)) return kExitFailure;

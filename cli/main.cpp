@@ -13,6 +13,7 @@
 #include "cli/Options.h"
 #include "cli/RadioCommand.h"
 #include "cli/StationCommands.h"
+#include "cli/UsbDeviceCommand.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     if (command == "radio") return runRadio(args);
     if (command == "link") return runLink(args);
     if (command == "log") return runLog(args);
+    if (command == "usb-device") return runUsbDevice(args);  // the USB sound device, simulated
     reportProblem({std::string(command), "unknown command (decode, encode, channels, waterfall, "
-                                         "listen, transmit, devices, macros, radio, link or log; try --help)"});
+                                         "listen, transmit, devices, macros, radio, link, log or usb-device; try --help)"});
     return kExitBadInput;
 }
