@@ -2,6 +2,7 @@
 
 #include "display/ui/DialogButtons.h"
 #include "display/ui/StationText.h"
+#include "radio/PortList.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -114,10 +115,13 @@ CSoundDeviceDialog::CSoundDeviceDialog(const SoundDeviceChoice& choice, const QS
         std::clamp(choice.outputDevice + 1, 0, static_cast<int>(outputs.size())));
     form->addRow(QStringLiteral("Wejście (RX):"), input_);
     form->addRow(QStringLiteral("Wyjście (TX):"), output_);
+    // The USB device's serial device, by its stable name first; any path may be typed.
     port_ = new QComboBox(this);
-    for (int i = 1; i <= kVirtualPorts; ++i)
-        port_->addItem(QStringLiteral("Virtual port COM%1").arg(i), i);
-    port_->setCurrentIndex(std::clamp(choice.virtualPort, 0, kVirtualPorts - 1));
+    port_->setEditable(true);
+    const radio::PortList ports = radio::PortList::scan(choice.usbDevice);
+    for (const radio::PortChoice& p : ports.choices())
+        if (p.kind == radio::PortKind::Serial) port_->addItem(QString::fromStdString(p.device));
+    port_->setCurrentText(QString::fromStdString(choice.usbDevice));
     form->addRow(QStringLiteral("Port USB:"), port_);
     const auto level = [this](int value) {
         auto* s = new QSlider(Qt::Horizontal, this);
@@ -132,7 +136,14 @@ CSoundDeviceDialog::CSoundDeviceDialog(const SoundDeviceChoice& choice, const QS
     form->addRow(QStringLiteral("Poziom wyjścia USB:"), volumeOut_);
     layout->addLayout(form);
     layout->addWidget(display::okCancelButtons(this));
-    connect(card_, &QRadioButton::toggled, this, [this] { showNominalRate(); });
+    connect(card_, &QRadioButton::toggled, this, [this] {
+        // The other device's own rate follows the choice; a rate typed in by hand stays.
+        const QString cardRate = QStringLiteral("11025"), usbRate = QStringLiteral("10417");
+        const bool card = card_->isChecked();
+        if (rate_->text().trimmed() == (card ? usbRate : cardRate))
+            rate_->setText(card ? cardRate : usbRate);
+        showNominalRate();
+    });
     showNominalRate();
     display::fitTitle(this);
 }
@@ -162,7 +173,8 @@ SoundDeviceChoice CSoundDeviceDialog::choice() const {
     c.deviceType = card_->isChecked() ? 0 : 1;
     c.inputDevice = input_->currentIndex() - 1;
     c.outputDevice = output_->currentIndex() - 1;
-    c.virtualPort = port_->currentData().toInt() - 1;
+    c.virtualPort = std::max(port_->currentIndex(), 0);
+    c.usbDevice = port_->currentText().trimmed().toStdString();
     c.usbVolumeIn = volumeIn_->value();
     c.usbVolumeOut = volumeOut_->value();
     return c;

@@ -49,7 +49,6 @@ class CSoundDeviceDialog : public QDialog {
   public:
     static constexpr int kMinRate = 7000;
     static constexpr int kMaxRate = 12000;
-    static constexpr int kVirtualPorts = 20;
 
     CSoundDeviceDialog(const SoundDeviceChoice& choice, const QStringList& inputs,
                        const QStringList& outputs, QWidget* parent = nullptr);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "audio/UsbDeviceSimulator.h"
+#include "audio/SelectedSoundCard.h"
 #include "audio/UsbDeviceSoundCard.h"
 
 namespace tarnvel::audio {
@@ -127,6 +128,41 @@ TEST(UsbDeviceSoundCard, EveryPlayedBufferComesBackAndTheEndReachesTheDevice) {
     EXPECT_EQ(sent[0], 0);
     for (std::size_t i = 1; i < sent.size(); ++i)
         ASSERT_EQ(sent[i], static_cast<int16_t>(i / kOutputBufferSamples + 1)) << i;
+}
+
+}  // namespace
+}  // namespace tarnvel::audio
+
+namespace tarnvel::audio {
+namespace {
+
+TEST(SelectedSoundCard, TheUsbDeviceIsUsedWhenChosenAndLetGoWhenNot) {
+    UsbSimulatorOptions options;
+    options.realTime = false;
+    options.play = ramp(4 * kInputBlockSamples);
+    UsbDeviceSimulator device(std::move(options));
+    ASSERT_TRUE(device.start().ok());
+    SelectedSoundCard card(configFor(device.devicePath()));
+    ASSERT_TRUE(card.startInput().ok());
+    EXPECT_TRUE(card.usingUsbDevice());
+    // Its blocks arrive through the selecting card's own events.
+    ASSERT_TRUE(card.events().waitFor(std::chrono::seconds(60)));
+    std::array<int16_t, kInputBlockSamples> block{};
+    bool read = false;
+    ASSERT_TRUE(eventually([&] { return read = read || card.readInputBlock(InputBlock(block)); }));
+    EXPECT_EQ(block[0], -30000);  // the first block, whole
+
+    // A new choice waits until nothing is open, then the device is shut down and released.
+    SoundCardConfig soundCard = card.config();
+    soundCard.usb.use = false;
+    card.setConfig(soundCard);
+    EXPECT_TRUE(card.inputOpen());
+    EXPECT_TRUE(card.usingUsbDevice());
+    card.stopInput();
+    [[maybe_unused]] const SoundResult opened = card.openOutput();  // the sound card's turn
+    EXPECT_FALSE(card.usingUsbDevice());
+    EXPECT_TRUE(eventually([&] { return !device.receiving(); }));
+    [[maybe_unused]] const SoundResult closed = card.closeOutput();
 }
 
 }  // namespace
