@@ -37,8 +37,9 @@ SoundResult UsbDeviceLink::open(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        return SoundResult::failure(SoundError::DeviceUnavailable, "Cannot open the USB sound device " +
-                                                                      path + ": " + errnoText(error));
+        return SoundResult::failure(
+            SoundError::DeviceUnavailable,
+            "Cannot open the USB sound device " + path + ": " + errnoText(error));
     }
     ::ioctl(fd, TIOCEXCL);  // no second program on the device
     const radio::SerialResult line = radio::configureRawLine(fd, path, usb::kBaud);
@@ -88,11 +89,13 @@ void UsbDeviceLink::close() {
 }
 
 SoundResult UsbDeviceLink::enqueue(std::span<const uint8_t> bytes, bool audio) {
-    if (!isOpen()) return SoundResult::failure(SoundError::NotOpen, "the USB sound device is not open");
+    if (!isOpen())
+        return SoundResult::failure(SoundError::NotOpen, "the USB sound device is not open");
     if (failed_.load()) return SoundResult::failure(SoundError::DeviceVanished, failure_);
     if (count_ == kWriteSlots || bytes.size() > usb::kBlockBytes) {
-        return SoundResult::failure(SoundError::OutputFull,
-                                    "the write queue of the USB sound device " + path_ + " is full");
+        return SoundResult::failure(
+            SoundError::OutputFull,
+            "the write queue of the USB sound device " + path_ + " is full");
     }
     Write& w = writes_[(head_ + count_) % kWriteSlots];
     std::copy(bytes.begin(), bytes.end(), w.bytes.begin());

@@ -9,8 +9,7 @@ constexpr int kMaxVolume = 255;
 
 // ' ' register value value 'p' and six zero bytes: one register write of the set-up.
 template <std::size_t N>
-void putRegister(std::array<uint8_t, N>& out, std::size_t at, uint8_t reg, uint8_t a,
-                 uint8_t b) {
+void putRegister(std::array<uint8_t, N>& out, std::size_t at, uint8_t reg, uint8_t a, uint8_t b) {
     out[at] = kRegisterWrite;
     out[at + 1] = reg;
     out[at + 2] = a;
@@ -90,9 +89,12 @@ std::size_t RecordParser::parse(std::span<const uint8_t> bytes, int16_t* samples
     for (const uint8_t byte : bytes) {
         switch (state_) {
             case State::Idle:
-                if (byte == kSampleRecord) state_ = State::SampleHigh;
-                else if (byte == kExtendedSampleRecord) state_ = State::ExtendedHigh;
-                else if (byte == kCharacterRecord) state_ = State::Character;
+                if (byte == kSampleRecord)
+                    state_ = State::SampleHigh;
+                else if (byte == kExtendedSampleRecord)
+                    state_ = State::ExtendedHigh;
+                else if (byte == kCharacterRecord)
+                    state_ = State::Character;
                 break;
             case State::SampleHigh:
                 high_ = byte;
@@ -107,9 +109,15 @@ std::size_t RecordParser::parse(std::span<const uint8_t> bytes, int16_t* samples
                 samples[count++] = static_cast<int16_t>(static_cast<uint16_t>(high_ << 8 | byte));
                 state_ = state_ == State::SampleLow ? State::Idle : State::ExtendedSkip1;
                 break;
-            case State::ExtendedSkip1: state_ = State::ExtendedSkip2; break;
-            case State::ExtendedSkip2: state_ = State::ExtendedSkip3; break;
-            case State::ExtendedSkip3: state_ = State::Idle; break;
+            case State::ExtendedSkip1:
+                state_ = State::ExtendedSkip2;
+                break;
+            case State::ExtendedSkip2:
+                state_ = State::ExtendedSkip3;
+                break;
+            case State::ExtendedSkip3:
+                state_ = State::Idle;
+                break;
             case State::Character:
                 characters.push_back(static_cast<char>(byte));
                 state_ = State::Idle;

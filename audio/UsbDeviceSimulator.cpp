@@ -41,15 +41,15 @@ UsbDeviceSimulator::~UsbDeviceSimulator() {
 SoundResult UsbDeviceSimulator::start() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        return SoundResult::failure(SoundError::NoDevice,
-                                    std::string("Cannot make a pseudo-terminal: ") +
-                                        std::strerror(errno));
+        return SoundResult::failure(
+            SoundError::NoDevice,
+            std::string("Cannot make a pseudo-terminal: ") + std::strerror(errno));
     }
     std::array<char, 128> name{};
     if (::ptsname_r(master_, name.data(), name.size()) != 0) {
-        return SoundResult::failure(SoundError::NoDevice,
-                                    std::string("No name for the pseudo-terminal: ") +
-                                        std::strerror(errno));
+        return SoundResult::failure(
+            SoundError::NoDevice,
+            std::string("No name for the pseudo-terminal: ") + std::strerror(errno));
     }
     slavePath_ = name.data();
     slaveHold_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -131,7 +131,8 @@ void UsbDeviceSimulator::run() {
         if (!receiving) continue;
         uint64_t due = sentSinceStart + kSamplesPerChunk;
         if (options_.realTime) {
-            const double seconds = std::chrono::duration<double>(Clock::now() - receiveStart).count();
+            const double seconds =
+                std::chrono::duration<double>(Clock::now() - receiveStart).count();
             due = static_cast<uint64_t>(seconds * usb::kDeviceRate);
         }
         for (; sentSinceStart < due && out.size() < 3 * kSamplesPerChunk; ++sentSinceStart) {
@@ -166,9 +167,15 @@ void UsbDeviceSimulator::takeByte(uint8_t byte) {
                     started_.fetch_add(1);
                     state_ = State::SampleHigh;
                     break;
-                case usb::kRegisterWrite: state_ = State::Register; break;
-                case usb::kStartReceive: receiving_ = true; break;
-                case usb::kStopReceive: receiving_ = false; break;
+                case usb::kRegisterWrite:
+                    state_ = State::Register;
+                    break;
+                case usb::kStartReceive:
+                    receiving_ = true;
+                    break;
+                case usb::kStopReceive:
+                    receiving_ = false;
+                    break;
                 case usb::kStopTransmit:
                     if (transmitting_) {
                         transmitting_ = false;
@@ -176,7 +183,8 @@ void UsbDeviceSimulator::takeByte(uint8_t byte) {
                         if (options_.transmissionEnded) options_.transmissionEnded();
                     }
                     break;
-                default: break;  // 0x40 and the fill bytes
+                default:
+                    break;  // 0x40 and the fill bytes
             }
             break;
         case State::SampleHigh:
@@ -186,8 +194,9 @@ void UsbDeviceSimulator::takeByte(uint8_t byte) {
         case State::SampleLow:
             if (transmitting_) {
                 // 'C' takes the place of the first sample: it plays as silence.
-                const auto s = firstSample_ ? int16_t{0}
-                                            : static_cast<int16_t>(static_cast<uint16_t>(high_ << 8 | byte));
+                const auto s = firstSample_
+                                   ? int16_t{0}
+                                   : static_cast<int16_t>(static_cast<uint16_t>(high_ << 8 | byte));
                 std::lock_guard lock(mutex_);
                 transmitted_.push_back(s);
             }

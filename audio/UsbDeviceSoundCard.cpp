@@ -92,8 +92,8 @@ bool UsbDeviceSoundCard::readInputBlock(InputBlock block) {
     while (parsedCount_ < block.size()) {
         const std::size_t n = link_.read(rawBytes_);
         if (n == 0) break;
-        parsedCount_ += parser_.parse({rawBytes_.data(), n}, parsed_.data() + parsedCount_,
-                                      characters_);
+        parsedCount_ +=
+            parser_.parse({rawBytes_.data(), n}, parsed_.data() + parsedCount_, characters_);
     }
     if (characters_.size() > 2 * kCharactersKept)
         characters_.erase(0, characters_.size() - kCharactersKept);
@@ -145,9 +145,9 @@ SoundResult UsbDeviceSoundCard::closeOutput() {
     }
     if (link_.drain(playingTime(link_.audioBlocksQueued()) + kDrainMargin) || link_.hasFailed())
         return SoundResult::success();
-    return SoundResult::failure(SoundError::DeviceVanished,
-                                "the USB sound device " + link_.path() +
-                                    " did not take the end of the transmission");
+    return SoundResult::failure(
+        SoundError::DeviceVanished,
+        "the USB sound device " + link_.path() + " did not take the end of the transmission");
 }
 
 std::string UsbDeviceSoundCard::failureDetail(SoundDirection) const {

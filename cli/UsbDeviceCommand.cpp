@@ -75,7 +75,8 @@ std::optional<Problem> parse(const std::vector<std::string_view>& args, UsbDevic
                     return Problem{"--seconds", "'" + v + "' is not a positive number of seconds"};
             }
         } else if (a.starts_with("-") || o.link) {
-            return Problem{std::string(a), a.starts_with("-") ? "unknown option" : "unexpected argument"};
+            return Problem{std::string(a),
+                           a.starts_with("-") ? "unknown option" : "unexpected argument"};
         } else {
             o.link = std::string(a);
         }

@@ -21,8 +21,8 @@ std::vector<int16_t> parseAll(RecordParser& parser, const std::vector<uint8_t>& 
 TEST(UsbDeviceProtocol, RecordsAreParsedWhateverTheReadBoundaries) {
     // A sample, an extended sample with three bytes of its own, a character, noise between
     // records, and a negative sample.
-    const std::vector<uint8_t> stream{'p', 0x12, 0x34, 0x10, 0xff, 0xfe, 'p', '0', 'G',
-                                      0x55, '0', 'A',  0x99, 'p',  0x80, 0x00};
+    const std::vector<uint8_t> stream{'p', 0x12, 0x34, 0x10, 0xff, 0xfe, 'p',  '0',
+                                      'G', 0x55, '0',  'A',  0x99, 'p',  0x80, 0x00};
     const std::vector<int16_t> expected{0x1234, -2, -32768};
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         for (std::size_t cut2 = cut; cut2 <= stream.size(); ++cut2) {
@@ -55,10 +55,10 @@ TEST(UsbDeviceProtocol, SetUpLevelAndShutdownWritesHaveTheirLayout) {
     const auto config = configurationBlock({15, 7});
     ASSERT_EQ(config.size(), 106u);
     for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(config[i], 0) << i;
-    const std::vector<std::vector<uint8_t>> registers{{' ', 0, 0, 0, 'p'},    {' ', 2, 15, 15, 'p'},
-                                                      {' ', 24, 8, 8, 'p'},   {' ', 14, 128, 64, 'p'},
-                                                      {' ', 16, 136, 8, 'p'}, {' ', 26, 4, 4, 'p'},
-                                                      {' ', 28, 7, 7, 'p'}};
+    const std::vector<std::vector<uint8_t>> registers{
+        {' ', 0, 0, 0, 'p'},     {' ', 2, 15, 15, 'p'},  {' ', 24, 8, 8, 'p'},
+        {' ', 14, 128, 64, 'p'}, {' ', 16, 136, 8, 'p'}, {' ', 26, 4, 4, 'p'},
+        {' ', 28, 7, 7, 'p'}};
     for (std::size_t r = 0; r < registers.size(); ++r) {
         const std::size_t at = 10 + 11 * r;
         EXPECT_EQ(std::vector<uint8_t>(config.begin() + static_cast<long>(at),
@@ -72,8 +72,8 @@ TEST(UsbDeviceProtocol, SetUpLevelAndShutdownWritesHaveTheirLayout) {
     for (std::size_t i : {88u, 91u, 93u, 96u, 98u, 105u}) EXPECT_EQ(config[i], 0) << i;
 
     const auto update = levelUpdate({3, 9});
-    const std::vector<uint8_t> expected{'p', 0, 0, 0, 0, 0, 0, ' ', 2,  3, 3, 'p', 0, 0, 0,
-                                        0,   0, 0, ' ', 28, 9, 9, 'p', 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> expected{'p', 0, 0, 0,   0,  0, 0, ' ', 2, 3, 3, 'p', 0, 0, 0,
+                                        0,   0, 0, ' ', 28, 9, 9, 'p', 0, 0, 0, 0,   0, 0};
     EXPECT_EQ(std::vector<uint8_t>(update.begin(), update.end()), expected);
     const auto shutdown = shutdownSequence();
     EXPECT_EQ(std::vector<uint8_t>(shutdown.begin(), shutdown.end()),
@@ -82,7 +82,8 @@ TEST(UsbDeviceProtocol, SetUpLevelAndShutdownWritesHaveTheirLayout) {
 
 TEST(UsbDeviceProtocol, TransmitBlocksCarryTheirSamplesAndMarks) {
     std::array<int16_t, kBlockSamples> samples{};
-    for (int i = 0; i < kBlockSamples; ++i) samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(i * 61 - 30000);
+    for (int i = 0; i < kBlockSamples; ++i)
+        samples[static_cast<std::size_t>(i)] = static_cast<int16_t>(i * 61 - 30000);
     std::array<uint8_t, kBlockBytes> block{};
     encodeBlock(samples, true, block);
     EXPECT_EQ(block[0], 'C');

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <thread>
 
-#include "audio/UsbDeviceSimulator.h"
 #include "audio/SelectedSoundCard.h"
+#include "audio/UsbDeviceSimulator.h"
 #include "audio/UsbDeviceSoundCard.h"
 
 namespace tarnvel::audio {
@@ -49,7 +49,8 @@ TEST(UsbDeviceSoundCard, ASlowStationLosesNothingAndNothingIsOverwritten) {
     std::vector<int16_t> got;
     std::array<int16_t, kInputBlockSamples> block{};
     ASSERT_TRUE(eventually([&] {
-        while (card.readInputBlock(InputBlock(block))) got.insert(got.end(), block.begin(), block.end());
+        while (card.readInputBlock(InputBlock(block)))
+            got.insert(got.end(), block.begin(), block.end());
         return got.size() >= total;
     }));
     got.resize(total);
@@ -104,7 +105,8 @@ TEST(UsbDeviceSoundCard, EveryPlayedBufferComesBackAndTheEndReachesTheDevice) {
     int played = 0;
     int done = 0;
     for (int i = 0; i < kOutputBuffersInFlight; ++i, ++played) {
-        std::fill(card.outputBuffer(i).begin(), card.outputBuffer(i).end(), static_cast<int16_t>(played + 1));
+        std::fill(card.outputBuffer(i).begin(), card.outputBuffer(i).end(),
+                  static_cast<int16_t>(played + 1));
         ASSERT_TRUE(card.playBuffer(i).ok());
     }
     while (done < kBuffers) {

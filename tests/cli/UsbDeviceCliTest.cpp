@@ -67,7 +67,8 @@ TEST(UsbDeviceCli, ListenAndTransmitThroughTheSimulatedDevice) {
     EXPECT_FALSE(fs::exists(device.link()));  // the link goes with the device
     EXPECT_NE(readText(folder.path() / "device.out").find("transmissions: 1"), std::string::npos);
     const CliRun decoded = runCli({"decode", "--mode", "bpsk31", "--freq", "1000", sent.string()});
-    EXPECT_NE(decoded.out.find("TEST DE SP9XYZ AR"), std::string::npos) << decoded.out << decoded.err;
+    EXPECT_NE(decoded.out.find("TEST DE SP9XYZ AR"), std::string::npos)
+        << decoded.out << decoded.err;
 }
 
 TEST(UsbDeviceCli, AMissingDeviceOrTwoDevicesAreRefused) {
