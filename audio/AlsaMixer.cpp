@@ -133,7 +133,13 @@ std::vector<std::string> AlsaMixer::sourceItems(const std::string& control) cons
 bool AlsaMixer::selectSourceItem(const std::string& control, unsigned item) {
     snd_mixer_elem_t* e = find(control);
     if (e == nullptr || !snd_mixer_selem_is_enum_capture(e)) return false;
-    return snd_mixer_selem_set_enum_item(e, SND_MIXER_SCHN_MONO, item) >= 0;
+    // A stereo source list holds an item per channel: every channel it has gets the item.
+    if (snd_mixer_selem_set_enum_item(e, SND_MIXER_SCHN_FRONT_LEFT, item) < 0) return false;
+    for (int channel = SND_MIXER_SCHN_FRONT_RIGHT; channel <= SND_MIXER_SCHN_LAST; ++channel)
+        if (snd_mixer_selem_set_enum_item(e, static_cast<snd_mixer_selem_channel_id_t>(channel),
+                                          item) < 0)
+            break;
+    return true;
 }
 
 }  // namespace tarnvel::audio
