@@ -85,6 +85,8 @@ void CLevelDialog::addSlider(QBoxLayout* row, MixerLine line, const QString& lab
     auto* column = new QVBoxLayout;
     auto* slider = new QSlider(Qt::Vertical, this);
     slider->setRange(0, audio::kMaxMixerLevel);  // the top is the loudest
+    slider->setMinimumHeight(140);
+    slider->setPageStep(16);
     slider->setObjectName(QString::fromUtf8(audio::mixerLineName(line)));
     const std::optional<int> now = card_.mixer ? card_.mixer->level(line) : std::nullopt;
     slider->setValue(now.value_or(mixer_.storedLevel(line)));
