@@ -48,7 +48,8 @@ void StationLink::restartLogger() {
     loggerProblem_.clear();
     const Settings& settings = station_.settings();
     if (settings.logger.udpEnabled == 0) return;
-    link::LinkStatus opened = logger_.open(settings.logger.udpHost.value(), settings.logger.udpPort);
+    link::LinkStatus opened =
+        logger_.open(settings.logger.udpHost.value(), settings.logger.udpPort);
     if (!opened) loggerProblem_ = opened.error;
 }
 

@@ -26,13 +26,14 @@ std::string StationMixer::deviceName(SoundDirection direction) const {
     // Settings of older versions hold only the list position.
     audio::SoundCard& card = station_.soundCard();
     const auto devices = input ? card.inputDevices() : card.outputDevices();
-    return static_cast<std::size_t>(id) < devices.size() ? devices[static_cast<std::size_t>(id)].name
-                                                         : std::string{};
+    return static_cast<std::size_t>(id) < devices.size()
+               ? devices[static_cast<std::size_t>(id)].name
+               : std::string{};
 }
 
 audio::MixerCardChoice StationMixer::cardFor(SoundDirection direction) const {
     if (station_.settings().misc.soundDevType != 0)
-        return {{}, "The USB sound device sets its levels in its own dialog."};
+        return {{}, "The USB sound device's levels are set in \"Karta dźwiękowa...\"."};
     const auto& s = station_.settings().soundDevice;
     const int id = direction == SoundDirection::Input ? s.mixerDevice : s.mixerDeviceOut;
     return audio::mixerCardFor(id, deviceName(direction));
@@ -59,10 +60,14 @@ void StationMixer::setVolumeControl(bool on) {
 int StationMixer::storedLevel(MixerLine line) const {
     const auto& s = station_.settings().soundDevice;
     switch (line) {
-        case MixerLine::MasterOut: return audio::clampMixerLevel(s.masterOutVolume);
-        case MixerLine::WaveOut: return audio::clampMixerLevel(s.masterInVolume);
-        case MixerLine::MasterIn: return audio::clampMixerLevel(s.waveVolume);
-        case MixerLine::RecordSource: return audio::clampMixerLevel(s.sourceVolume);
+        case MixerLine::MasterOut:
+            return audio::clampMixerLevel(s.masterOutVolume);
+        case MixerLine::WaveOut:
+            return audio::clampMixerLevel(s.masterInVolume);
+        case MixerLine::MasterIn:
+            return audio::clampMixerLevel(s.waveVolume);
+        case MixerLine::RecordSource:
+            return audio::clampMixerLevel(s.sourceVolume);
     }
     return 0;
 }
@@ -71,10 +76,18 @@ void StationMixer::storeLevel(MixerLine line, int level) {
     auto& s = station_.settings().soundDevice;
     level = audio::clampMixerLevel(level);
     switch (line) {
-        case MixerLine::MasterOut: s.masterOutVolume = level; break;
-        case MixerLine::WaveOut: s.masterInVolume = level; break;
-        case MixerLine::MasterIn: s.waveVolume = level; break;
-        case MixerLine::RecordSource: s.sourceVolume = level; break;
+        case MixerLine::MasterOut:
+            s.masterOutVolume = level;
+            break;
+        case MixerLine::WaveOut:
+            s.masterInVolume = level;
+            break;
+        case MixerLine::MasterIn:
+            s.waveVolume = level;
+            break;
+        case MixerLine::RecordSource:
+            s.sourceVolume = level;
+            break;
     }
 }
 

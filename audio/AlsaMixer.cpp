@@ -83,8 +83,7 @@ std::optional<VolumeRange> AlsaMixer::volumeRange(const std::string& control,
     return range;
 }
 
-std::optional<long> AlsaMixer::volume(const std::string& control,
-                                      MixerDirection direction) const {
+std::optional<long> AlsaMixer::volume(const std::string& control, MixerDirection direction) const {
     if (!volumeRange(control, direction)) return std::nullopt;
     snd_mixer_elem_t* e = find(control);
     long value = 0;

@@ -29,8 +29,7 @@ class AlsaMixer final : public MixerControls {
     std::vector<std::string> controlNames() const override;
     std::optional<VolumeRange> volumeRange(const std::string& control,
                                            MixerDirection direction) const override;
-    std::optional<long> volume(const std::string& control,
-                               MixerDirection direction) const override;
+    std::optional<long> volume(const std::string& control, MixerDirection direction) const override;
     bool setVolume(const std::string& control, MixerDirection direction, long value) override;
     bool hasSwitch(const std::string& control, MixerDirection direction) const override;
     bool setSwitch(const std::string& control, MixerDirection direction, bool on) override;

@@ -8,7 +8,7 @@ namespace tarnvel::audio {
 namespace {
 
 constexpr std::array<std::string_view, 4> kServerDevices{"default", "sysdefault", "pulse",
-                                                          "pipewire"};
+                                                         "pipewire"};
 
 // "hw:1,0" or "hw:CARD=CODEC,DEV=0" at `at` (just after "hw:") to "hw:1" / "hw:CODEC".
 std::string cardAt(const std::string& name, std::size_t at) {

@@ -32,10 +32,14 @@ bool isRecordingMaster(const std::string& name) {
 
 const char* mixerLineName(MixerLine line) {
     switch (line) {
-        case MixerLine::MasterOut: return "Master Out";
-        case MixerLine::WaveOut: return "Wave Out";
-        case MixerLine::MasterIn: return "Master In";
-        case MixerLine::RecordSource: return "Record source";
+        case MixerLine::MasterOut:
+            return "Master Out";
+        case MixerLine::WaveOut:
+            return "Wave Out";
+        case MixerLine::MasterIn:
+            return "Master In";
+        case MixerLine::RecordSource:
+            return "Record source";
     }
     return "";
 }
@@ -44,8 +48,7 @@ const char* recordSourceName(RecordSource source) {
     return source == RecordSource::LineIn ? "Line In" : "Microphone";
 }
 
-SoundMixer::SoundMixer(std::unique_ptr<MixerControls> controls)
-    : controls_(std::move(controls)) {}
+SoundMixer::SoundMixer(std::unique_ptr<MixerControls> controls) : controls_(std::move(controls)) {}
 
 MixerDirection SoundMixer::directionOf(MixerLine line) {
     return line == MixerLine::MasterOut || line == MixerLine::WaveOut ? D::Playback : D::Capture;
@@ -120,8 +123,8 @@ std::optional<unsigned> SoundMixer::sourceListItem(RecordSource source) const {
 bool SoundMixer::hasSource(RecordSource source) const {
     if (sourceListItem(source)) return true;
     for (const std::string& name : controls_->controlNames())
-        if (isSourceOfKind(name, source) && (controls_->hasSwitch(name, D::Capture) ||
-                                             controls_->volumeRange(name, D::Capture)))
+        if (isSourceOfKind(name, source) &&
+            (controls_->hasSwitch(name, D::Capture) || controls_->volumeRange(name, D::Capture)))
             return true;
     return false;
 }

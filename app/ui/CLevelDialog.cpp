@@ -46,9 +46,8 @@ CLevelDialog::CLevelDialog(StationMixer& mixer, Side side, QWidget* parent)
     note->setWordWrap(true);
     layout->addWidget(note);
 
-    auto* group = new QGroupBox(input ? QStringLiteral("Record  (from RX)")
-                                      : QStringLiteral("Playback  (to TX)"),
-                                this);
+    auto* group = new QGroupBox(
+        input ? QStringLiteral("Record  (from RX)") : QStringLiteral("Playback  (to TX)"), this);
     auto* row = new QHBoxLayout(group);
     if (input) {
         addSlider(row, MixerLine::MasterIn, QStringLiteral("Master\n&In"));
@@ -129,8 +128,8 @@ void CLevelDialog::addTransmitLevel(QBoxLayout* layout) {
     transmitLevel_->setSingleStep(0.5);
     transmitLevel_->setSuffix(QStringLiteral(" dB"));
     transmitLevel_->setValue(mixer_.transmitAttenuation());
-    transmitLevel_->setToolTip(QStringLiteral(
-        "Lower the transmit level until the transmitter's ALC no longer acts."));
+    transmitLevel_->setToolTip(
+        QStringLiteral("Lower the transmit level until the transmitter's ALC no longer acts."));
     text->setBuddy(transmitLevel_);
     row->addWidget(text);
     row->addWidget(transmitLevel_);
@@ -157,8 +156,8 @@ void CLevelDialog::enableControls() {
         const bool present = card_.mixer && card_.mixer->hasLine(line);
         slider->setEnabled(driven && present);
     }
-    for (auto [button, source] :
-         {std::pair{lineIn_, RecordSource::LineIn}, std::pair{microphone_, RecordSource::Microphone}})
+    for (auto [button, source] : {std::pair{lineIn_, RecordSource::LineIn},
+                                  std::pair{microphone_, RecordSource::Microphone}})
         if (button) button->setEnabled(driven && card_.mixer->hasSource(source));
 }
 

@@ -15,10 +15,10 @@ namespace tarnvel::app {
 CLoggerDialog::CLoggerDialog(const Target& target, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Logger UDP"));
     auto* layout = new QVBoxLayout(this);
-    auto* about = new QLabel(
-        QStringLiteral("Every saved QSO is also sent to a logging program listening for "
-                       "\"Logged ADIF\" messages over UDP (port 2237 by default)."),
-        this);
+    auto* about =
+        new QLabel(QStringLiteral("Every saved QSO is also sent to a logging program listening for "
+                                  "\"Logged ADIF\" messages over UDP (port 2237 by default)."),
+                   this);
     about->setWordWrap(true);
     layout->addWidget(about);
     enabled_ = new QCheckBox(QStringLiteral("&Send saved QSOs to the logger"), this);

@@ -11,9 +11,9 @@ namespace {
 
 void editLogger(Station& station, StationHost& host, QWidget* parent) {
     auto& logger = station.settings().logger;
-    CLoggerDialog dialog({logger.udpEnabled != 0, QString::fromStdString(logger.udpHost.value()),
-                          logger.udpPort},
-                         parent);
+    CLoggerDialog dialog(
+        {logger.udpEnabled != 0, QString::fromStdString(logger.udpHost.value()), logger.udpPort},
+        parent);
     if (dialog.exec() != QDialog::Accepted) return;
     const CLoggerDialog::Target t = dialog.target();
     logger.udpEnabled = t.enabled ? 1 : 0;
@@ -33,10 +33,9 @@ bool runMixerCommand(Station& station, StationHost& host, QWidget* parent, Comma
     }
     if (id != CommandId::InputLevel && id != CommandId::OutputLevel) return false;
     StationMixer mixer(station);
-    CLevelDialog dialog(mixer,
-                        id == CommandId::InputLevel ? CLevelDialog::Side::Input
-                                                    : CLevelDialog::Side::Output,
-                        parent);
+    CLevelDialog dialog(
+        mixer, id == CommandId::InputLevel ? CLevelDialog::Side::Input : CLevelDialog::Side::Output,
+        parent);
     dialog.exec();
     return true;
 }

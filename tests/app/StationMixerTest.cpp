@@ -81,7 +81,7 @@ TEST_F(StationMixerTest, DevicesWithoutAMixerAndCardsThatWillNotOpenAreReported)
 
     s.settings().misc.soundDevType = 1;
     EXPECT_EQ(mixer.open(audio::SoundDirection::Output).error,
-              "The USB sound device sets its levels in its own dialog.");
+              "The USB sound device's levels are set in \"Karta dźwiękowa...\".");
 }
 
 TEST_F(StationMixerTest, LevelsAreStoredClampedAndTheSourceAsItsNumber) {
@@ -117,7 +117,7 @@ TEST_F(StationMixerTest, TheTransmitLevelAttenuatesWhatTheCardPlays) {
 
     StationMixer mixer = mixerOn(s);
     EXPECT_EQ(mixer.transmitAttenuation(), 6.0);
-    mixer.setTransmitAttenuation(0.0);  // at once, without a restart
+    mixer.setTransmitAttenuation(0.0);          // at once, without a restart
     EXPECT_GE(tunePeak(s, host, card), 32766);  // full scale
     EXPECT_EQ(s.settings().transmitLevel.txAttenuation.value(), 0.0f);
     mixer.setTransmitAttenuation(99.0);
@@ -127,9 +127,9 @@ TEST_F(StationMixerTest, TheTransmitLevelAttenuatesWhatTheCardPlays) {
 TEST_F(StationMixerTest, TheVolumeMacroTagsOpenTheLevelDialogs) {
     Station& s = startStation(card);
     for (const char* tag : {"<VOLUME>", "<OUTPUTVOLUME>", "<INPUTVOLUME>"}) s.macros().expand(tag);
-    EXPECT_EQ(host.windowCommands, (std::vector<CommandId>{CommandId::InputLevel,
-                                                           CommandId::OutputLevel,
-                                                           CommandId::InputLevel}));
+    EXPECT_EQ(host.windowCommands,
+              (std::vector<CommandId>{CommandId::InputLevel, CommandId::OutputLevel,
+                                      CommandId::InputLevel}));
 }
 
 }  // namespace

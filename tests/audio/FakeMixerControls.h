@@ -101,7 +101,16 @@ inline std::vector<FakeControl> desktopCard() {
         {"Line", VolumeRange{0, 31}, VolumeRange{0, 31}, 5, 5, true, true, true, true, {}, 0},
         {"Mic Boost", {}, VolumeRange{0, 3}, 0, 1, false, false, false, false, {}, 0},
         {"Capture", {}, VolumeRange{0, 63}, 0, 30, false, true, false, false, {}, 0},
-        {"Capture Source", {}, {}, 0, 0, false, false, false, false, {"Front Mic", "Line", "CD"},
+        {"Capture Source",
+         {},
+         {},
+         0,
+         0,
+         false,
+         false,
+         false,
+         false,
+         {"Front Mic", "Line", "CD"},
          2},
     };
 }

@@ -64,7 +64,8 @@ struct Card {
     std::map<std::string, FakeControl> state;
     SoundMixer mixer;
     Card(std::string name, std::vector<FakeControl> controls)
-        : mixer(std::make_unique<FakeMixerControls>(std::move(name), std::move(controls), &state)) {}
+        : mixer(std::make_unique<FakeMixerControls>(std::move(name), std::move(controls), &state)) {
+    }
 };
 
 TEST(SoundMixer, FindsEachLevelsControlAndScalesToItsRange) {
@@ -77,7 +78,7 @@ TEST(SoundMixer, FindsEachLevelsControlAndScalesToItsRange) {
     EXPECT_EQ(card.state["Master"].playbackValue, 87);
     EXPECT_EQ(card.mixer.setLevel(MixerLine::RecordSource, 127), "");
     EXPECT_EQ(card.state["Mic"].captureValue, 15);
-    EXPECT_EQ(card.state["Mic"].playbackValue, 10);  // the other direction is left alone
+    EXPECT_EQ(card.state["Mic"].playbackValue, 10);         // the other direction is left alone
     EXPECT_EQ(card.mixer.level(MixerLine::MasterIn), 121);  // 30 of 0..63
     EXPECT_EQ(card.mixer.level(MixerLine::WaveOut), 200);
 }

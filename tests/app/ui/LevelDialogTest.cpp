@@ -61,9 +61,8 @@ class LevelDialogTest : public QObject {
     StationMixer mixer() {
         return StationMixer(*station_, [this](const std::string&) {
             return StationMixer::OpenedControls{
-                std::make_unique<FakeMixerControls>("HDA Intel PCH",
-                                                    tarnvel::audio::test::desktopCard(),
-                                                    &cardState_),
+                std::make_unique<FakeMixerControls>(
+                    "HDA Intel PCH", tarnvel::audio::test::desktopCard(), &cardState_),
                 {}};
         });
     }

@@ -100,7 +100,8 @@ class LoggerDialogTest : public QObject {
         tarnvel::audio::LoopbackSoundCard card;
         testing::ScriptedHost host;
         ManualStationClock clock;
-        Station station(store, card, host, clock, StationOptions{dir.path().toStdString(), false, {}});
+        Station station(store, card, host, clock,
+                        StationOptions{dir.path().toStdString(), false, {}});
         QVERIFY(station.start());
         QCOMPARE(station.settings().logger.udpEnabled.value(), 0);
 
