@@ -233,6 +233,12 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
      underlineOwnText},
     {C::ArrowsForSeek, M::Options, "Przeszukiwanie strzałkami", "", "", St, false, nullptr,
      arrowsForSeek},
+    // Mixer: the level dialogs; the UDP logger's settings
+    {C::OutputLevel, M::Options, "Reg.wyjścia karty dżwiękowej(TX)...", "", "", W, true, nullptr,
+     nullptr},
+    {C::InputLevel, M::Options, "Reg.wejścia karty dżwiękowej(RX)...", "", "", W, false, nullptr,
+     nullptr},
+    {C::LoggerSettings, M::Options, "Logger UDP...", "", "", W, false, nullptr, nullptr},
     // Radio
     {C::PortNumber, M::Options, "Numer portu...", "", "", W, false, nullptr, nullptr},
     {C::Callbook0, M::Callbooks, "URL 0", "", "", St, false, nullptr, callbook<0>},

@@ -94,6 +94,10 @@ enum class CommandId {
     Snap,
     UnderlineOwnText,
     ArrowsForSeek,
+    // Mixer: the level dialogs; the UDP logger's settings
+    OutputLevel,
+    InputLevel,
+    LoggerSettings,
     // Radio
     PortNumber,
     Callbook0,

@@ -226,6 +226,13 @@ class Settings {
         {bind_, section::kMisc, "UsbDevice", ""},
     };
 
+    // Mixer: the transmit level, an attenuation in dB of the transmitted samples (0: full scale).
+    struct TransmitLevelSettings {
+        PersistentFloat txAttenuation;
+    } transmitLevel{
+        {bind_, section::kSoundDevice, "TxAttenuation", 0.0f},
+    };
+
     struct PagesSettings {
         PersistentInt bandIndex;  // current band page 0 to 10 (20 m by default)
     } pages{

@@ -76,6 +76,7 @@ bool Station::start() {
     chain_.setInvertedQpsk(settings_.misc.invQpsk != 0);
     transmitter_.setInvertedQpsk(settings_.misc.invQpsk != 0);
     transmitter_.setMode(chain_.mode());
+    transmitter_.setAttenuationDb(settings_.transmitLevel.txAttenuation);  // mixer: transmit level
     multichannel_.setMode(chain_.mode());
     const double lastFq = settings_.sound.lastFq;
     setFrequency(usableAudioFrequency(lastFq, settings_.misc.soundSampleRate)

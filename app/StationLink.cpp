@@ -40,13 +40,17 @@ void StationLink::start(const std::string& socketPath) {
         path = found.path;
     }
     if (link::LinkStatus started = server_.start(path); !started) problem_ = started.error;
+    restartLogger();
+}
 
+void StationLink::restartLogger() {
+    logger_.close();
+    loggerProblem_.clear();
     const Settings& settings = station_.settings();
-    if (settings.logger.udpEnabled != 0) {
-        link::LinkStatus opened =
-            logger_.open(settings.logger.udpHost.value(), settings.logger.udpPort);
-        if (!opened) loggerProblem_ = opened.error;
-    }
+    if (settings.logger.udpEnabled == 0) return;
+    link::LinkStatus opened =
+        logger_.open(settings.logger.udpHost.value(), settings.logger.udpPort);
+    if (!opened) loggerProblem_ = opened.error;
 }
 
 void StationLink::announceStart() {

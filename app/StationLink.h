@@ -43,6 +43,8 @@ class StationLink final : private link::LinkStation {
     // A QSO went into the log: a UDP logger gets it too.
     void qsoSaved(const logbook::QsoRecord& record);
     const std::string& loggerProblem() const { return loggerProblem_; }
+    // The "Logger" settings changed: the UDP logger is reopened, or closed, at once.
+    void restartLogger();
 
     // What a client would read, for tests and the status of the link.
     std::string value(link::LinkItem item) const { return linkValue(item); }

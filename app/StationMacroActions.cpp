@@ -16,7 +16,7 @@ namespace {
 using A = macros::MacroAction;
 using C = CommandId;
 
-constexpr std::array<std::pair<A, C>, 19> kActionCommands{{
+constexpr std::array<std::pair<A, C>, 21> kActionCommands{{
     {A::ReceiveCommand, C::Receive},
     {A::Transmit, C::Transmit},
     {A::ClearReceiveWindow, C::ClearReceive},
@@ -36,6 +36,9 @@ constexpr std::array<std::pair<A, C>, 19> kActionCommands{{
     {A::BandPagesDialog, C::BandPages},
     {A::ClearChannels, C::ClearMultichannel},
     {A::ToggleChannels, C::MultichannelWindow},
+    // "<VOLUME>" and "<INPUTVOLUME>", "<OUTPUTVOLUME>": the level dialogs
+    {A::InputVolume, C::InputLevel},
+    {A::OutputVolume, C::OutputLevel},
 }};
 
 std::optional<CommandId> actionCommand(A action) {
@@ -109,8 +112,6 @@ void StationMacros::run(macros::MacroAction action) {
             station_.setMultichannelWindow(false);
             break;
         default:
-            // The sound card level dialogs ("<VOLUME>", "<OUTPUTVOLUME>") are not part of this
-            // station: the desktop's mixer sets the levels.
             break;
     }
 }

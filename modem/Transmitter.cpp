@@ -66,7 +66,7 @@ RenderedTransmission Transmitter::renderTransmission(size_t maxSamples) {
         const size_t n = std::min(kBufferSamples, maxSamples - out.samples.size());
         const size_t at = out.samples.size();
         out.samples.resize(at + n);
-        const int goesOn = block_.fillBlock(out.samples.data() + at, n, first);
+        const int goesOn = fillBlock(out.samples.data() + at, n, first);
         first = 0;
         if (!goesOn) {
             out.complete = true;

@@ -11,6 +11,7 @@
 #include "modem/PskModulator.h"
 #include "modem/SymbolEncoder.h"
 #include "modem/TransmitHost.h"
+#include "modem/TransmitLevel.h"
 #include "modem/TransmitSequencer.h"
 #include "modem/VaricodeEncoder.h"
 
@@ -60,12 +61,19 @@ class Transmitter {
     void stopTransmission() { soundCard_.stopTransmission(); }
     // See TransmitSequencer::fillOutputBuffer: true = queue the buffer for playing.
     bool fillOutputBuffer(OutputBufferId buffer, int16_t* samples, size_t count) {
-        return soundCard_.fillOutputBuffer(buffer, samples, count);
+        const bool filled = soundCard_.fillOutputBuffer(buffer, samples, count);
+        if (filled) level_.apply(samples, count);
+        return filled;
     }
     // Block path (external sound device): 1 while the transmission goes on, 0 once over.
     int fillBlock(int16_t* samples, size_t count, int first) {
-        return block_.fillBlock(samples, count, first);
+        const int goesOn = block_.fillBlock(samples, count, first);
+        level_.apply(samples, count);
+        return goesOn;
     }
+    // The transmit level (attenuation in dB) of both paths.
+    void setAttenuationDb(double db) { level_.setAttenuationDb(db); }
+    double attenuationDb() const { return level_.attenuationDb(); }
 
     // Renders one whole transmission through the block path, block by block, until the
     // sequencer reports its end or maxSamples have been produced. The host's text should end
@@ -95,6 +103,7 @@ class Transmitter {
     Mode mode_ = Mode::Bpsk31;
     TransmitSequencer soundCard_;
     TransmitSequencer block_;
+    TransmitLevel level_;
 };
 
 }  // namespace tarnvel::modem

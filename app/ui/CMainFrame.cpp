@@ -16,6 +16,7 @@
 #include "app/ui/FrameLayout.h"
 #include "app/ui/FrameLog.h"
 #include "app/ui/FrameMacros.h"
+#include "app/ui/FrameMixer.h"
 #include "app/ui/FrameSpectrum.h"
 #include "app/ui/FramePlacement.h"
 #include "app/ui/WindowCommands.h"
@@ -78,6 +79,7 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::start() {
     const bool open = station_->start();
+    applyStoredMixerLevels(*station_, *this);
     started_ = true;
     const int fd = card_.events().wakeFd();
     if (fd >= 0) {

@@ -3,6 +3,7 @@
 #include "app/Station.h"
 #include "app/ui/AppDialogs.h"
 #include "app/ui/CHelpWindow.h"
+#include "app/ui/FrameMixer.h"
 #include "app/ui/FrameRadio.h"
 #include "app/ui/PositionedDialog.h"
 #include "display/ui/DisplayDialogs.h"
@@ -48,6 +49,10 @@ bool WindowCommands::run(CommandId id) {
         case CommandId::PortNumber:  // the radio
             editRadioPort(*c_.station, c_.window);
             return true;
+        case CommandId::OutputLevel:  // the mixer and the UDP logger
+        case CommandId::InputLevel:
+        case CommandId::LoggerSettings:
+            return runMixerCommand(*c_.station, *c_.host, c_.window, id);
         case CommandId::HelpContents:
             if (!CHelpWindow::showManual(c_.window))
                 c_.host->showMessage("The help pages are not installed.", "Tarnvel",
