@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "display/ChannelCatchUp.h"
 #include "display/SpectrumAnalyser.h"
 #include "display/SpectrumCollector.h"
 #include "display/SpectrumHistory.h"
@@ -64,6 +65,23 @@ class ChannelRecords {
     std::vector<BandChannel> channels_;
 };
 
+// The recording up to the samples decoded so far, as the station's sound history would hold it.
+class RecordingHistory final : public SoundHistorySource {
+  public:
+    RecordingHistory(std::span<const int16_t> audio, size_t capacity)
+        : audio_(audio), capacity_(capacity) {}
+    void setEnd(size_t end) { end_ = std::min(end, audio_.size()); }
+    HistoryPieces newestSamples(size_t count) const override {
+        const size_t n = std::min({count, capacity_, end_});
+        return {audio_.subspan(end_ - n, n), {}};
+    }
+
+  private:
+    std::span<const int16_t> audio_;
+    size_t capacity_;
+    size_t end_ = 0;
+};
+
 }  // namespace
 
 std::string lineEndsAsLf(const std::string& text) {
@@ -103,6 +121,12 @@ BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOpti
     auto history = std::make_unique<SpectrumHistory>();
     auto row = std::make_unique<SpectrumRow>();
     ChannelRecords records;
+    RecordingHistory recent(audio, static_cast<size_t>(std::max(0.0, options.historySeconds) *
+                                                       options.sampleRate));
+    auto catchUp = std::make_unique<ChannelCatchUp>();
+    catchUp->setSource(&recent);
+    catchUp->setEnabled(options.catchUp);
+    decoder->setOpenListener(catchUp.get());
 
     Milliseconds nextWindowTick = kWindowTimerMs;
     Milliseconds nextStationTick = kStationTimerMs;
@@ -121,6 +145,8 @@ BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOpti
         if (rowDue) {
             analyser->analyseBlock(collector->block(), options.window, *row);
             history->addRow(*row);
+            catchUp->addRow(*row);
+            recent.setEnd(done);
             collector->clearBlockReady();
             decoder->onSpectrumRow(*history, now);
         }

@@ -21,6 +21,10 @@ struct BandDecodeOptions {
     double sampleRate = 11025.0;
     MultichannelSettings settings;
     SpectrumWindow window = SpectrumWindow::Hann;  // "Misc"/"FFTWindow" 2
+    // A new channel first decodes the recording from a little before its signal began, with
+    // no more history than the station keeps ("Misc"/"SoundHistory", 20 s).
+    bool catchUp = true;
+    double historySeconds = 20.0;
 };
 
 // One channel as it was when the recording ended (or when its slot got a new channel).
