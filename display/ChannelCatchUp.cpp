@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "display/MultichannelChannel.h"
+#include "display/MultichannelDecoder.h"
 #include "display/SpectrumCollector.h"
 
 namespace tarnvel::display {
@@ -17,21 +17,26 @@ size_t ChannelCatchUp::lookbackSamples(double frequency, modem::Mode mode,
     return std::min(wanted, static_cast<size_t>(kMaxSeconds * sampleRate));
 }
 
-void ChannelCatchUp::channelOpened(MultichannelChannel& channel, modem::Mode mode,
-                                   double sampleRate) {
+void ChannelCatchUp::channelOpened(MultichannelDecoder& decoder, int slot) {
     lastSamples_ = 0;
     if (!enabled_ || source_ == nullptr) return;
-    const size_t samples = lookbackSamples(channel.frequency(), mode, sampleRate);
+    MultichannelChannel& channel = decoder.channel(slot);
+    const size_t samples = lookbackSamples(channel.frequency(), decoder.mode(), decoder.sampleRate());
     if (samples == 0) return;
     const HistoryPieces history = source_->newestSamples(samples);
-    feed(channel, history.older);
-    feed(channel, history.newer);
+    const MultichannelSettings& s = decoder.settings();
+    feed(channel, history.older, s.squelch, s.sqThreshold);
+    feed(channel, history.newer, s.squelch, s.sqThreshold);
+    // Live audio follows: the channel shows text from now on, as any channel just opened.
+    channel.setDisplayedCarrier(true);
     lastSamples_ = history.size();
 }
 
-void ChannelCatchUp::feed(MultichannelChannel& channel, std::span<const int16_t> samples) {
+void ChannelCatchUp::feed(MultichannelChannel& channel, std::span<const int16_t> samples,
+                          bool squelch, int threshold) {
     while (!samples.empty()) {
         const size_t piece = std::min(kPieceSamples, samples.size());
+        channel.setDisplayedCarrier(channel.carrier(squelch, threshold));
         channel.process(samples.data(), piece);
         samples = samples.subspan(piece);
     }

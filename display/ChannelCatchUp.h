@@ -14,6 +14,10 @@
 #include "display/SignalOnset.h"
 
 namespace tarnvel::display {
+class MultichannelChannel;
+}
+
+namespace tarnvel::display {
 
 // The newest received samples, oldest first, in up to two pieces (a ring wraps).
 struct HistoryPieces {
@@ -57,15 +61,18 @@ class ChannelCatchUp final : public ChannelOpenListener {
     // else from kLeadRows before its first row, at most kMaxSeconds.
     size_t lookbackSamples(double frequency, modem::Mode mode, double sampleRate) const;
 
-    // A new channel: its receiver decodes the history from the signal's start. The caller
-    // then goes on giving it the live audio that follows the history.
-    void channelOpened(MultichannelChannel& channel, modem::Mode mode, double sampleRate) override;
+    // A new channel: its receiver decodes the history from the signal's start, its text
+    // taking what it decodes while the squelch is open (all of it with the squelch off), so
+    // that the noise before the signal and the carrier's first symbols print nothing. The
+    // caller then goes on giving it the live audio that follows the history.
+    void channelOpened(MultichannelDecoder& decoder, int slot) override;
 
     // Samples the last catch-up decoded, for measurements.
     size_t lastCatchUpSamples() const { return lastSamples_; }
 
   private:
-    static void feed(MultichannelChannel& channel, std::span<const int16_t> samples);
+    static void feed(MultichannelChannel& channel, std::span<const int16_t> samples,
+                     bool squelch, int threshold);
 
     SignalOnset onset_;
     const SoundHistorySource* source_ = nullptr;
