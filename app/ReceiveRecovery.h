@@ -10,6 +10,9 @@
 
 namespace tarnvel::app {
 
+// The note shown when receive has opened again.
+inline constexpr const char* kReceiveReopenedNote = "Receive reopened: the sound card works again";
+
 class ReceiveRecovery {
   public:
     static constexpr std::array<StationMs, 6> kRetryDelaysMs = {1000, 2000,  4000,

@@ -1,5 +1,6 @@
 #include "app/Station.h"
 
+#include "app/ReceiveCatchUp.h"
 #include "app/SettingLimits.h"
 
 #include <algorithm>
@@ -39,7 +40,8 @@ Station::Station(SettingsStore& store, audio::SoundCard& card, StationHost& host
       log_(std::make_unique<StationLog>(*this, host_, logbook::kLogFileName)),
       radio_(std::make_unique<StationRadio>(*this, host_)),
       macros_(std::make_unique<StationMacros>(*this, host_)),
-      link_(std::make_unique<StationLink>(*this)) {
+      link_(std::make_unique<StationLink>(*this)),
+      catchUp_(std::make_unique<ReceiveCatchUp>(history_, multichannel_)) {
     displayData_.load();
     setCharacterSet(characterSet());
 }

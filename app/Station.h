@@ -47,6 +47,7 @@
 
 namespace tarnvel::app {
 
+class ReceiveCatchUp;
 class StationLink;
 class StationLog;
 class StationMacros;
@@ -146,6 +147,13 @@ class Station final : private modem::TransmitHost {
     void seekRight();
     // Shift-tuning: the history is decoded again from its oldest sample.
     bool startReplay();
+    // Catch-up on the sound history (ReceiveCatchUp, StationCatchUp.cpp): a click that moved
+    // the receiver from previousHz onto a signal that began earlier decodes the history again
+    // from a little before the signal's start (at most 10 s). New multichannel channels catch
+    // up on their own. receiveRecovering: receive failed and is being reopened.
+    bool replayFromSignalStart(double previousHz);
+    const ReceiveCatchUp& catchUp() const { return *catchUp_; }
+    bool receiveRecovering() const { return recovery_.active(); }
 
     // Mode commands (the modes of modem::commandModes()); false for any other mode.
     bool selectMode(Mode mode);
@@ -380,6 +388,7 @@ class Station final : private modem::TransmitHost {
     std::unique_ptr<StationRadio> radio_;
     std::unique_ptr<StationMacros> macros_;
     std::unique_ptr<StationLink> link_;
+    std::unique_ptr<ReceiveCatchUp> catchUp_;  // catch-up on the sound history
 };
 
 }  // namespace tarnvel::app

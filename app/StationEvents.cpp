@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/ReceiveCatchUp.h"
 #include "app/Station.h"
 #include "app/StationLink.h"
 #include "app/StationRadio.h"
@@ -152,6 +153,7 @@ void Station::runSpectrumRow() {
                            display::spectrumWindowFromSetting(settings_.misc.fftWindow), row_);
     spectrumHistory_.addRow(row_);
     imd_.measure(spectrumHistory_, chain_.afcBin(), mode(), chain_.sampleRate());
+    catchUp_->channels().addRow(row_);  // where signals began, for the catch-up
     multichannel_.onSpectrumRow(spectrumHistory_, clock_.now());
     collector_.clearBlockReady();
     host_.spectrumRowReady();

@@ -30,6 +30,9 @@ class StationHost {
 
     // A message box: text, caption (may be empty) and icon.
     virtual void showMessage(std::string_view text, std::string_view caption, MessageKind kind) = 0;
+    // Receive recovery: a passing note, not modal (the desktop's status bar, a line on the
+    // command line), e.g. that receive opened again after the sound device failed.
+    virtual void showNote(std::string_view text) { (void)text; }
     // A one-value input dialog; nothing when cancelled.
     virtual std::optional<std::string> prompt(std::string_view text, std::string_view initial) {
         (void)text;

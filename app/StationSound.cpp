@@ -70,6 +70,7 @@ void Station::retryReceiveIfDue() {
     if (openInput()) {
         recovery_.cancel();
         changeState(OperatingState::Receiving);
+        host_.showNote(kReceiveReopenedNote);
     } else {
         recovery_.failedAgain(now);
     }

@@ -72,6 +72,25 @@ void HistoryRing::cancelReplay() {
     replayRemaining_ = 0;
 }
 
+std::array<std::span<const int16_t>, 2> HistoryRing::newest(int count) const {
+    const int n = std::clamp(count, 0, capacity());
+    const std::span<const int16_t> all(samples_);
+    const int start = writeIndex_ - n;
+    if (start >= 0)
+        return {all.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(n)), {}};
+    // The older piece runs to the end of the ring, the newer one from its beginning.
+    const auto older = static_cast<std::size_t>(capacity() + start);
+    return {all.subspan(older), all.first(static_cast<std::size_t>(writeIndex_))};
+}
+
+bool HistoryRing::startReplayOfNewest(int count) {
+    if (capacity() == 0 || count <= 0) return false;
+    const int n = std::min(count, capacity());
+    replayPosition_ = (writeIndex_ - n + capacity()) % capacity();
+    replayRemaining_ = n;
+    return true;
+}
+
 // Written straight from the ring, oldest first, through a temporary file: a failed write
 // leaves no half-written file behind and an earlier file of the same name untouched.
 int HistoryRing::saveWav(const std::string& fileName, int rate) const {

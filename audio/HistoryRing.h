@@ -3,6 +3,7 @@
 // its start after the operator has tuned to it (replay), and so that it can be saved as a
 // WAV file.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -51,6 +52,12 @@ class HistoryRing {
     // with the newest sample.
     void finishReplayChunk();
     void cancelReplay();
+
+    // Catch-up on a signal that began a few seconds ago: the newest count samples (at most the
+    // capacity), oldest first, in two pieces where the ring wraps; and a replay of just those.
+    // Before the ring has filled, its older part is the silence it was created with.
+    std::array<std::span<const int16_t>, 2> newest(int count) const;
+    bool startReplayOfNewest(int count);
 
     // Writes the ring, oldest first, as a 16-bit mono WAV file at rate. An existing file is
     // replaced only by a complete one. Returns 0, or the errno of the failing file operation.

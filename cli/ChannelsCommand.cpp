@@ -40,6 +40,8 @@ int runChannels(const ChannelsOptions& options) {
 
     display::BandDecodeOptions band;
     band.mode = options.mode->mode;
+    band.settings.squelch = options.squelchThreshold.has_value();
+    band.settings.sqThreshold = options.squelchThreshold.value_or(band.settings.sqThreshold);
     const display::BandDecodeResult result = display::decodeBand(modemAudio, band);
     if (!result.ok) {
         reportProblem({"channels", result.error});

@@ -23,6 +23,10 @@ void ConsoleHost::showMessage(std::string_view text, std::string_view caption,
     std::fflush(stderr);
 }
 
+void ConsoleHost::showNote(std::string_view text) {
+    showMessage(text, {}, app::MessageKind::Info);
+}
+
 void ConsoleHost::receivedTextShown(std::string_view) {
     if (station_ == nullptr) return;
     // The window model has applied its rules (line ends paired, control codes dropped); what

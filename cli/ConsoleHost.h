@@ -16,6 +16,7 @@ class ConsoleHost final : public app::StationHost {
     void showMessage(std::string_view text, std::string_view caption,
                      app::MessageKind kind) override;
     void receivedTextShown(std::string_view text) override;
+    void showNote(std::string_view text) override;
     void receiveWindowCleared() override { printed_ = 0; }
 
     // Where received text comes from (the station's receive window model); null: not printed.

@@ -60,8 +60,10 @@ constexpr std::array<DecodeSpec, 6> kDecodeOptions{{
          return parseOnOff(name, value, o.afc);
      }},
     {"--squelch", "off|0..31",
-     "squelch threshold (default off): text is printed only\n"
-     "while the signal quality is at least 31 minus the level",
+     "squelch threshold (default 20): text is printed only\n"
+     "while the signal quality is at least 31 minus the level,\n"
+     "so that noise before and after a signal prints nothing;\n"
+     "off prints everything",
      [](std::string_view name, std::string_view value, DecodeOptions& o) {
          return parseSquelch(name, value, o.squelchThreshold);
      }},
@@ -162,10 +164,17 @@ constexpr CommandSpec<EncodeOptions> kEncode{
 
 // ---- channels -------------------------------------------------------------------------------
 
-constexpr std::array<OptionSpec<ChannelsOptions>, 2> kChannelsOptions{{
+constexpr std::array<OptionSpec<ChannelsOptions>, 3> kChannelsOptions{{
     {"--mode", "MODE", "bpsk31 or bpsk63",
      [](std::string_view name, std::string_view value, ChannelsOptions& o) {
          return parseMode(name, value, o.mode, ModeUse::Multichannel);
+     }},
+    {"--squelch", "off|0..31",
+     "squelch threshold (default 15): a channel takes text\n"
+     "while its signal quality is at least 31 minus the level\n"
+     "and for 2 s after; off takes everything",
+     [](std::string_view name, std::string_view value, ChannelsOptions& o) {
+         return parseSquelch(name, value, o.squelchThreshold);
      }},
     {"--raw", "RATE", kRawHelp, parseRawRate<ChannelsOptions>},
 }};
@@ -176,9 +185,10 @@ MaybeProblem finishChannels(ChannelsOptions& o, const ScannedArgs& args) {
 }
 
 constexpr CommandSpec<ChannelsOptions> kChannels{
-    "channels --mode MODE FILE.wav",
+    "channels --mode MODE [OPTIONS] FILE.wav",
     "Runs the multichannel decoder over a recording: every BPSK signal that stands out\n"
-    "of the spectrum gets a channel, as in the station's multichannel window. When the\n"
+    "of the spectrum gets a channel, as in the station's multichannel window, and\n"
+    "decodes it from a little before the signal began (at most 10 s back). When the\n"
     "recording ends, one block is printed per channel that was ever opened, in slot\n"
     "order (A..Z):\n"
     "\n"
@@ -186,7 +196,7 @@ constexpr CommandSpec<ChannelsOptions> kChannels{
     "  text...        everything the channel decoded, as the receive window shows it\n"
     "  (empty line)",
     kChannelsOptions,
-    17,
+    23,
     kWavInput,
     finishChannels};
 

@@ -20,6 +20,11 @@ inline constexpr int kMinFileRate = 8000;
 inline constexpr int kMaxFileRate = 192000;
 inline constexpr int kDefaultOutputRate = 11025;
 inline constexpr int kMaxSquelchThreshold = 31;
+// Squelch thresholds of decode and channels when none is given: the levels with the fewest
+// errors, noise printed before and after a signal included, from strong signals down to
+// -10 dB (docs/receive-quality.md). "--squelch off" prints everything.
+inline constexpr int kDefaultDecodeSquelch = 20;
+inline constexpr int kDefaultChannelsSquelch = 15;
 
 // A modem mode as named on the command line.
 struct ModeChoice {
@@ -42,8 +47,8 @@ struct DecodeOptions {
     const ModeChoice* mode = nullptr;
     double frequency = 0.0;
     bool afc = true;
-    std::optional<int> squelchThreshold;  // empty: squelch off
-    unsigned channel = 1;                 // 1 = first channel
+    std::optional<int> squelchThreshold = kDefaultDecodeSquelch;  // empty: squelch off
+    unsigned channel = 1;                                        // 1 = first channel
     std::string inputFile;                // or "-": standard input
     std::optional<int> rawRate;           // raw 16-bit mono samples at this rate, no header
 };
@@ -60,6 +65,7 @@ struct EncodeOptions {
 
 struct ChannelsOptions {
     const ModeChoice* mode = nullptr;  // BPSK31 or BPSK63
+    std::optional<int> squelchThreshold = kDefaultChannelsSquelch;  // empty: squelch off
     std::string inputFile;
     std::optional<int> rawRate;
 };

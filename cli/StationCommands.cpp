@@ -200,7 +200,9 @@ constexpr std::string_view kListenHelp =
     "seconds have passed or the program is interrupted. NAME is an input device as listed by\n"
     "'tarnvel-cli devices' (a unique part of its name will do); the default is the system's.\n"
     "With --usb the USB sound device at the serial DEVICE is used instead of a sound card.\n"
-    "Exits with status 1 when the sound card cannot be opened or stops working.\n";
+    "When the sound card stops working (the sound server restarted, the card was unplugged)\n"
+    "receive opens again on its own, after 1, 2, 4, 8, 16 s and then every 30 s, and the\n"
+    "text goes on. Exits with status 1 when the sound card cannot be opened at the start.\n";
 
 constexpr std::string_view kTransmitHelp =
     "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F | --macro M)\n"
@@ -263,7 +265,9 @@ int runListen(const std::vector<std::string_view>& args) {
     int status = kExitOk;
     while (!gStopRequested.load()) {
         station.pump(kPumpSliceMs);
-        if (station.state() == app::OperatingState::Stopped) {
+        // A device that failed is opened again by the station, as on the desktop: listen
+        // waits through the outage and goes on.
+        if (station.state() == app::OperatingState::Stopped && !station.receiveRecovering()) {
             status = kExitFailure;  // the host has said why
             break;
         }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "display/ChannelCatchUp.h"
 #include "display/SpectrumAnalyser.h"
 #include "display/SpectrumCollector.h"
 #include "display/SpectrumHistory.h"
@@ -45,6 +46,7 @@ class ChannelRecords {
                 generation_[static_cast<size_t>(slot)] = generation;
                 record_[static_cast<size_t>(slot)] = channels_.size();
                 channels_.push_back({MultichannelDecoder::letterOf(slot), 0.0, {}});
+                kept_.push_back(0);
             }
             BandChannel& record = channels_[record_[static_cast<size_t>(slot)]];
             record.frequency = channel.frequency();
@@ -53,15 +55,61 @@ class ChannelRecords {
         }
     }
 
-    std::vector<BandChannel> take() {
+    // After the window's timer: text a channel decoded while its squelch was open is kept;
+    // once its line has gone quiet (the window's 2 s hold is over) what it decoded during
+    // the hold, noise after the over, is left out. A fade shorter than the hold keeps it.
+    void confirm(MultichannelDecoder& decoder) {
+        collect(decoder);
+        for (int slot = 0; slot < kChannelSlots; ++slot) {
+            if (decoder.generation(slot) == 0) continue;
+            const MultichannelChannel& channel = decoder.channel(slot);
+            BandChannel& record = channels_[record_[static_cast<size_t>(slot)]];
+            size_t& keep = kept_[record_[static_cast<size_t>(slot)]];
+            if (carrier(decoder, channel))
+                keep = record.text.size();
+            else if (!channel.displayedCarrier())
+                record.text.resize(std::min(keep, record.text.size()));
+        }
+    }
+
+    std::vector<BandChannel> take(MultichannelDecoder& decoder) {
+        collect(decoder);
+        // A channel still holding its line at the end: its tail is noise too.
+        for (int slot = 0; slot < kChannelSlots; ++slot) {
+            if (decoder.generation(slot) == 0 || carrier(decoder, decoder.channel(slot))) continue;
+            const size_t index = record_[static_cast<size_t>(slot)];
+            channels_[index].text.resize(std::min(kept_[index], channels_[index].text.size()));
+        }
         for (BandChannel& c : channels_) c.text = lineEndsAsLf(c.text);
         return std::move(channels_);
     }
 
   private:
+    static bool carrier(const MultichannelDecoder& decoder, const MultichannelChannel& channel) {
+        return channel.carrier(decoder.settings().squelch, decoder.settings().sqThreshold);
+    }
+
+    std::vector<size_t> kept_;  // per record: the text confirmed by an open squelch
     std::array<uint32_t, kChannelSlots> generation_{};
     std::array<size_t, kChannelSlots> record_{};
     std::vector<BandChannel> channels_;
+};
+
+// The recording up to the samples decoded so far, as the station's sound history would hold it.
+class RecordingHistory final : public SoundHistorySource {
+  public:
+    RecordingHistory(std::span<const int16_t> audio, size_t capacity)
+        : audio_(audio), capacity_(capacity) {}
+    void setEnd(size_t end) { end_ = std::min(end, audio_.size()); }
+    HistoryPieces newestSamples(size_t count) const override {
+        const size_t n = std::min({count, capacity_, end_});
+        return {audio_.subspan(end_ - n, n), {}};
+    }
+
+  private:
+    std::span<const int16_t> audio_;
+    size_t capacity_;
+    size_t end_ = 0;
 };
 
 }  // namespace
@@ -103,6 +151,12 @@ BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOpti
     auto history = std::make_unique<SpectrumHistory>();
     auto row = std::make_unique<SpectrumRow>();
     ChannelRecords records;
+    RecordingHistory recent(audio, static_cast<size_t>(std::max(0.0, options.historySeconds) *
+                                                       options.sampleRate));
+    auto catchUp = std::make_unique<ChannelCatchUp>();
+    catchUp->setSource(&recent);
+    catchUp->setEnabled(options.catchUp);
+    decoder->setOpenListener(catchUp.get());
 
     Milliseconds nextWindowTick = kWindowTimerMs;
     Milliseconds nextStationTick = kStationTimerMs;
@@ -121,17 +175,21 @@ BandDecodeResult decodeBand(std::span<const int16_t> audio, const BandDecodeOpti
         if (rowDue) {
             analyser->analyseBlock(collector->block(), options.window, *row);
             history->addRow(*row);
+            catchUp->addRow(*row);
+            recent.setEnd(done);
             collector->clearBlockReady();
             decoder->onSpectrumRow(*history, now);
         }
-        for (; nextWindowTick <= now; nextWindowTick += kWindowTimerMs)
+        for (; nextWindowTick <= now; nextWindowTick += kWindowTimerMs) {
             decoder->onWindowTimer(nextWindowTick);
+            records.confirm(*decoder);
+        }
         for (; nextStationTick <= now; nextStationTick += kStationTimerMs)
             decoder->onStationTimer(nextStationTick);
         records.collect(*decoder);
     }
     result.ok = true;
-    result.channels = records.take();
+    result.channels = records.take(*decoder);
     return result;
 }
 

@@ -21,9 +21,15 @@ struct BandDecodeOptions {
     double sampleRate = 11025.0;
     MultichannelSettings settings;
     SpectrumWindow window = SpectrumWindow::Hann;  // "Misc"/"FFTWindow" 2
+    // A new channel first decodes the recording from a little before its signal began, with
+    // no more history than the station keeps ("Misc"/"SoundHistory", 20 s).
+    bool catchUp = true;
+    double historySeconds = 20.0;
 };
 
-// One channel as it was when the recording ended (or when its slot got a new channel).
+// One channel as it was when the recording ended (or when its slot got a new channel). With
+// the squelch on, what the channel decoded during the window's 2 s hold after its signal had
+// gone, the noise after an over, is not part of its text.
 struct BandChannel {
     char letter = 'A';
     double frequency = 0.0;  // Hertz, the channel's last frequency

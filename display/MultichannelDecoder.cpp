@@ -101,6 +101,7 @@ std::optional<int> MultichannelDecoder::openChannel(modem::Mode mode, double fre
         if (channel(i).inUse) continue;
         channel(i).open(i, mode, frequency, sampleRate_, now);
         ++generations_[static_cast<size_t>(i)];
+        if (openListener_ != nullptr) openListener_->channelOpened(*this, i);
         return i;
     }
     return std::nullopt;

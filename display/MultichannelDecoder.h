@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "display/ChannelOpenListener.h"
 #include "display/MultichannelChannel.h"
 #include "display/SpectrumAnalyser.h"
 #include "display/SpectrumHistory.h"
@@ -84,6 +85,9 @@ class MultichannelDecoder {
 
     // One received block: every slot in use decodes it (only while active).
     void processBlock(const int16_t* samples, size_t count);
+    // Told of every new channel before it gets live audio (the catch-up on the sound
+    // history); none by default.
+    void setOpenListener(ChannelOpenListener* listener) { openListener_ = listener; }
 
     // The automatic search, once per spectrum row. Opens (or retunes) at most one channel and
     // returns its slot. Allocates nothing.
@@ -145,6 +149,7 @@ class MultichannelDecoder {
     std::array<double, kSpectrumBins> levels_{};
     std::array<double, kSpectrumBins> box_{};
     std::array<double, kSpectrumBins> smoothed_{};
+    ChannelOpenListener* openListener_ = nullptr;
 };
 
 }  // namespace tarnvel::display

@@ -22,9 +22,10 @@ TuningAction TuningInput::leftReleased(const TuningContext& c, int x, Modifiers 
         // Ctrl only marks the spot; a locked transmit frequency stays where it is.
         if (!m.ctrl)
             a.setFrequency =
-                FrequencyRequest{f, kSetReceive | (c.transmitLocked ? 0 : kSetTransmit), m.shift};
+                FrequencyRequest{f, kSetReceive | (c.transmitLocked ? 0 : kSetTransmit), m.shift,
+                                 true};
     } else if (c.imdMeasuring) {
-        a.setFrequency = FrequencyRequest{snapAt(c, x), kSetReceive, m.shift};
+        a.setFrequency = FrequencyRequest{snapAt(c, x), kSetReceive, m.shift, false};
     }
     a.repaint = c.state != kStateReceiving;
     return a;
@@ -36,7 +37,7 @@ TuningAction TuningInput::leftDragged(const TuningContext& c, int x) const {
     const double f = snapAt(c, x);
     a.remember = f;
     a.setFrequency =
-        FrequencyRequest{f, kSetReceive | (c.transmitLocked ? 0 : kSetTransmit), false};
+        FrequencyRequest{f, kSetReceive | (c.transmitLocked ? 0 : kSetTransmit), false, false};
     a.repaint = c.state != kStateReceiving;
     return a;
 }

@@ -46,6 +46,7 @@ struct FrequencyRequest {
     double frequency = 0.0;
     int flags = 0;  // kSetTransmit | kSetReceive
     bool shift = false;
+    bool released = false;  // the click's release, not a drag
 };
 
 struct TuningAction {

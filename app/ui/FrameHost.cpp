@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QUrl>
 
 #include "app/ui/AppDialogs.h"
@@ -32,6 +34,9 @@ QString qtFileFilter(std::string_view filter) {
 
 namespace {
 
+// How long a note stays in the status bar.
+constexpr int kNoteShownMs = 15000;
+
 QString utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -51,6 +56,11 @@ void FrameHost::showMessage(std::string_view text, std::string_view caption, Mes
                                                                   : QMessageBox::Information;
     QMessageBox box(icon, stationQText(caption), stationQText(text), QMessageBox::Ok, &window_);
     box.exec();
+}
+
+void FrameHost::showNote(std::string_view text) {
+    if (auto* main = qobject_cast<QMainWindow*>(&window_))
+        main->statusBar()->showMessage(stationQText(text), kNoteShownMs);
 }
 
 std::optional<std::string> FrameHost::prompt(std::string_view text, std::string_view initial) {

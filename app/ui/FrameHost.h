@@ -20,6 +20,8 @@ class FrameHost : public StationHost {
     FrameHost(QWidget& window, SettingsStore& store) : window_(window), store_(store) {}
 
     void showMessage(std::string_view text, std::string_view caption, MessageKind kind) override;
+    // In the status bar for a while (the main window's).
+    void showNote(std::string_view text) override;
     std::optional<std::string> prompt(std::string_view text, std::string_view initial) override;
     std::optional<StationData> editStationData(const StationData& data) override;
     bool askYesNo(std::string_view text, std::string_view caption) override;

@@ -117,10 +117,15 @@ void FrameSpectrum::refreshInputs() {
 void FrameSpectrum::applyTuning(const display::TuningAction& a) {
     if (a.toggleTransmitLock) station_.setTransmitLocked(!station_.transmitLocked());
     if (a.setFrequency) {
+        const double before = station_.receiveFrequency();
         station_.setFrequency(a.setFrequency->frequency, a.setFrequency->flags,
                               a.setFrequency->shift);
-        // Shift while tuning decodes the stored sound history again at the new frequency.
-        if (a.setFrequency->shift) station_.startReplay();
+        // Shift while tuning decodes the stored sound history again at the new frequency; a
+        // click onto a signal that began earlier decodes it from the signal's start.
+        if (a.setFrequency->shift)
+            station_.startReplay();
+        else if (a.setFrequency->released)
+            station_.replayFromSignalStart(before);
     }
     if (a.clearChannel) station_.clearChannel(*a.clearChannel);
     if (a.openChannel) station_.openChannel(*a.openChannel);

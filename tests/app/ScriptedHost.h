@@ -49,6 +49,7 @@ class ScriptedHost : public StationHost {
     void runWindowCommand(CommandId id) override { windowCommands.push_back(id); }
     void multichannelChanged() override { ++multichannelChanges; }
     void transmitWindowChanged() override { ++transmitChanges; }
+    void showNote(std::string_view text) override { notes.emplace_back(text); }
 
     bool hasMessage(const std::string& text) const {
         for (const ShownMessage& m : messages)
@@ -57,6 +58,7 @@ class ScriptedHost : public StationHost {
     }
 
     std::vector<ShownMessage> messages;
+    std::vector<std::string> notes;  // receive recovery's passing notes
     std::function<void()> whileMessageOpen;
     int stationDialogs = 0;
     bool receiveFocus = false;

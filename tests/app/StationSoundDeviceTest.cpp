@@ -154,10 +154,13 @@ TEST_F(StationSoundDevice, ReceiveOpensAgainAfterTheDeviceFailedWithOneMessage) 
     EXPECT_EQ(host.messages.size(), before + 1);
     tick(100);  // 30 s of attempts, all failing
     EXPECT_EQ(host.messages.size(), before + 1);
+    EXPECT_TRUE(host.notes.empty());
     listed.names = {"pulse"};
     tick(110);
     EXPECT_EQ(station->state(), OperatingState::Receiving);
     EXPECT_EQ(host.messages.size(), before + 1);
+    // The reopening is told once, without a message box.
+    EXPECT_EQ(host.notes, std::vector<std::string>{kReceiveReopenedNote});
 }
 
 TEST_F(StationSoundDevice, TheOperatorsSoundOffEndsTheAttempts) {

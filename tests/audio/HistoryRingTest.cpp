@@ -116,6 +116,29 @@ TEST(HistoryRing, ReplayCatchesUpWithLiveAudio) {
     EXPECT_EQ(ring.replayPosition(), ring.writeIndex());
 }
 
+// The catch-up reads the newest samples in order across the ring's end, and replays just
+// those, then the live audio that follows.
+TEST(HistoryRing, NewestSamplesAndTheirReplayWrapAroundTheRing) {
+    HistoryRing ring(1000);
+    ring.append(counting(0, 1700));  // the write index is at 700
+    const auto pieces = ring.newest(900);
+    std::vector<int16_t> got(pieces[0].begin(), pieces[0].end());
+    got.insert(got.end(), pieces[1].begin(), pieces[1].end());
+    EXPECT_EQ(got, counting(800, 900));
+    EXPECT_EQ(ring.newest(5000)[0].size() + ring.newest(5000)[1].size(), 1000u);
+    EXPECT_TRUE(ring.newest(0)[0].empty());
+
+    ASSERT_TRUE(ring.startReplayOfNewest(900));
+    int pieceCount = 0;
+    const auto replayed = replayAll(ring, pieceCount, 100, 1700);
+    ASSERT_GE(replayed.size(), 900u);
+    for (std::size_t i = 0; i < replayed.size(); ++i)
+        ASSERT_EQ(replayed[i], static_cast<int16_t>(800 + i)) << "sample " << i;
+    EXPECT_FALSE(ring.startReplayOfNewest(0));
+    const HistoryRing none(0);
+    EXPECT_EQ(none.newest(10)[0].size() + none.newest(10)[1].size(), 0u);
+}
+
 // Saving writes exactly the capacity, oldest first, whatever the write index; a failed save
 // says so and leaves an earlier file as it was.
 TEST(HistoryRing, SavingWritesTheRingOldestFirst) {

@@ -5,11 +5,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
 
+#include "app/ReceiveRecovery.h"
 #include "app/StationClock.h"
 #include "app/ui/CKbdBufferView.h"
 #include "app/ui/CMainFrame.h"
@@ -225,6 +227,16 @@ class MainFrameTest : public QObject {
         const int before = s.multichannel().countInUse();
         QTest::mousePress(view, Qt::RightButton, {}, QPoint(500, view->height() / 2));
         QCOMPARE(s.multichannel().countInUse(), before + 1);
+    }
+
+    // Receive recovery's note goes to the status bar, not into a message box, and the panes
+    // stay where they are.
+    void receiveReopenedNoteShowsInTheStatusBar() {
+        StationHost& host = *frame_;
+        host.showNote(kReceiveReopenedNote);
+        QCOMPARE(frame_->statusBar()->currentMessage(), QString(kReceiveReopenedNote));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(frame_->pane(0)->isVisible());
     }
 
     void rateCorrectionAppliesAtOnceWhileReceiving() {
