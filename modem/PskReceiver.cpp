@@ -81,21 +81,22 @@ void PskReceiver::processSamples(const int16_t* samples, int count) {
 }
 
 void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
-    firI[firIndex] = stage2I / firInputDivisor;
-    firQ[firIndex] = stage2Q / firInputDivisor;
+    const int32_t newI = stage2I / firInputDivisor;
+    const int32_t newQ = stage2Q / firInputDivisor;
+    firI[firIndex] = firI[firIndex + kFirTapCount] = newI;
+    firQ[firIndex] = firQ[firIndex + kFirTapCount] = newQ;
     firIndex = (firIndex + 1) & (kFirTapCount - 1);
     // After the store firIndex holds the oldest sample, which the first tap multiplies. The
-    // sums are defined to wrap at 32 bits (a full-scale input can exceed them).
+    // sums are defined to wrap at 32 bits (a full-scale input can exceed them); the products
+    // fit in 32 bits, so multiplying as unsigned gives the same words.
+    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    const uint32_t* x = reinterpret_cast<const uint32_t*>(firI.data() + firIndex);
+    const uint32_t* y = reinterpret_cast<const uint32_t*>(firQ.data() + firIndex);
     uint32_t sumI = 0;
     uint32_t sumQ = 0;
-    const int32_t split = kFirTapCount - firIndex;
-    for (int j = 0; j < split; ++j) {
-        sumI += static_cast<uint32_t>(firTaps[j] * firI[firIndex + j]);
-        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[firIndex + j]);
-    }
-    for (int j = split; j < kFirTapCount; ++j) {
-        sumI += static_cast<uint32_t>(firTaps[j] * firI[j - split]);
-        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[j - split]);
+    for (int j = 0; j < kFirTapCount; ++j) {
+        sumI += taps[j] * x[j];
+        sumQ += taps[j] * y[j];
     }
     i = static_cast<int32_t>(sumI);
     q = static_cast<int32_t>(sumQ);

@@ -107,8 +107,10 @@ class PskReceiver : public ModeReceiver {
     int32_t combLength = 1;  // 1..kCombRingSize
     int32_t firIndex = 0;    // 0..63; the oldest sample after a store
     const int32_t* firTaps = kBpskFirTaps.data();
-    std::array<int32_t, kFirTapCount> firI{};
-    std::array<int32_t, kFirTapCount> firQ{};
+    // The FIR rings hold every sample twice, at k and k + 64, so that the 64 newest samples
+    // always lie in one run from firIndex on and the filter is one plain (vectorisable) loop.
+    std::array<int32_t, 2 * kFirTapCount> firI{};
+    std::array<int32_t, 2 * kFirTapCount> firQ{};
     std::array<int32_t, kCombRingSize> ring1I{};
     std::array<int32_t, kCombRingSize> ring1Q{};
     std::array<int32_t, kCombRingSize> ring2I{};
@@ -129,45 +131,73 @@ class PskReceiver : public ModeReceiver {
 
   private:
     void recomputeDecimStep();
+    // Mixes and sums count samples, none of which completes a decimation interval except
+    // perhaps the last.
+    void combRun(const int16_t* samples, int count, const int16_t* sine);
 };
 
 template <class DecimatedStep>
 void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step) {
-    // Locals keep the hot loop in registers; the fields are written back at the end.
+    // The samples between two decimated samples run in a loop of their own, with the clocks,
+    // sums and ring pointers in locals (the step reads and writes the fields, so they are
+    // written back before it). The sums are exact integers, so this order changes nothing.
+    const int16_t* sine = detail::turnSineData();
+    int n = 0;
+    while (n < count) {
+        int run = count - n;
+        bool decimate = false;
+        if (decimStep != 0) {
+            // Samples until the decimation clock passes 0xFFFF, counting the one that does.
+            const int32_t toWrap = (0x10000 - decimPhase + decimStep - 1) / decimStep;
+            if (toWrap <= run) {
+                run = toWrap;
+                decimate = true;
+            }
+        }
+        combRun(samples + n, run, sine);
+        n += run;
+        if (decimate) step();
+    }
+}
+
+inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_t* sine) {
     uint16_t phase = ncoPhase;
-    uint16_t decim = decimPhase;
+    const uint16_t nco = ncoStep;
     int32_t index = combIndex;
+    const int32_t length = combLength;
+    int32_t s1I = stage1I;
+    int32_t s2I = stage2I;
+    int32_t s1Q = stage1Q;
+    int32_t s2Q = stage2Q;
+    int32_t* r1I = ring1I.data();
+    int32_t* r2I = ring2I.data();
+    int32_t* r1Q = ring1Q.data();
+    int32_t* r2Q = ring2Q.data();
     for (int n = 0; n < count; ++n) {
         const int32_t s = samples[n];
-        phase = static_cast<uint16_t>(phase + ncoStep);
+        phase = static_cast<uint16_t>(phase + nco);
         // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded by
         // 32 * 32 * 16384 for the same reason.
-        const int32_t i = s * cos16(phase) / 65536;
-        const int32_t q = s * sin16(phase) / 65536;
-        stage1I += i - ring1I[index];
-        ring1I[index] = i;
-        stage2I += stage1I - ring2I[index];
-        ring2I[index] = stage1I;
-        stage1Q += q - ring1Q[index];
-        ring1Q[index] = q;
-        stage2Q += stage1Q - ring2Q[index];
-        ring2Q[index] = stage1Q;
-        if (++index >= combLength) index = 0;
-        const uint32_t next = static_cast<uint32_t>(decim) + decimStep;
-        decim = static_cast<uint16_t>(next);
-        if (next > 0xFFFFu) {
-            ncoPhase = phase;
-            decimPhase = decim;
-            combIndex = index;
-            step();
-            phase = ncoPhase;
-            decim = decimPhase;
-            index = combIndex;
-        }
+        const int32_t i = s * sine[phase + 16384] / 65536;
+        const int32_t q = s * sine[phase] / 65536;
+        s1I += i - r1I[index];
+        r1I[index] = i;
+        s2I += s1I - r2I[index];
+        r2I[index] = s1I;
+        s1Q += q - r1Q[index];
+        r1Q[index] = q;
+        s2Q += s1Q - r2Q[index];
+        r2Q[index] = s1Q;
+        if (++index >= length) index = 0;
     }
     ncoPhase = phase;
-    decimPhase = decim;
+    // count * step stays below 2^16 + step here, so the 32-bit product cannot overflow.
+    decimPhase = static_cast<uint16_t>(decimPhase + static_cast<uint32_t>(count) * decimStep);
     combIndex = index;
+    stage1I = s1I;
+    stage2I = s2I;
+    stage1Q = s1Q;
+    stage2Q = s2Q;
 }
 
 }  // namespace tarnvel::modem
