@@ -25,6 +25,43 @@ uint16_t truncToClockStep(double x) {
     return static_cast<uint16_t>(std::min(std::trunc(x), 65535.0));
 }
 
+// The receivers' FIR sums are defined to wrap at 32 bits (a full-scale input can exceed them).
+// Every product fits in 32 bits, so multiplying as unsigned gives the same words, and in that
+// arithmetic the order of the terms does not matter.
+uint32_t plainFir(const int32_t* firTaps, const uint32_t* x) {
+    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    uint32_t sum = 0;
+    for (int j = 0; j < kFirTapCount; ++j) sum += taps[j] * x[j];
+    return sum;
+}
+
+// Taps that mirror around the middle one and start with 0 (both sets of the receivers): the
+// pairs either side share one product of the tap with the sum of their two samples.
+constexpr bool isFoldable(const FirTaps& t) {
+    if (t[0] != 0) return false;
+    for (int k = 1; k < kFirTapCount / 2; ++k)
+        if (t[k] != t[kFirTapCount - k]) return false;
+    return true;
+}
+static_assert(isFoldable(kBpskFirTaps) && isFoldable(kFsk31FirTaps));
+
+uint32_t foldedFir(const int32_t* firTaps, const uint32_t* x) {
+    constexpr int kMiddle = kFirTapCount / 2;
+    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    uint32_t sum = taps[kMiddle] * x[kMiddle];
+    for (int k = 1; k < kMiddle; ++k) sum += taps[k] * (x[k] + x[kFirTapCount - k]);
+    return sum;
+}
+
+// x / d rounded toward zero like the division operator, with a shift for powers of two.
+int32_t divideTowardZero(int32_t x, int32_t d) {
+    if (d > 0 && std::has_single_bit(static_cast<uint32_t>(d))) {
+        const int shift = std::countr_zero(static_cast<uint32_t>(d));
+        return (x + ((x >> 31) & (d - 1))) >> shift;
+    }
+    return x / d;
+}
+
 }  // namespace
 
 PskReceiver::PskReceiver(double rate) {
@@ -81,25 +118,21 @@ void PskReceiver::processSamples(const int16_t* samples, int count) {
 }
 
 void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
-    const int32_t newI = stage2I / firInputDivisor;
-    const int32_t newQ = stage2Q / firInputDivisor;
+    const int32_t newI = divideTowardZero(stage2I, firInputDivisor);
+    const int32_t newQ = divideTowardZero(stage2Q, firInputDivisor);
     firI[firIndex] = firI[firIndex + kFirTapCount] = newI;
     firQ[firIndex] = firQ[firIndex + kFirTapCount] = newQ;
     firIndex = (firIndex + 1) & (kFirTapCount - 1);
-    // After the store firIndex holds the oldest sample, which the first tap multiplies. The
-    // sums are defined to wrap at 32 bits (a full-scale input can exceed them); the products
-    // fit in 32 bits, so multiplying as unsigned gives the same words.
-    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    // After the store firIndex holds the oldest sample, which the first tap multiplies.
     const uint32_t* x = reinterpret_cast<const uint32_t*>(firI.data() + firIndex);
     const uint32_t* y = reinterpret_cast<const uint32_t*>(firQ.data() + firIndex);
-    uint32_t sumI = 0;
-    uint32_t sumQ = 0;
-    for (int j = 0; j < kFirTapCount; ++j) {
-        sumI += taps[j] * x[j];
-        sumQ += taps[j] * y[j];
+    if (firTaps == kBpskFirTaps.data() || firTaps == kFsk31FirTaps.data()) {
+        i = static_cast<int32_t>(foldedFir(firTaps, x));
+        q = static_cast<int32_t>(foldedFir(firTaps, y));
+    } else {
+        i = static_cast<int32_t>(plainFir(firTaps, x));
+        q = static_cast<int32_t>(plainFir(firTaps, y));
     }
-    i = static_cast<int32_t>(sumI);
-    q = static_cast<int32_t>(sumQ);
 }
 
 int32_t PskReceiver::levelBits(int32_t i, int32_t q) {

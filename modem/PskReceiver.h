@@ -12,6 +12,7 @@
 // sample), or overrides processSamples with runFrontEnd and a lambda calling its own step
 // directly. filterDecimated and levelBits are the shared parts of the decimated step.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -173,22 +174,34 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
     int32_t* r2I = ring2I.data();
     int32_t* r1Q = ring1Q.data();
     int32_t* r2Q = ring2Q.data();
-    for (int n = 0; n < count; ++n) {
-        const int32_t s = samples[n];
-        phase = static_cast<uint16_t>(phase + nco);
-        // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded by
-        // 32 * 32 * 16384 for the same reason.
-        const int32_t i = s * sine[phase + 16384] / 65536;
-        const int32_t q = s * sine[phase] / 65536;
-        s1I += i - r1I[index];
-        r1I[index] = i;
-        s2I += s1I - r2I[index];
-        r2I[index] = s1I;
-        s1Q += q - r1Q[index];
-        r1Q[index] = q;
-        s2Q += s1Q - r2Q[index];
-        r2Q[index] = s1Q;
-        if (++index >= length) index = 0;
+    // In stretches that end where the comb rings wrap (an index left beyond a shortened comb
+    // takes one sample and wraps, as the per-sample rule does).
+    int n = 0;
+    while (n < count) {
+        const int stretch = std::min(count - n, std::max(length - index, 1));
+        int32_t* p1I = r1I + index;
+        int32_t* p2I = r2I + index;
+        int32_t* p1Q = r1Q + index;
+        int32_t* p2Q = r2Q + index;
+        for (int k = 0; k < stretch; ++k) {
+            const int32_t s = samples[n + k];
+            phase = static_cast<uint16_t>(phase + nco);
+            // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded
+            // by 32 * 32 * 16384 for the same reason.
+            const int32_t i = s * sine[phase + 16384] / 65536;
+            const int32_t q = s * sine[phase] / 65536;
+            s1I += i - p1I[k];
+            p1I[k] = i;
+            s2I += s1I - p2I[k];
+            p2I[k] = s1I;
+            s1Q += q - p1Q[k];
+            p1Q[k] = q;
+            s2Q += s1Q - p2Q[k];
+            p2Q[k] = s1Q;
+        }
+        n += stretch;
+        index += stretch;
+        if (index >= length) index = 0;
     }
     ncoPhase = phase;
     // count * step stays below 2^16 + step here, so the 32-bit product cannot overflow.
