@@ -28,10 +28,12 @@ uint16_t truncToClockStep(double x) {
 // The receivers' FIR sums are defined to wrap at 32 bits (a full-scale input can exceed them).
 // Every product fits in 32 bits, so multiplying as unsigned gives the same words, and in that
 // arithmetic the order of the terms does not matter.
-uint32_t plainFir(const int32_t* firTaps, const uint32_t* x) {
+// x[63], the newest sample, comes in a register: it was stored an instant ago, and a wide load
+// over a fresh narrow store would stall.
+uint32_t plainFir(const int32_t* firTaps, const uint32_t* x, uint32_t newest) {
     const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
-    uint32_t sum = 0;
-    for (int j = 0; j < kFirTapCount; ++j) sum += taps[j] * x[j];
+    uint32_t sum = taps[kFirTapCount - 1] * newest;
+    for (int j = 0; j < kFirTapCount - 1; ++j) sum += taps[j] * x[j];
     return sum;
 }
 
@@ -45,11 +47,11 @@ constexpr bool isFoldable(const FirTaps& t) {
 }
 static_assert(isFoldable(kBpskFirTaps) && isFoldable(kFsk31FirTaps));
 
-uint32_t foldedFir(const int32_t* firTaps, const uint32_t* x) {
+uint32_t foldedFir(const int32_t* firTaps, const uint32_t* x, uint32_t newest) {
     constexpr int kMiddle = kFirTapCount / 2;
     const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
-    uint32_t sum = taps[kMiddle] * x[kMiddle];
-    for (int k = 1; k < kMiddle; ++k) sum += taps[k] * (x[k] + x[kFirTapCount - k]);
+    uint32_t sum = taps[kMiddle] * x[kMiddle] + taps[1] * (x[1] + newest);
+    for (int k = 2; k < kMiddle; ++k) sum += taps[k] * (x[k] + x[kFirTapCount - k]);
     return sum;
 }
 
@@ -96,10 +98,8 @@ void PskReceiver::recomputeDecimStep() {
 }
 
 void PskReceiver::resetState() {
-    ring1I.fill(0);
-    ring1Q.fill(0);
-    ring2I.fill(0);
-    ring2Q.fill(0);
+    ring1.fill({});
+    ring2.fill({});
     combIndex = 0;
     ncoPhase = 0;
     decimPhase = 0;
@@ -123,15 +123,16 @@ void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
     firI[firIndex] = firI[firIndex + kFirTapCount] = newI;
     firQ[firIndex] = firQ[firIndex + kFirTapCount] = newQ;
     firIndex = (firIndex + 1) & (kFirTapCount - 1);
-    // After the store firIndex holds the oldest sample, which the first tap multiplies.
+    // After the store firIndex holds the oldest sample, which the first tap multiplies, and
+    // the newest sits 63 places on.
     const uint32_t* x = reinterpret_cast<const uint32_t*>(firI.data() + firIndex);
     const uint32_t* y = reinterpret_cast<const uint32_t*>(firQ.data() + firIndex);
     if (firTaps == kBpskFirTaps.data() || firTaps == kFsk31FirTaps.data()) {
-        i = static_cast<int32_t>(foldedFir(firTaps, x));
-        q = static_cast<int32_t>(foldedFir(firTaps, y));
+        i = static_cast<int32_t>(foldedFir(firTaps, x, static_cast<uint32_t>(newI)));
+        q = static_cast<int32_t>(foldedFir(firTaps, y, static_cast<uint32_t>(newQ)));
     } else {
-        i = static_cast<int32_t>(plainFir(firTaps, x));
-        q = static_cast<int32_t>(plainFir(firTaps, y));
+        i = static_cast<int32_t>(plainFir(firTaps, x, static_cast<uint32_t>(newI)));
+        q = static_cast<int32_t>(plainFir(firTaps, y, static_cast<uint32_t>(newQ)));
     }
 }
 

@@ -112,14 +112,17 @@ class PskReceiver : public ModeReceiver {
     // always lie in one run from firIndex on and the filter is one plain (vectorisable) loop.
     std::array<int32_t, 2 * kFirTapCount> firI{};
     std::array<int32_t, 2 * kFirTapCount> firQ{};
-    std::array<int32_t, kCombRingSize> ring1I{};
-    std::array<int32_t, kCombRingSize> ring1Q{};
-    std::array<int32_t, kCombRingSize> ring2I{};
-    std::array<int32_t, kCombRingSize> ring2Q{};
-    int32_t stage1Q = 0;
-    int32_t stage2Q = 0;
+    // The comb rings and sums, I and Q side by side so that both run in one pair of lanes.
+    struct alignas(8) IqPair {
+        int32_t i = 0;
+        int32_t q = 0;
+    };
+    std::array<IqPair, kCombRingSize> ring1{};
+    std::array<IqPair, kCombRingSize> ring2{};
     int32_t stage1I = 0;
+    int32_t stage1Q = 0;
     int32_t stage2I = 0;
+    int32_t stage2Q = 0;
     int32_t decimBaseRate = kPskDecimBaseRate;
     double baudRate = kPsk31Baud;
     // The comb output is divided by this before the FIR (the FSK31 receiver uses 1024).
@@ -166,38 +169,31 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
     const uint16_t nco = ncoStep;
     int32_t index = combIndex;
     const int32_t length = combLength;
-    int32_t s1I = stage1I;
-    int32_t s2I = stage2I;
-    int32_t s1Q = stage1Q;
-    int32_t s2Q = stage2Q;
-    int32_t* r1I = ring1I.data();
-    int32_t* r2I = ring2I.data();
-    int32_t* r1Q = ring1Q.data();
-    int32_t* r2Q = ring2Q.data();
+    int32_t s1[2] = {stage1I, stage1Q};
+    int32_t s2[2] = {stage2I, stage2Q};
     // In stretches that end where the comb rings wrap (an index left beyond a shortened comb
     // takes one sample and wraps, as the per-sample rule does).
     int n = 0;
     while (n < count) {
         const int stretch = std::min(count - n, std::max(length - index, 1));
-        int32_t* p1I = r1I + index;
-        int32_t* p2I = r2I + index;
-        int32_t* p1Q = r1Q + index;
-        int32_t* p2Q = r2Q + index;
+        IqPair* p1 = ring1.data() + index;
+        IqPair* p2 = ring2.data() + index;
         for (int k = 0; k < stretch; ++k) {
             const int32_t s = samples[n + k];
             phase = static_cast<uint16_t>(phase + nco);
             // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded
             // by 32 * 32 * 16384 for the same reason.
-            const int32_t i = s * sine[phase + 16384] / 65536;
-            const int32_t q = s * sine[phase] / 65536;
-            s1I += i - p1I[k];
-            p1I[k] = i;
-            s2I += s1I - p2I[k];
-            p2I[k] = s1I;
-            s1Q += q - p1Q[k];
-            p1Q[k] = q;
-            s2Q += s1Q - p2Q[k];
-            p2Q[k] = s1Q;
+            const int32_t v[2] = {s * sine[phase + 16384] / 65536, s * sine[phase] / 65536};
+            const int32_t old1[2] = {p1[k].i, p1[k].q};
+            const int32_t old2[2] = {p2[k].i, p2[k].q};
+            s1[0] += v[0] - old1[0];
+            s1[1] += v[1] - old1[1];
+            s2[0] += s1[0] - old2[0];
+            s2[1] += s1[1] - old2[1];
+            p1[k].i = v[0];
+            p1[k].q = v[1];
+            p2[k].i = s1[0];
+            p2[k].q = s1[1];
         }
         n += stretch;
         index += stretch;
@@ -207,10 +203,10 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
     // count * step stays below 2^16 + step here, so the 32-bit product cannot overflow.
     decimPhase = static_cast<uint16_t>(decimPhase + static_cast<uint32_t>(count) * decimStep);
     combIndex = index;
-    stage1I = s1I;
-    stage2I = s2I;
-    stage1Q = s1Q;
-    stage2Q = s2Q;
+    stage1I = s1[0];
+    stage1Q = s1[1];
+    stage2I = s2[0];
+    stage2Q = s2[1];
 }
 
 }  // namespace tarnvel::modem
