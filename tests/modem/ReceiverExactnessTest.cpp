@@ -119,16 +119,16 @@ TEST(ReceiverExactness, PskSymbolsAreThoseOfThePlainFrontEnd) {
         double baud;
         uint64_t expected;
     };
-    for (const Case& c : {Case{kPsk31Baud, 0x53356e45ba6307a8ull},
-                          Case{kPsk63Baud, 0xc07d4e3a7901aebeull}}) {
+    for (const Case& c :
+         {Case{kPsk31Baud, 0x53356e45ba6307a8ull}, Case{kPsk63Baud, 0xc07d4e3a7901aebeull}}) {
         PskReceiver rx;
         HashingDecoder decoder;
         rx.attachDecoder(&decoder);
         rx.setBaudRate(c.baud);
         runSequence(rx);
         EXPECT_GT(decoder.count, 700);
-        EXPECT_EQ(decoder.sum.value(), c.expected) << "baud " << c.baud << std::hex
-                                                   << " got 0x" << decoder.sum.value();
+        EXPECT_EQ(decoder.sum.value(), c.expected)
+            << "baud " << c.baud << std::hex << " got 0x" << decoder.sum.value();
     }
 }
 
