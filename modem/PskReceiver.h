@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "modem/ModeReceiver.h"
 #include "modem/SymbolDecoder.h"
@@ -138,6 +141,11 @@ class PskReceiver : public ModeReceiver {
     // Mixes and sums count samples, none of which completes a decimation interval except
     // perhaps the last.
     void combRun(const int16_t* samples, int count, const int16_t* sine);
+#if defined(__SSE2__)
+    static void combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+                                uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
+                                int32_t* s1, int32_t* s2);
+#endif
 };
 
 template <class DecimatedStep>
@@ -178,6 +186,9 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
         const int stretch = std::min(count - n, std::max(length - index, 1));
         IqPair* p1 = ring1.data() + index;
         IqPair* p2 = ring2.data() + index;
+#if defined(__SSE2__)
+        combStretchSse2(samples + n, stretch, sine, nco, phase, p1, p2, s1, s2);
+#else
         for (int k = 0; k < stretch; ++k) {
             const int32_t s = samples[n + k];
             phase = static_cast<uint16_t>(phase + nco);
@@ -195,6 +206,7 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
             p2[k].i = s1[0];
             p2[k].q = s1[1];
         }
+#endif
         n += stretch;
         index += stretch;
         if (index >= length) index = 0;
@@ -208,5 +220,37 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
     stage2I = s2[0];
     stage2Q = s2[1];
 }
+
+#if defined(__SSE2__)
+// The same stretch with I and Q in two 32-bit lanes: the sample times the cosine and sine words
+// is one multiply-add of 16-bit pairs (the other word of each pair is 0), and the division by
+// 65536 rounds toward zero as the operator does. The products and sums are the same integers.
+inline void PskReceiver::combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+                                         uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
+                                         int32_t* s1, int32_t* s2) {
+    __m128i sum1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s1));
+    __m128i sum2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s2));
+    uint16_t ph = phase;
+    for (int k = 0; k < count; ++k) {
+        ph = static_cast<uint16_t>(ph + nco);
+        // Words: cos, 0, sin, 0.
+        __m128i cs = _mm_cvtsi32_si128(static_cast<uint16_t>(sine[ph + 16384]));
+        cs = _mm_insert_epi16(cs, sine[ph], 2);
+        const __m128i sv = _mm_shufflelo_epi16(_mm_cvtsi32_si128(samples[k]), 0);
+        const __m128i prod = _mm_madd_epi16(cs, sv);
+        const __m128i bias = _mm_srli_epi32(_mm_srai_epi32(prod, 31), 16);
+        const __m128i v = _mm_srai_epi32(_mm_add_epi32(prod, bias), 16);
+        const __m128i old1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1 + k));
+        const __m128i old2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p2 + k));
+        sum1 = _mm_add_epi32(sum1, _mm_sub_epi32(v, old1));
+        sum2 = _mm_add_epi32(sum2, _mm_sub_epi32(sum1, old2));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p1 + k), v);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p2 + k), sum1);
+    }
+    phase = ph;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(s1), sum1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(s2), sum2);
+}
+#endif
 
 }  // namespace tarnvel::modem
