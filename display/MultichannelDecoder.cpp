@@ -40,15 +40,17 @@ void MultichannelDecoder::smoothLevels(const SpectrumHistory& history) {
     for (int b = 0; b < kSpectrumBins; ++b) levels_[static_cast<size_t>(b)] = history.level(b);
     box_.fill(0.0);
     smoothed_.fill(0.0);
-    for (int b = p; b < kSpectrumBins - p; ++b) {
-        double sum = 0.0;
-        for (int j = -p; j <= p; ++j) sum += levels_[static_cast<size_t>(b + j)];
-        box_[static_cast<size_t>(b)] = sum;
-    }
-    for (int b = p; b < kSpectrumBins - p; ++b) {
-        double sum = 0.0;
-        for (int j = -p; j <= p; ++j) sum += (p - std::abs(j)) * box_[static_cast<size_t>(b + j)];
-        smoothed_[static_cast<size_t>(b)] = sum;
+    // Each bin's sums take their terms in the order j = -p..p; running over the bins for one
+    // term at a time keeps that order and lets the bins go in parallel lanes.
+    const int end = std::max(kSpectrumBins - p, p);
+    double* box = box_.data();
+    double* smoothed = smoothed_.data();
+    const double* levels = levels_.data();
+    for (int j = -p; j <= p; ++j)
+        for (int b = p; b < end; ++b) box[b] += levels[b + j];
+    for (int j = -p; j <= p; ++j) {
+        const double weight = p - std::abs(j);
+        for (int b = p; b < end; ++b) smoothed[b] += weight * box[b + j];
     }
 }
 

@@ -1,6 +1,7 @@
 #include "display/SpectrumHistory.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tarnvel::display {
@@ -44,11 +45,48 @@ double meanNoise(const SpectrumHistory& h, int bin, int from, int to) {
     return sum / ((to - from + 1) * 2);
 }
 
+// A level in dB as a linear amplitude.
+double amplitudeOfLevel(double levelDb) {
+    return std::pow(10.0, (levelDb + 90.0) / 20.0);
+}
+
+double interpolate(double b, double c, double fraction) {
+    return b + (c - b) * fraction;
+}
+
+// SpectrumHistory::amplitude with each bin's amplitude computed once: the centre search reads
+// every bin near the signal a few hundred times.
+class AmplitudeMemo {
+  public:
+    explicit AmplitudeMemo(const SpectrumHistory& h) : h_(h) { known_.fill(false); }
+
+    double at(double x) {
+        const double lower = std::floor(x);
+        const int bin = static_cast<int>(lower);
+        return interpolate(binAmplitude(bin), binAmplitude(bin + 1), x - lower);
+    }
+
+  private:
+    double binAmplitude(int bin) {
+        // level() clamps the bin the same way, so clamped bins share one entry.
+        const auto k = static_cast<size_t>(std::clamp(bin, 0, kSpectrumBins - 1));
+        if (!known_[k]) {
+            value_[k] = amplitudeOfLevel(h_.level(static_cast<int>(k)));
+            known_[k] = true;
+        }
+        return value_[k];
+    }
+
+    const SpectrumHistory& h_;
+    std::array<double, kSpectrumBins> value_;
+    std::array<bool, kSpectrumBins> known_;
+};
+
 // Squared difference of the two sides of the spectrum mirrored about a candidate centre.
-double asymmetryAbout(const SpectrumHistory& h, double centre, int halfWidth) {
+double asymmetryAbout(AmplitudeMemo& a, double centre, int halfWidth) {
     double sum = 0.0;
     for (double s = 0.0; s <= halfWidth; s += kCentreStep) {
-        const double d = h.amplitude(centre + s) - h.amplitude(centre - s);
+        const double d = a.at(centre + s) - a.at(centre - s);
         sum += d * d;
     }
     return sum;
@@ -74,9 +112,7 @@ double SpectrumHistory::level(int bin) const {
 double SpectrumHistory::amplitude(double x) const {
     const double lower = std::floor(x);
     const int bin = static_cast<int>(lower);
-    const double b = std::pow(10.0, (level(bin) + 90.0) / 20.0);
-    const double c = std::pow(10.0, (level(bin + 1) + 90.0) / 20.0);
-    return b + (c - b) * (x - lower);
+    return interpolate(amplitudeOfLevel(level(bin)), amplitudeOfLevel(level(bin + 1)), x - lower);
 }
 
 int frequencyToBin(double frequency, double sampleRate) {
@@ -104,8 +140,9 @@ double snapFrequency(const SpectrumHistory& h, modem::Mode mode, int bin, bool s
     const int halfWidth = truncated(10.0 * a * 11025.0 / sampleRate);
     double best = 1e60;
     double centre = bin;
+    AmplitudeMemo amplitudes(h);
     for (double c = bin - searchHalf; c <= bin + searchHalf; c += kCentreStep) {
-        const double asym = asymmetryAbout(h, c, halfWidth);
+        const double asym = asymmetryAbout(amplitudes, c, halfWidth);
         if (asym < best) {
             best = asym;
             centre = c;

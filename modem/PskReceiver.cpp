@@ -25,6 +25,53 @@ uint16_t truncToClockStep(double x) {
     return static_cast<uint16_t>(std::min(std::trunc(x), 65535.0));
 }
 
+// The receivers' FIR sums are defined to wrap at 32 bits (a full-scale input can exceed them).
+// Every product fits in 32 bits, so multiplying as unsigned gives the same words, and in that
+// arithmetic the order of the terms does not matter.
+// x[63], the newest sample, comes in a register: it was stored an instant ago, and a wide load
+// over a fresh narrow store would stall.
+// On x86-64 the filters also come in an AVX2 version (eight 32-bit products per instruction
+// instead of emulated pairs), chosen once at load time where the processor has it.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define TARNVEL_FIR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TARNVEL_FIR_CLONES
+#endif
+
+TARNVEL_FIR_CLONES uint32_t plainFir(const int32_t* firTaps, const uint32_t* x, uint32_t newest) {
+    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    uint32_t sum = taps[kFirTapCount - 1] * newest;
+    for (int j = 0; j < kFirTapCount - 1; ++j) sum += taps[j] * x[j];
+    return sum;
+}
+
+// Taps that mirror around the middle one and start with 0 (both sets of the receivers): the
+// pairs either side share one product of the tap with the sum of their two samples.
+constexpr bool isFoldable(const FirTaps& t) {
+    if (t[0] != 0) return false;
+    for (int k = 1; k < kFirTapCount / 2; ++k)
+        if (t[k] != t[kFirTapCount - k]) return false;
+    return true;
+}
+static_assert(isFoldable(kBpskFirTaps) && isFoldable(kFsk31FirTaps));
+
+TARNVEL_FIR_CLONES uint32_t foldedFir(const int32_t* firTaps, const uint32_t* x, uint32_t newest) {
+    constexpr int kMiddle = kFirTapCount / 2;
+    const uint32_t* taps = reinterpret_cast<const uint32_t*>(firTaps);
+    uint32_t sum = taps[kMiddle] * x[kMiddle] + taps[1] * (x[1] + newest);
+    for (int k = 2; k < kMiddle; ++k) sum += taps[k] * (x[k] + x[kFirTapCount - k]);
+    return sum;
+}
+
+// x / d rounded toward zero like the division operator, with a shift for powers of two.
+int32_t divideTowardZero(int32_t x, int32_t d) {
+    if (d > 0 && std::has_single_bit(static_cast<uint32_t>(d))) {
+        const int shift = std::countr_zero(static_cast<uint32_t>(d));
+        return (x + ((x >> 31) & (d - 1))) >> shift;
+    }
+    return x / d;
+}
+
 }  // namespace
 
 PskReceiver::PskReceiver(double rate) {
@@ -59,10 +106,8 @@ void PskReceiver::recomputeDecimStep() {
 }
 
 void PskReceiver::resetState() {
-    ring1I.fill(0);
-    ring1Q.fill(0);
-    ring2I.fill(0);
-    ring2Q.fill(0);
+    ring1.fill({});
+    ring2.fill({});
     combIndex = 0;
     ncoPhase = 0;
     decimPhase = 0;
@@ -81,24 +126,22 @@ void PskReceiver::processSamples(const int16_t* samples, int count) {
 }
 
 void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
-    firI[firIndex] = stage2I / firInputDivisor;
-    firQ[firIndex] = stage2Q / firInputDivisor;
+    const int32_t newI = divideTowardZero(stage2I, firInputDivisor);
+    const int32_t newQ = divideTowardZero(stage2Q, firInputDivisor);
+    firI[firIndex] = firI[firIndex + kFirTapCount] = newI;
+    firQ[firIndex] = firQ[firIndex + kFirTapCount] = newQ;
     firIndex = (firIndex + 1) & (kFirTapCount - 1);
-    // After the store firIndex holds the oldest sample, which the first tap multiplies. The
-    // sums are defined to wrap at 32 bits (a full-scale input can exceed them).
-    uint32_t sumI = 0;
-    uint32_t sumQ = 0;
-    const int32_t split = kFirTapCount - firIndex;
-    for (int j = 0; j < split; ++j) {
-        sumI += static_cast<uint32_t>(firTaps[j] * firI[firIndex + j]);
-        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[firIndex + j]);
+    // After the store firIndex holds the oldest sample, which the first tap multiplies, and
+    // the newest sits 63 places on.
+    const uint32_t* x = reinterpret_cast<const uint32_t*>(firI.data() + firIndex);
+    const uint32_t* y = reinterpret_cast<const uint32_t*>(firQ.data() + firIndex);
+    if (firTaps == kBpskFirTaps.data() || firTaps == kFsk31FirTaps.data()) {
+        i = static_cast<int32_t>(foldedFir(firTaps, x, static_cast<uint32_t>(newI)));
+        q = static_cast<int32_t>(foldedFir(firTaps, y, static_cast<uint32_t>(newQ)));
+    } else {
+        i = static_cast<int32_t>(plainFir(firTaps, x, static_cast<uint32_t>(newI)));
+        q = static_cast<int32_t>(plainFir(firTaps, y, static_cast<uint32_t>(newQ)));
     }
-    for (int j = split; j < kFirTapCount; ++j) {
-        sumI += static_cast<uint32_t>(firTaps[j] * firI[j - split]);
-        sumQ += static_cast<uint32_t>(firTaps[j] * firQ[j - split]);
-    }
-    i = static_cast<int32_t>(sumI);
-    q = static_cast<int32_t>(sumQ);
 }
 
 int32_t PskReceiver::levelBits(int32_t i, int32_t q) {

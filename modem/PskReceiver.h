@@ -12,8 +12,12 @@
 // sample), or overrides processSamples with runFrontEnd and a lambda calling its own step
 // directly. filterDecimated and levelBits are the shared parts of the decimated step.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "modem/ModeReceiver.h"
 #include "modem/SymbolDecoder.h"
@@ -107,16 +111,21 @@ class PskReceiver : public ModeReceiver {
     int32_t combLength = 1;  // 1..kCombRingSize
     int32_t firIndex = 0;    // 0..63; the oldest sample after a store
     const int32_t* firTaps = kBpskFirTaps.data();
-    std::array<int32_t, kFirTapCount> firI{};
-    std::array<int32_t, kFirTapCount> firQ{};
-    std::array<int32_t, kCombRingSize> ring1I{};
-    std::array<int32_t, kCombRingSize> ring1Q{};
-    std::array<int32_t, kCombRingSize> ring2I{};
-    std::array<int32_t, kCombRingSize> ring2Q{};
-    int32_t stage1Q = 0;
-    int32_t stage2Q = 0;
+    // The FIR rings hold every sample twice, at k and k + 64, so that the 64 newest samples
+    // always lie in one run from firIndex on and the filter is one plain (vectorisable) loop.
+    std::array<int32_t, 2 * kFirTapCount> firI{};
+    std::array<int32_t, 2 * kFirTapCount> firQ{};
+    // The comb rings and sums, I and Q side by side so that both run in one pair of lanes.
+    struct alignas(8) IqPair {
+        int32_t i = 0;
+        int32_t q = 0;
+    };
+    std::array<IqPair, kCombRingSize> ring1{};
+    std::array<IqPair, kCombRingSize> ring2{};
     int32_t stage1I = 0;
+    int32_t stage1Q = 0;
     int32_t stage2I = 0;
+    int32_t stage2Q = 0;
     int32_t decimBaseRate = kPskDecimBaseRate;
     double baudRate = kPsk31Baud;
     // The comb output is divided by this before the FIR (the FSK31 receiver uses 1024).
@@ -129,45 +138,119 @@ class PskReceiver : public ModeReceiver {
 
   private:
     void recomputeDecimStep();
+    // Mixes and sums count samples, none of which completes a decimation interval except
+    // perhaps the last.
+    void combRun(const int16_t* samples, int count, const int16_t* sine);
+#if defined(__SSE2__)
+    static void combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+                                uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
+                                int32_t* s1, int32_t* s2);
+#endif
 };
 
 template <class DecimatedStep>
 void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step) {
-    // Locals keep the hot loop in registers; the fields are written back at the end.
-    uint16_t phase = ncoPhase;
-    uint16_t decim = decimPhase;
-    int32_t index = combIndex;
-    for (int n = 0; n < count; ++n) {
-        const int32_t s = samples[n];
-        phase = static_cast<uint16_t>(phase + ncoStep);
-        // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded by
-        // 32 * 32 * 16384 for the same reason.
-        const int32_t i = s * cos16(phase) / 65536;
-        const int32_t q = s * sin16(phase) / 65536;
-        stage1I += i - ring1I[index];
-        ring1I[index] = i;
-        stage2I += stage1I - ring2I[index];
-        ring2I[index] = stage1I;
-        stage1Q += q - ring1Q[index];
-        ring1Q[index] = q;
-        stage2Q += stage1Q - ring2Q[index];
-        ring2Q[index] = stage1Q;
-        if (++index >= combLength) index = 0;
-        const uint32_t next = static_cast<uint32_t>(decim) + decimStep;
-        decim = static_cast<uint16_t>(next);
-        if (next > 0xFFFFu) {
-            ncoPhase = phase;
-            decimPhase = decim;
-            combIndex = index;
-            step();
-            phase = ncoPhase;
-            decim = decimPhase;
-            index = combIndex;
+    // The samples between two decimated samples run in a loop of their own, with the clocks,
+    // sums and ring pointers in locals (the step reads and writes the fields, so they are
+    // written back before it). The sums are exact integers, so this order changes nothing.
+    const int16_t* sine = detail::turnSineData();
+    int n = 0;
+    while (n < count) {
+        int run = count - n;
+        bool decimate = false;
+        if (decimStep != 0) {
+            // Samples until the decimation clock passes 0xFFFF, counting the one that does.
+            const int32_t toWrap = (0x10000 - decimPhase + decimStep - 1) / decimStep;
+            if (toWrap <= run) {
+                run = toWrap;
+                decimate = true;
+            }
         }
+        combRun(samples + n, run, sine);
+        n += run;
+        if (decimate) step();
+    }
+}
+
+inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_t* sine) {
+    uint16_t phase = ncoPhase;
+    const uint16_t nco = ncoStep;
+    int32_t index = combIndex;
+    const int32_t length = combLength;
+    int32_t s1[2] = {stage1I, stage1Q};
+    int32_t s2[2] = {stage2I, stage2Q};
+    // In stretches that end where the comb rings wrap (an index left beyond a shortened comb
+    // takes one sample and wraps, as the per-sample rule does).
+    int n = 0;
+    while (n < count) {
+        const int stretch = std::min(count - n, std::max(length - index, 1));
+        IqPair* p1 = ring1.data() + index;
+        IqPair* p2 = ring2.data() + index;
+#if defined(__SSE2__)
+        combStretchSse2(samples + n, stretch, sine, nco, phase, p1, p2, s1, s2);
+#else
+        for (int k = 0; k < stretch; ++k) {
+            const int32_t s = samples[n + k];
+            phase = static_cast<uint16_t>(phase + nco);
+            // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded
+            // by 32 * 32 * 16384 for the same reason.
+            const int32_t v[2] = {s * sine[phase + 16384] / 65536, s * sine[phase] / 65536};
+            const int32_t old1[2] = {p1[k].i, p1[k].q};
+            const int32_t old2[2] = {p2[k].i, p2[k].q};
+            s1[0] += v[0] - old1[0];
+            s1[1] += v[1] - old1[1];
+            s2[0] += s1[0] - old2[0];
+            s2[1] += s1[1] - old2[1];
+            p1[k].i = v[0];
+            p1[k].q = v[1];
+            p2[k].i = s1[0];
+            p2[k].q = s1[1];
+        }
+#endif
+        n += stretch;
+        index += stretch;
+        if (index >= length) index = 0;
     }
     ncoPhase = phase;
-    decimPhase = decim;
+    // count * step stays below 2^16 + step here, so the 32-bit product cannot overflow.
+    decimPhase = static_cast<uint16_t>(decimPhase + static_cast<uint32_t>(count) * decimStep);
     combIndex = index;
+    stage1I = s1[0];
+    stage1Q = s1[1];
+    stage2I = s2[0];
+    stage2Q = s2[1];
 }
+
+#if defined(__SSE2__)
+// The same stretch with I and Q in two 32-bit lanes: the sample times the cosine and sine words
+// is one multiply-add of 16-bit pairs (the other word of each pair is 0), and the division by
+// 65536 rounds toward zero as the operator does. The products and sums are the same integers.
+inline void PskReceiver::combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+                                         uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
+                                         int32_t* s1, int32_t* s2) {
+    __m128i sum1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s1));
+    __m128i sum2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s2));
+    uint16_t ph = phase;
+    for (int k = 0; k < count; ++k) {
+        ph = static_cast<uint16_t>(ph + nco);
+        // Words: cos, 0, sin, 0.
+        __m128i cs = _mm_cvtsi32_si128(static_cast<uint16_t>(sine[ph + 16384]));
+        cs = _mm_insert_epi16(cs, sine[ph], 2);
+        const __m128i sv = _mm_shufflelo_epi16(_mm_cvtsi32_si128(samples[k]), 0);
+        const __m128i prod = _mm_madd_epi16(cs, sv);
+        const __m128i bias = _mm_srli_epi32(_mm_srai_epi32(prod, 31), 16);
+        const __m128i v = _mm_srai_epi32(_mm_add_epi32(prod, bias), 16);
+        const __m128i old1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1 + k));
+        const __m128i old2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p2 + k));
+        sum1 = _mm_add_epi32(sum1, _mm_sub_epi32(v, old1));
+        sum2 = _mm_add_epi32(sum2, _mm_sub_epi32(sum1, old2));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p1 + k), v);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p2 + k), sum1);
+    }
+    phase = ph;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(s1), sum1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(s2), sum2);
+}
+#endif
 
 }  // namespace tarnvel::modem

@@ -16,6 +16,24 @@ const SineTable& sineTable() {
     return table;
 }
 
+const TurnSineTable& turnSineTable() {
+    static const TurnSineTable table = [] {
+        const SineTable& quarter = sineTable();
+        // The quarter wave mirrored into the second quarter and negated for the second half.
+        auto sine = [&quarter](uint32_t p) -> int32_t {
+            if (p <= 16384) return quarter[p];
+            if (p <= 32768) return quarter[32768 - p];
+            if (p <= 49152) return -quarter[p - 32768];
+            return -quarter[65536 - p];
+        };
+        TurnSineTable t{};
+        for (int p = 0; p < kTurnSineTableSize; ++p)
+            t[p] = static_cast<int16_t>(sine(static_cast<uint32_t>(p) & 0xFFFFu));
+        return t;
+    }();
+    return table;
+}
+
 const RaisedCosineTable& raisedCosineTable() {
     static const RaisedCosineTable table = [] {
         RaisedCosineTable t{};

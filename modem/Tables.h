@@ -25,32 +25,29 @@ const RaisedCosineTable& raisedCosineTable();  // Hann weights of the spectrum a
 const WindowTable& windowTable();              // Blackman-Nuttall weights
 const PhaseAngleTable& phaseAngleTable();
 
+// The sine over a turn and a quarter, one entry per 16-bit phase: entry p is the sine of p and
+// entry p + 16384 its cosine, so that the per-sample paths read both without branches. Built
+// from the quarter wave by its symmetries, so every value equals the quarter wave's.
+inline constexpr int kTurnSineTableSize = 65536 + 16384;
+using TurnSineTable = std::array<int16_t, kTurnSineTableSize>;
+const TurnSineTable& turnSineTable();
+
 namespace detail {
-// Raw pointer to the sine table, for the per-sample paths.
-inline const int32_t* sineData() {
-    static const int32_t* data = sineTable().data();
+// Raw pointer to the turn table, for the per-sample paths (read it once outside a loop).
+inline const int16_t* turnSineData() {
+    static const int16_t* data = turnSineTable().data();
     return data;
 }
 }  // namespace detail
 
 // Sine of a 16-bit phase, -32767..32767.
 inline int32_t sin16(uint32_t phase) {
-    const int32_t* t = detail::sineData();
-    const uint32_t p = phase & 0xFFFFu;
-    if (p <= 16384) return t[p];
-    if (p <= 32768) return t[32768 - p];
-    if (p <= 49152) return -t[p - 32768];
-    return -t[65536 - p];
+    return detail::turnSineData()[phase & 0xFFFFu];
 }
 
 // Cosine of a 16-bit phase, -32767..32767.
 inline int32_t cos16(uint32_t phase) {
-    const int32_t* t = detail::sineData();
-    const uint32_t p = phase & 0xFFFFu;
-    if (p <= 16384) return t[16384 - p];
-    if (p <= 32768) return -t[p - 16384];
-    if (p <= 49152) return -t[49152 - p];
-    return t[p - 49152];
+    return detail::turnSineData()[(phase & 0xFFFFu) + 16384];
 }
 
 // Angle of the vector (x, y) in 16-bit turns: 0 = +x axis, 16384 = +y axis.

@@ -33,6 +33,27 @@ TEST(Tables, SineAndCosineOverFullTurn) {
     }
 }
 
+TEST(Tables, TurnTableGivesTheQuarterWaveFoldedAtEveryPhase) {
+    // The quarter wave read by quadrant, as the oscillators read it before the turn table.
+    const auto& t = sineTable();
+    auto foldedSin = [&t](uint32_t p) -> int32_t {
+        if (p <= 16384) return t[p];
+        if (p <= 32768) return t[32768 - p];
+        if (p <= 49152) return -t[p - 32768];
+        return -t[65536 - p];
+    };
+    auto foldedCos = [&t](uint32_t p) -> int32_t {
+        if (p <= 16384) return t[16384 - p];
+        if (p <= 32768) return -t[p - 16384];
+        if (p <= 49152) return -t[49152 - p];
+        return t[p - 49152];
+    };
+    int mismatches = 0;
+    for (uint32_t p = 0; p < 65536; ++p)
+        mismatches += (sin16(p) != foldedSin(p)) + (cos16(p) != foldedCos(p));
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(Tables, PhaseAngleQuadrantsAndDiagonals) {
     EXPECT_EQ(phaseAngle(1000, 1000), 8192);
     EXPECT_EQ(phaseAngle(-5, 0), 32768);
