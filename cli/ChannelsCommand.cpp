@@ -40,6 +40,7 @@ int runChannels(const ChannelsOptions& options) {
 
     display::BandDecodeOptions band;
     band.mode = options.mode->mode;
+    band.settings.pskReceiver = options.receiver;
     const display::BandDecodeResult result = display::decodeBand(modemAudio, band);
     if (!result.ok) {
         reportProblem({"channels", result.error});

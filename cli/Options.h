@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "modem/Mode.h"
+#include "modem/PskReceiverKind.h"
 
 namespace tarnvel::cli {
 
@@ -46,6 +47,7 @@ struct DecodeOptions {
     unsigned channel = 1;                 // 1 = first channel
     std::string inputFile;                // or "-": standard input
     std::optional<int> rawRate;           // raw 16-bit mono samples at this rate, no header
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 struct EncodeOptions {
@@ -62,6 +64,7 @@ struct ChannelsOptions {
     const ModeChoice* mode = nullptr;  // BPSK31 or BPSK63
     std::string inputFile;
     std::optional<int> rawRate;
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 inline constexpr double kMaxDialKHz = 100e6;
