@@ -1,12 +1,15 @@
 #include "modem/PskFrequencyLoop.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace tarnvel::modem {
 
 void PskFrequencyLoop::reset() {
     previous_ = {};
     average_ = {};
+    meanSize_ = 0.0f;
     correction_ = 0.0f;
 }
 
@@ -32,7 +35,14 @@ void PskFrequencyLoop::update(std::complex<float> symbol) {
     if (order_ == 4) raised *= raised;
     raised *= size;
     average_ += kAverageWeight * (raised - average_);
-    correction_ += kLoopGain * std::arg(average_) / static_cast<float>(order_);
+    meanSize_ += kAverageWeight * (size - meanSize_);
+    const float coherence = std::abs(average_) / meanSize_;
+    const float gain = std::clamp((coherence - kHoldCoherence) / (kFullCoherence - kHoldCoherence),
+                                  0.0f, 1.0f);
+    const float range = std::numbers::pi_v<float> / static_cast<float>(order_);
+    correction_ = std::clamp(
+        correction_ + gain * kLoopGain * std::arg(average_) / static_cast<float>(order_), -range,
+        range);
 }
 
 }  // namespace tarnvel::modem

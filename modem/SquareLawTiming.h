@@ -27,7 +27,7 @@ class SquareLawTiming {
   private:
     // Samples whose power the average weighs equally at first, so it settles within a few
     // symbols; later it forgets with a time constant of kAverageSymbols symbols.
-    static constexpr float kAverageSymbols = 48.0f;
+    static constexpr float kAverageSymbols = 96.0f;
     // Share of the measured timing error the clock takes out per symbol.
     static constexpr float kClockGain = 0.5f;
     static constexpr float kMaxStep = 4.0f;
