@@ -6,7 +6,9 @@
 // long average keeps noise from moving the sampling instant from symbol to symbol.
 //
 // Runs at 16 filtered samples per symbol; the symbol sample is interpolated between the two
-// filtered samples around the instant.
+// filtered samples around the instant. A short average runs beside the long one: when the two
+// disagree by several samples for many symbols in a row (the symbol clock jumped: samples lost
+// by the sound card, another signal), the long one starts again from the short one.
 
 #include <array>
 #include <complex>
@@ -31,9 +33,18 @@ class SquareLawTiming {
     // Share of the measured timing error the clock takes out per symbol.
     static constexpr float kClockGain = 0.5f;
     static constexpr float kMaxStep = 4.0f;
+    static constexpr float kShortAverageSymbols = 6.0f;
+    static constexpr float kJumpSamples = 3.0f;
+    static constexpr int kJumpSymbols = 8;
+
+    static float peakOf(std::complex<float> tone);
+    // Once a symbol: restarts the long average from the short one after a clock jump.
+    void followJump();
 
     std::array<std::complex<float>, kSamplesPerSymbol> basis_{};
     std::complex<float> tone_{};
+    std::complex<float> shortTone_{};
+    int disagreeing_ = 0;
     std::complex<float> previous_{};
     float untilSymbol_ = kSamplesPerSymbol;
     float samplesSeen_ = 0.0f;

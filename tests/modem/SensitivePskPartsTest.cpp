@@ -90,6 +90,21 @@ TEST(SquareLawTiming, SamplesAtTheMiddleOfTheSymbolsWhereverTheyStart) {
     }
 }
 
+TEST(SquareLawTiming, FollowsAJumpOfTheSymbolClockWithinAFewDozenSymbols) {
+    SquareLawTiming timing;
+    std::vector<float> sizes;
+    // Reversals peaking at 2 samples after each multiple of 16; after 300 symbols six samples
+    // are lost, so the peaks then lie at 12.
+    for (int n = 0; n < 16 * 600; ++n) {
+        const int at = n < 16 * 300 ? n : n + 6;
+        const float x = std::cos(std::numbers::pi_v<float> * (static_cast<float>(at) - 2.0f) / 16.0f);
+        cf symbol;
+        if (timing.push(cf(1000.0f * x, 0.0f), symbol)) sizes.push_back(std::abs(symbol));
+    }
+    ASSERT_GT(sizes.size(), 560u);
+    for (size_t k = 340; k < sizes.size(); ++k) EXPECT_GT(sizes[k], 985.0f) << "symbol " << k;
+}
+
 TEST(PskFrequencyLoop, PullsInWithinItsRangeForBothOrders) {
     struct Case {
         int order;
