@@ -38,17 +38,17 @@ using Stages = modem::SensitivePskStages;
 constexpr auto kSpecified = modem::PskReceiverKind::Specified;
 constexpr auto kSensitive = modem::PskReceiverKind::Sensitive;
 const Setup kSetups[] = {
-    {kSpecified, {}, true},                          // 0 the plain receiver
-    {kSpecified, {}, false},                         // 1 ... without AFC
+    {kSpecified, {}, true},                                   // 0 the plain receiver
+    {kSpecified, {}, false},                                  // 1 ... without AFC
     {kSensitive, {false, false, false, false, false}, true},  // 2 all stages plain (same as 0)
     {kSensitive, {true, false, false, false, false}, true},   // 3 pulse filter
     {kSensitive, {false, true, false, false, false}, true},   // 4 energy timing
     {kSensitive, {false, false, true, false, false}, true},   // 5 frequency loop
-    {kSensitive, {false, false, false, true, true}, true},   // 6 own decisions
+    {kSensitive, {false, false, false, true, true}, true},    // 6 own decisions
     {kSensitive, {false, true, false, false, false}, false},  // 7 energy timing, no AFC
     {kSensitive, {true, true, false, false, false}, true},    // 8 filter and timing
     {kSensitive, {true, true, true, false, false}, true},     // 9 ... and the loop
-    {kSensitive, {true, true, true, true, true}, true},      // 10 everything
+    {kSensitive, {true, true, true, true, true}, true},       // 10 everything
 };
 
 std::string decodeWithChain(std::span<const int16_t> audio, const cli::ModeChoice& mode,

@@ -37,12 +37,12 @@ void PskFrequencyLoop::update(std::complex<float> symbol) {
     average_ += kAverageWeight * (raised - average_);
     meanSize_ += kAverageWeight * (size - meanSize_);
     const float coherence = std::abs(average_) / meanSize_;
-    const float gain = std::clamp((coherence - kHoldCoherence) / (kFullCoherence - kHoldCoherence),
-                                  0.0f, 1.0f);
+    const float gain =
+        std::clamp((coherence - kHoldCoherence) / (kFullCoherence - kHoldCoherence), 0.0f, 1.0f);
     const float range = std::numbers::pi_v<float> / static_cast<float>(order_);
-    correction_ = std::clamp(
-        correction_ + gain * kLoopGain * std::arg(average_) / static_cast<float>(order_), -range,
-        range);
+    correction_ =
+        std::clamp(correction_ + gain * kLoopGain * std::arg(average_) / static_cast<float>(order_),
+                   -range, range);
 }
 
 }  // namespace tarnvel::modem

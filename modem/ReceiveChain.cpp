@@ -10,7 +10,8 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     : sink_(&text_, nullptr),
       psk_(sampleRate),
       sensitive_(sampleRate),
-      ownFsk31_(sampleRate), ownFsk63_(sampleRate) {
+      ownFsk31_(sampleRate),
+      ownFsk63_(sampleRate) {
     text_.reserve(CharacterSink::kReceiveBufferReserve);
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
@@ -127,9 +128,9 @@ bool ReceiveChain::setReceiveFrequency(double hz, bool operatorRetune) {
 bool ReceiveChain::setSampleRate(double rate) {
     if (!std::isfinite(rate) || rate <= 0.0) return false;
     sampleRate_ = rate;
-    for (ModeReceiver* r : {static_cast<ModeReceiver*>(&psk_), static_cast<ModeReceiver*>(&sensitive_),
-                            static_cast<ModeReceiver*>(fsk31_),
-                            static_cast<ModeReceiver*>(fsk63_), pactor_}) {
+    for (ModeReceiver* r :
+         {static_cast<ModeReceiver*>(&psk_), static_cast<ModeReceiver*>(&sensitive_),
+          static_cast<ModeReceiver*>(fsk31_), static_cast<ModeReceiver*>(fsk63_), pactor_}) {
         if (r == nullptr) continue;
         r->setSampleRate(rate);
         r->resetState();

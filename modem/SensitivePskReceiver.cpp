@@ -16,14 +16,13 @@ namespace {
 // loses 0.45 dB and leaves 2 % of each of four neighbours). Made by projecting the pulse
 // away from its copies shifted by 1 to 3 symbols either way; gain 24578 at 0 Hz.
 constexpr std::array<float, kFirTapCount> kPulseFilterTaps = {
-    126.8f,  117.0f,  97.8f,   69.9f,   34.4f,   -7.3f,   -53.7f,  -102.9f,
-    -153.1f, -202.3f, -248.7f, -290.4f, -325.9f, -353.8f, -373.0f, -382.8f,
-    -377.9f, -328.9f, -232.9f, -93.5f,  84.0f,   292.6f,  524.5f,  770.6f,
-    1021.5f, 1267.7f, 1499.5f, 1708.2f, 1885.6f, 2025.0f, 2121.1f, 2170.0f,
-    2170.0f, 2121.1f, 2025.0f, 1885.6f, 1708.2f, 1499.5f, 1267.7f, 1021.5f,
-    770.6f,  524.5f,  292.6f,  84.0f,   -93.5f,  -232.9f, -328.9f, -377.9f,
-    -382.8f, -373.0f, -353.8f, -325.9f, -290.4f, -248.7f, -202.3f, -153.1f,
-    -102.9f, -53.7f,  -7.3f,   34.4f,   69.9f,   97.8f,   117.0f,  126.8f};
+    126.8f,  117.0f,  97.8f,   69.9f,   34.4f,   -7.3f,   -53.7f,  -102.9f, -153.1f, -202.3f,
+    -248.7f, -290.4f, -325.9f, -353.8f, -373.0f, -382.8f, -377.9f, -328.9f, -232.9f, -93.5f,
+    84.0f,   292.6f,  524.5f,  770.6f,  1021.5f, 1267.7f, 1499.5f, 1708.2f, 1885.6f, 2025.0f,
+    2121.1f, 2170.0f, 2170.0f, 2121.1f, 2025.0f, 1885.6f, 1708.2f, 1499.5f, 1267.7f, 1021.5f,
+    770.6f,  524.5f,  292.6f,  84.0f,   -93.5f,  -232.9f, -328.9f, -377.9f, -382.8f, -373.0f,
+    -353.8f, -325.9f, -290.4f, -248.7f, -202.3f, -153.1f, -102.9f, -53.7f,  -7.3f,   34.4f,
+    69.9f,   97.8f,   117.0f,  126.8f};
 
 constexpr float kSamplesPerSymbol = static_cast<float>(SquareLawTiming::kSamplesPerSymbol);
 // Decimated samples between two renormalisations of the turning phasor.
@@ -53,7 +52,8 @@ class SymbolCapture final : public SymbolDecoder {
 
 SensitivePskReceiver::SensitivePskReceiver(double rate) : PskReceiver(rate) {
     for (int j = 0; j < kFirTapCount; ++j)
-        plainTaps_[static_cast<size_t>(j)] = static_cast<float>(kBpskFirTaps[static_cast<size_t>(j)]);
+        plainTaps_[static_cast<size_t>(j)] =
+            static_cast<float>(kBpskFirTaps[static_cast<size_t>(j)]);
     mixerStep_ = ncoStep;
 }
 
@@ -171,8 +171,7 @@ void SensitivePskReceiver::decimatedStep() {
         filtered(stages_.pulseFilter ? kPulseFilterTaps.data() : plainTaps_.data());
     level = levelBits(toSampleWord(y.real()), toSampleWord(y.imag()));
     std::complex<float> symbol;
-    const bool taken =
-        stages_.energyTiming ? timing_.push(y, symbol) : transitionTiming(y, symbol);
+    const bool taken = stages_.energyTiming ? timing_.push(y, symbol) : transitionTiming(y, symbol);
     if (taken) takeSymbol(symbol);
 }
 
@@ -214,9 +213,9 @@ void SensitivePskReceiver::showOnScope(const VaricodeDecoder& d, std::complex<fl
         static_cast<uint32_t>(static_cast<int64_t>(std::arg(change) * kTurnsPerRadian)));
     const double power = static_cast<double>(i) * i + static_cast<double>(q) * q;
     constexpr int32_t kSilentLevel = -800;  // log10(0): the floor
-    const int32_t levelCode =
-        power > 0.0 ? (static_cast<int32_t>(std::trunc(std::log10(power))) - 7) * 100
-                    : kSilentLevel;
+    const int32_t levelCode = power > 0.0
+                                  ? (static_cast<int32_t>(std::trunc(std::log10(power))) - 7) * 100
+                                  : kSilentLevel;
     d.scope->showPhase(d.channelId, delta, std::max(levelCode, floor));
 }
 

@@ -2,7 +2,7 @@
 // A PSK receiver for weak signals, behind the same front end (NCO, mixer, comb and decimation
 // to 16 samples per symbol) and the same decoders as PskReceiver, which stays as it is.
 //
-// After the decimation it differs in three stages, each of which can be switched back to the
+// After the decimation it differs in four stages, each of which can be switched back to the
 // plain receiver's way for comparison:
 // - filter: shaped to the transmitted pulse (a raised cosine two symbols long) for the least
 //   noise with no interference between symbols, instead of the plain low-pass;
@@ -10,9 +10,12 @@
 //   instead of a pull toward each detected transition, which noise makes jitter;
 // - frequency: a narrow loop on the symbols that turns the decimated signal back before the
 //   filter, so a residual error neither rotates the signal within the filter nor reaches the
-//   decoder; the AFC reads the loop's correction as its error word.
-// Quality, idle run and the phase scope come from the attached decoder as before; the QPSK
-// decoder gets its bits from a soft-decision Viterbi decoder (SoftQpskDecoder) when it is on.
+//   decoder; the AFC reads the loop's correction as its error word;
+// - decisions: QPSK bits from a soft-decision Viterbi decoder (SoftQpskViterbi), BPSK bits
+//   from each symbol against a carrier reference averaged over a few symbols, instead of the
+//   decoders' hard differential decisions.
+// Quality (the squelch), the idle run and the phase scope come from the decoders as before:
+// the receiver hands them each symbol's quality sample, its bits and its phase change.
 // Floating point runs only at the decimated rate; nothing is allocated after construction.
 
 #include <array>
@@ -32,7 +35,7 @@ struct SensitivePskStages {
     bool pulseFilter = true;
     bool energyTiming = true;
     bool frequencyLoop = true;
-    bool softQpsk = true;  // QPSK bits from soft decisions (else the QPSK decoder's own)
+    bool softQpsk = true;      // QPSK bits from soft decisions (else the QPSK decoder's own)
     bool coherentBpsk = true;  // BPSK bits against an averaged reference (else the decoder's)
 };
 

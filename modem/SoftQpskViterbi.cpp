@@ -29,8 +29,10 @@ int SoftQpskViterbi::step(std::complex<float> change, bool inverted) {
         // The two branches into state t differ in the oldest register bit.
         const int a = t;
         const int b = t + kStates;
-        const float ma = metrics_[static_cast<size_t>(a >> 1)] + score[static_cast<size_t>(dibits_[a])];
-        const float mb = metrics_[static_cast<size_t>(b >> 1)] + score[static_cast<size_t>(dibits_[b])];
+        const float ma =
+            metrics_[static_cast<size_t>(a >> 1)] + score[static_cast<size_t>(dibits_[a])];
+        const float mb =
+            metrics_[static_cast<size_t>(b >> 1)] + score[static_cast<size_t>(dibits_[b])];
         const int from = ma > mb ? a : b;
         metrics[static_cast<size_t>(t)] = std::max(ma, mb);
         histories[static_cast<size_t>(t)] =

@@ -120,7 +120,8 @@ TEST(CliOptions, ReceiverChoiceOfDecodeAndChannels) {
         {"--mode", "bpsk31", "--freq", "1000", "--receiver", "specified", "a.wav"});
     ASSERT_FALSE(specified.problem) << problemOf(specified.problem);
     EXPECT_EQ(specified.options.receiver, modem::PskReceiverKind::Specified);
-    const auto channels = parseChannelsOptions({"--mode", "bpsk63", "--receiver=sensitive", "a.wav"});
+    const auto channels =
+        parseChannelsOptions({"--mode", "bpsk63", "--receiver=sensitive", "a.wav"});
     ASSERT_FALSE(channels.problem) << problemOf(channels.problem);
     EXPECT_EQ(channels.options.receiver, modem::PskReceiverKind::Sensitive);
     EXPECT_EQ(problemOf(parseDecodeOptions({"--receiver", "fast"}).problem),

@@ -28,7 +28,8 @@ std::vector<cf> encodeQpsk(const std::vector<int>& bits, bool inverted) {
         reg = ((reg << 1) | static_cast<unsigned>(bit ^ 1)) & 31u;
         int dibit = (std::popcount(reg & 25u) & 1) * 2 + (std::popcount(reg & 23u) & 1);
         if (inverted) dibit = (4 - dibit) & 3;
-        changes.push_back(std::polar(1.0f, -std::numbers::pi_v<float> / 2 * static_cast<float>(dibit)));
+        changes.push_back(
+            std::polar(1.0f, -std::numbers::pi_v<float> / 2 * static_cast<float>(dibit)));
     }
     return changes;
 }
@@ -77,7 +78,8 @@ TEST(SquareLawTiming, SamplesAtTheMiddleOfTheSymbolsWhereverTheyStart) {
         // which lie `shift` samples after each multiple of 16.
         std::vector<cf> taken;
         for (int n = 0; n < 16 * 200; ++n) {
-            const float x = std::cos(std::numbers::pi_v<float> * (static_cast<float>(n) - shift) / 16.0f);
+            const float x =
+                std::cos(std::numbers::pi_v<float> * (static_cast<float>(n) - shift) / 16.0f);
             cf symbol;
             if (timing.push(cf(1000.0f * x, 0.0f), symbol)) taken.push_back(symbol);
         }
@@ -97,7 +99,8 @@ TEST(SquareLawTiming, FollowsAJumpOfTheSymbolClockWithinAFewDozenSymbols) {
     // are lost, so the peaks then lie at 12.
     for (int n = 0; n < 16 * 600; ++n) {
         const int at = n < 16 * 300 ? n : n + 6;
-        const float x = std::cos(std::numbers::pi_v<float> * (static_cast<float>(at) - 2.0f) / 16.0f);
+        const float x =
+            std::cos(std::numbers::pi_v<float> * (static_cast<float>(at) - 2.0f) / 16.0f);
         cf symbol;
         if (timing.push(cf(1000.0f * x, 0.0f), symbol)) sizes.push_back(std::abs(symbol));
     }

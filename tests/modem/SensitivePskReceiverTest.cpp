@@ -36,8 +36,8 @@ struct Reception {
     size_t scopePoints = 0;
 };
 
-Reception receive(Mode mode, PskReceiverKind kind, const std::vector<int16_t>& audio,
-                  double tuneHz, bool inverted = false) {
+Reception receive(Mode mode, PskReceiverKind kind, const std::vector<int16_t>& audio, double tuneHz,
+                  bool inverted = false) {
     ReceiveChain chain;
     chain.selectMode(mode);
     chain.setInvertedQpsk(inverted);
@@ -102,8 +102,8 @@ TEST_P(SensitiveModes, ReceiverDecodesSignalsOffTuneAndTheAfcFollowsThem) {
         PskSignalOptions o = optionsFor(mode, 1000.0 + sign * offset);
         o.invertedQpsk = inverted;
         o.preambleSymbols = 160;  // the loop pulls in within a few seconds
-        const Reception r = receive(mode, PskReceiverKind::Sensitive, makePskSignal(kMessage, o),
-                                    1000.0, inverted);
+        const Reception r =
+            receive(mode, PskReceiverKind::Sensitive, makePskSignal(kMessage, o), 1000.0, inverted);
         EXPECT_LE(errorRate(r.text), 0.02) << sign * offset << " Hz: " << r.text;
         EXPECT_NEAR(r.frequency, 1000.0 + sign * offset, 0.5) << sign * offset << " Hz";
     }
@@ -150,8 +150,8 @@ TEST(SensitivePskReceiver, CopiesWeakSignalsBetterThanThePlainReceiver) {
             sensitive += errorRate(receive(p.mode, PskReceiverKind::Sensitive, audio, 1000.0).text);
             plain += errorRate(receive(p.mode, PskReceiverKind::Specified, audio, 1000.0).text);
         }
-        const std::string point = std::string(modeInfo(p.mode).cliName) + " " +
-                                  std::to_string(p.snrDb) + " dB";
+        const std::string point =
+            std::string(modeInfo(p.mode).cliName) + " " + std::to_string(p.snrDb) + " dB";
         EXPECT_LE(sensitive / 2.0, p.bound) << point;
         EXPECT_LE(sensitive, plain) << point;
     }
