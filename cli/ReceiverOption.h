@@ -11,10 +11,10 @@
 namespace tarnvel::cli {
 
 inline constexpr std::string_view kReceiverOption = "--receiver";
-inline constexpr std::string_view kReceiverValues = "specified|sensitive";
+inline constexpr std::string_view kReceiverValues = "KIND";
 inline constexpr std::string_view kReceiverHelp =
-    "the PSK receiver: sensitive (the default) copies weaker\n"
-    "signals; specified is the plain receiver";
+    "the PSK receiver, specified or sensitive: sensitive (the\n"
+    "default) copies weaker signals, specified is the plain one";
 
 inline MaybeProblem parseReceiver(std::string_view option, std::string_view value,
                                   modem::PskReceiverKind& kind) {

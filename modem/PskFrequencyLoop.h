@@ -12,6 +12,7 @@
 // starts at the tuned frequency is still within reach.
 
 #include <complex>
+#include <numbers>
 
 namespace tarnvel::modem {
 
@@ -24,6 +25,8 @@ class PskFrequencyLoop {
     void update(std::complex<float> symbol);
     // The rotation per symbol to take out of the signal.
     float radiansPerSymbol() const { return correction_; }
+    // The largest correction, in radians per symbol: half a turn of the raised rotation.
+    float range() const { return std::numbers::pi_v<float> / static_cast<float>(order_); }
     // Shifts the correction when the mixer in front moves (a retune by the AFC).
     void shift(float radiansPerSymbol) { correction_ += radiansPerSymbol; }
     void clear();

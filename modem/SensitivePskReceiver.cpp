@@ -70,13 +70,19 @@ void SensitivePskReceiver::setQpsk(bool qpsk) {
 void SensitivePskReceiver::setCarrierFrequency(double hz) {
     PskReceiver::setCarrierFrequency(hz);
     // The mixer moved: the loop keeps turning the signal to where it was, so a retune by the
-    // AFC (which follows the loop) changes nothing downstream.
+    // AFC (which follows the loop) changes nothing downstream. A move beyond the loop's range
+    // is a retune to another signal: the loop starts afresh.
     const auto moved = static_cast<int16_t>(static_cast<uint16_t>(ncoStep - mixerStep_));
     mixerStep_ = ncoStep;
     const double rate = decimatedRate();
     if (moved == 0 || !(rate > 0.0)) return;
     const double movedHz = moved * sampleRate / 65536.0;
-    loop_.shift(static_cast<float>(2.0 * std::numbers::pi * movedHz / rate * kSamplesPerSymbol));
+    const auto shift =
+        static_cast<float>(2.0 * std::numbers::pi * movedHz / rate * kSamplesPerSymbol);
+    if (std::abs(shift) > loop_.range())
+        clearFrequencyError();
+    else
+        loop_.shift(shift);
     updateAfcWord();
 }
 

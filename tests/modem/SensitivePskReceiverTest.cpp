@@ -194,7 +194,7 @@ TEST(SensitivePskReceiver, SpecifiedChoiceIsThePlainReceiverBitForBit) {
     EXPECT_EQ(chosen.afcErrorWord(), nullptr);  // the decoder's drift serves the AFC
 }
 
-TEST(SensitivePskReceiver, OperatorRetuneForgetsTheMeasuredOffsetAndAfcRetunesDoNot) {
+TEST(SensitivePskReceiver, RetunesToAnotherSignalForgetTheMeasuredOffsetAfcRetunesDoNot) {
     PskSignalOptions o = optionsFor(Mode::Bpsk31, 1005.0);
     const std::vector<int16_t> audio = makePskSignal(kMessage, o);
     ReceiveChain chain;
@@ -208,7 +208,8 @@ TEST(SensitivePskReceiver, OperatorRetuneForgetsTheMeasuredOffsetAndAfcRetunesDo
     const AfcOutcome step = chain.afcStep(20);
     EXPECT_TRUE(step.moved);
     EXPECT_NEAR(r.measuredOffsetHz() + step.frequency, 1005.0, 0.3);
-    chain.setReceiveFrequency(1200.0, true);
+    // A move beyond the loop's range (a retune to another signal) starts the loop afresh.
+    chain.setReceiveFrequency(1200.0, false);
     EXPECT_EQ(r.measuredOffsetHz(), 0.0);
 }
 
