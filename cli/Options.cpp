@@ -195,7 +195,7 @@ constexpr CommandSpec<ChannelsOptions> kChannels{
     "  text...        everything the channel decoded, as the receive window shows it\n"
     "  (empty line)",
     kChannelsOptions,
-    17,
+    19,
     kWavInput,
     finishChannels};
 
