@@ -14,6 +14,7 @@
 
 #include "app/PersistentSetting.h"
 #include "modem/Mode.h"
+#include "modem/PskReceiverKind.h"
 #include "radio/PortSettings.h"
 
 namespace tarnvel::app {
@@ -339,6 +340,12 @@ class Settings {
         {bind_, section::kStation, "UseCWID", 0},
         {bind_, section::kStation, "FastCwId", 1},
     };
+
+    // Weak-signal receiver: which receiver decodes BPSK and QPSK ("specified" or "sensitive").
+    struct ReceiverSettings {
+        PersistentString pskReceiver;
+    } receiver{{bind_, section::kSound, "PskReceiver",
+                std::string(modem::pskReceiverName(modem::kDefaultPskReceiver))}};
 };
 
 // Keys of the groups that their owners read and write through the store.

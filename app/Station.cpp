@@ -129,6 +129,9 @@ void Station::applyReceiveSettings() {
     m.sqThreshold = settings_.sound.sqThreshold;
     m.snap = settings_.sound.snap != 0;
     m.freqMode = settings_.view.freqMode;
+    // Weak-signal receiver: the main receiver and the channels decode PSK with the same one.
+    m.pskReceiver = modem::pskReceiverOrDefault(settings_.receiver.pskReceiver.value());
+    chain_.usePskReceiver(m.pskReceiver);
     multichannel_.setSettings(m);
 }
 

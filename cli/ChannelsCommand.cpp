@@ -42,6 +42,7 @@ int runChannels(const ChannelsOptions& options) {
     band.mode = options.mode->mode;
     band.settings.squelch = options.squelchThreshold.has_value();
     band.settings.sqThreshold = options.squelchThreshold.value_or(band.settings.sqThreshold);
+    band.settings.pskReceiver = options.receiver;
     const display::BandDecodeResult result = display::decodeBand(modemAudio, band);
     if (!result.ok) {
         reportProblem({"channels", result.error});

@@ -113,7 +113,7 @@ int runDecode(const DecodeOptions& options) {
 
     app::ReceiveText window(/*keepEverything=*/true);
     const ReceiveSettings settings{options.mode, options.frequency, options.afc,
-                                   options.squelchThreshold};
+                                   options.squelchThreshold, options.receiver};
     const ModemOutcome outcome = decodeAudio(modemAudio, settings, window);
     if (!outcome.ok) return fail(kExitFailure, "decode", outcome.error);
 

@@ -11,6 +11,7 @@
 
 #include "app/ReceiveText.h"
 #include "cli/Options.h"
+#include "modem/PskReceiverKind.h"
 
 namespace tarnvel::app {
 class Station;
@@ -32,6 +33,7 @@ struct ReceiveSettings {
     double frequency = 0.0;
     bool afc = true;
     std::optional<int> squelchThreshold;  // empty: squelch off
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 struct TransmitSettings {

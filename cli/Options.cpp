@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cli/OptionTable.h"
+#include "cli/ReceiverOption.h"
 
 namespace tarnvel::cli {
 namespace {
@@ -38,7 +39,7 @@ MaybeProblem takeInputFile(std::string_view command, const ScannedArgs& args,
 // ---- decode ---------------------------------------------------------------------------------
 
 using DecodeSpec = OptionSpec<DecodeOptions>;
-constexpr std::array<DecodeSpec, 6> kDecodeOptions{{
+constexpr std::array<DecodeSpec, 7> kDecodeOptions{{
     {"--mode", "MODE",
      "bpsk31, bpsk63, qpsk31, qpsk31i (QPSK with the sidebands\n"
      "swapped), fsk31, fsk63 or pactor (100 and 200 baud)",
@@ -75,6 +76,10 @@ constexpr std::array<DecodeSpec, 6> kDecodeOptions{{
          return p;
      }},
     {"--raw", "RATE", kRawHelp, parseRawRate<DecodeOptions>},
+    {kReceiverOption, kReceiverValues, kReceiverHelp,
+     [](std::string_view name, std::string_view value, DecodeOptions& o) {
+         return parseReceiver(name, value, o.receiver);
+     }},
 }};
 
 MaybeProblem finishDecode(DecodeOptions& o, const ScannedArgs& args) {
@@ -177,6 +182,10 @@ constexpr std::array<OptionSpec<ChannelsOptions>, 3> kChannelsOptions{{
          return parseSquelch(name, value, o.squelchThreshold);
      }},
     {"--raw", "RATE", kRawHelp, parseRawRate<ChannelsOptions>},
+    {kReceiverOption, kReceiverValues, kReceiverHelp,
+     [](std::string_view name, std::string_view value, ChannelsOptions& o) {
+         return parseReceiver(name, value, o.receiver);
+     }},
 }};
 
 MaybeProblem finishChannels(ChannelsOptions& o, const ScannedArgs& args) {

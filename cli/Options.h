@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "modem/Mode.h"
+#include "modem/PskReceiverKind.h"
 
 namespace tarnvel::cli {
 
@@ -51,6 +52,7 @@ struct DecodeOptions {
     unsigned channel = 1;                                        // 1 = first channel
     std::string inputFile;                // or "-": standard input
     std::optional<int> rawRate;           // raw 16-bit mono samples at this rate, no header
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 struct EncodeOptions {
@@ -68,6 +70,7 @@ struct ChannelsOptions {
     std::optional<int> squelchThreshold = kDefaultChannelsSquelch;  // empty: squelch off
     std::string inputFile;
     std::optional<int> rawRate;
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 inline constexpr double kMaxDialKHz = 100e6;

@@ -25,6 +25,7 @@
 #include "cli/MacroCommands.h"
 #include "cli/Options.h"
 #include "cli/RadioCommand.h"
+#include "cli/ReceiverOption.h"
 #include "cli/ScratchProfile.h"
 #include "cli/TextCodec.h"
 #include "cli/UsbDeviceCommand.h"
@@ -73,6 +74,7 @@ struct StationOptions {
     // Macros: a macro text to send, and the station fields it reads.
     std::optional<std::string> macro;
     StationFields me;
+    modem::PskReceiverKind receiver = modem::kDefaultPskReceiver;
 };
 
 StationOptions parseStationOptions(const std::vector<std::string_view>& args,
@@ -144,6 +146,8 @@ StationOptions parseStationOptions(const std::vector<std::string_view>& args,
             o.me.name = v;
         } else if (name == "--my-qth") {
             o.me.qth = v;
+        } else if (name == kReceiverOption) {
+            if (auto p = parseReceiver(name, v, o.receiver)) refuse(p->subject, p->message);
         }
     }
     if (o.problem || o.help) return o;
@@ -183,6 +187,7 @@ void prepareStation(app::Station& station, const StationOptions& o) {
     s.misc.mode = modem::storedMode(o.mode->mode);
     s.misc.invQpsk = o.mode->invertedQpsk ? 1 : 0;
     s.sound.lastFq = static_cast<float>(o.frequency);
+    s.receiver.pskReceiver = std::string(modem::pskReceiverName(o.receiver));
 }
 
 bool startStation(app::Station& station, const StationOptions& o) {
@@ -195,6 +200,7 @@ bool startStation(app::Station& station, const StationOptions& o) {
 
 constexpr std::string_view kListenHelp =
     "usage: tarnvel-cli listen --mode MODE --freq HZ [--device NAME | --usb DEVICE] [--seconds S]\n"
+    "                          [--receiver specified|sensitive]\n"
     "\n"
     "Receives from a sound card input and prints the decoded text as it arrives, until S\n"
     "seconds have passed or the program is interrupted. NAME is an input device as listed by\n"
@@ -202,7 +208,9 @@ constexpr std::string_view kListenHelp =
     "With --usb the USB sound device at the serial DEVICE is used instead of a sound card.\n"
     "When the sound card stops working (the sound server restarted, the card was unplugged)\n"
     "receive opens again on its own, after 1, 2, 4, 8, 16 s and then every 30 s, and the\n"
-    "text goes on. Exits with status 1 when the sound card cannot be opened at the start.\n";
+    "text goes on. Exits with status 1 when the sound card cannot be opened at the start.\n"
+    "--receiver picks the PSK receiver: sensitive (the default) copies weaker signals,\n"
+    "specified is the plain receiver.\n";
 
 constexpr std::string_view kTransmitHelp =
     "usage: tarnvel-cli transmit --mode MODE --freq HZ (--text T | --text-file F | --macro M)\n"
@@ -230,7 +238,8 @@ constexpr std::string_view kDevicesHelp =
 
 int runListen(const std::vector<std::string_view>& args) {
     const StationOptions o =
-        parseStationOptions(args, {"--mode", "--freq", "--device", "--usb", "--seconds"});
+        parseStationOptions(args, {"--mode", "--freq", "--device", "--usb", "--seconds",
+                                   "--receiver"});
     if (o.help) {
         std::fwrite(kListenHelp.data(), 1, kListenHelp.size(), stdout);
         return kExitOk;

@@ -31,6 +31,7 @@ std::string prepareDecodeStation(app::Station& station, const ReceiveSettings& s
     s.sound.squelch = settings.squelchThreshold ? 1 : 0;
     s.sound.sqThreshold = settings.squelchThreshold.value_or(s.sound.sqThreshold);
     s.sound.lastFq = static_cast<float>(settings.frequency);
+    s.receiver.pskReceiver = std::string(modem::pskReceiverName(settings.receiver));
 
     if (!station.start()) return "the recording could not be opened: " + station.lastSoundProblem();
     if (!station.selectMode(settings.mode->mode))

@@ -49,7 +49,7 @@ class TextPrinter {
 
 int runStreamDecode(const DecodeOptions& options) {
     const ReceiveSettings settings{options.mode, options.frequency, options.afc,
-                                   options.squelchThreshold};
+                                   options.squelchThreshold, options.receiver};
     if (std::string problem = checkReceiveSettings(settings); !problem.empty()) {
         reportProblem({"decode", problem});
         return kExitFailure;

@@ -57,7 +57,9 @@ MultichannelChannel::MultichannelChannel() {
 
 void MultichannelChannel::open(int slot, modem::Mode mode, double frequency, double sampleRate,
                                Milliseconds now) {
-    receiver_ = modem::PskReceiver(sampleRate);
+    receiver_ = modem::SensitivePskReceiver(sampleRate);
+    receiver_.useReceiver(receiverKind_);
+    receiver_.attachVaricodeDecoder(&decoder_);
     decoder_ = modem::VaricodeDecoder();
     decoder_.channelId = static_cast<int16_t>(slot);
     receiver_.attachDecoder(&decoder_);
@@ -87,12 +89,14 @@ void MultichannelChannel::process(const int16_t* samples, size_t count) {
 }
 
 void MultichannelChannel::afcStep() {
-    // The main receiver's AFC without its spectrum gate: the channel follows its own drift.
-    const int32_t drift = decoder_.drift;
+    // The main receiver's AFC without its spectrum gate: the channel follows its own drift, or
+    // the sensitive receiver's frequency loop.
+    int32_t* const word = receiver_.afcErrorWord();
+    int32_t& error = word != nullptr ? *word : decoder_.drift;
+    const int32_t drift = error;
     const double moved =
         frequency() - modem::ReceiveChain::kAfcGain * drift / modem::ReceiveChain::kPskAfcScale;
-    decoder_.drift =
-        drift - static_cast<int32_t>(std::trunc(drift * modem::ReceiveChain::kAfcGain));
+    error = drift - static_cast<int32_t>(std::trunc(drift * modem::ReceiveChain::kAfcGain));
     if (std::isfinite(moved) && moved >= 0.0) receiver_.setCarrierFrequency(moved);
 }
 

@@ -13,7 +13,8 @@
 
 #include "modem/CharacterSink.h"
 #include "modem/Mode.h"
-#include "modem/PskReceiver.h"
+#include "modem/PskReceiverKind.h"
+#include "modem/SensitivePskReceiver.h"
 #include "modem/VaricodeDecoder.h"
 
 namespace tarnvel::display {
@@ -70,6 +71,8 @@ class MultichannelChannel {
     // Replaces whatever the slot held by a fresh channel (new receiver and decoder, empty text)
     // tuned to frequency, at 62.5 baud for BPSK63 or 31.25 baud otherwise. Allocates nothing.
     void open(int slot, modem::Mode mode, double frequency, double sampleRate, Milliseconds now);
+    // The receiver that the next open() starts (weak-signal receiver or the specified one).
+    void usePskReceiver(modem::PskReceiverKind kind) { receiverKind_ = kind; }
 
     // Every slot in use passes each block to its receiver; every 1024 samples given the channel
     // takes one AFC step on its own drift.
@@ -109,7 +112,8 @@ class MultichannelChannel {
   private:
     void afcStep();
 
-    modem::PskReceiver receiver_;
+    modem::SensitivePskReceiver receiver_;
+    modem::PskReceiverKind receiverKind_ = modem::kDefaultPskReceiver;
     modem::VaricodeDecoder decoder_;
     ChannelTextSink sink_;
     std::string shown_;

@@ -101,6 +101,7 @@ std::optional<int> MultichannelDecoder::openChannel(modem::Mode mode, double fre
     }
     for (int i = 0; i < kChannelSlots; ++i) {
         if (channel(i).inUse) continue;
+        channel(i).usePskReceiver(settings_.pskReceiver);
         channel(i).open(i, mode, frequency, sampleRate_, now);
         ++generations_[static_cast<size_t>(i)];
         if (openListener_ != nullptr) openListener_->channelOpened(*this, i);

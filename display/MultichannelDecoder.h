@@ -36,6 +36,7 @@ struct MultichannelSettings {
     int sqThreshold = 20;     // "Sound"/"SqThreshold"
     bool snap = true;         // "Sound"/"Snap"
     int freqMode = 0;         // "View"/"FreqMode": 2 scans downwards
+    modem::PskReceiverKind pskReceiver = modem::kDefaultPskReceiver;  // "Sound"/"PskReceiver"
 };
 
 // What the receive window gets from "go to channel": the frequency to tune (receive and

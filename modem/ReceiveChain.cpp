@@ -7,7 +7,11 @@
 namespace tarnvel::modem {
 
 ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
-    : sink_(&text_, nullptr), psk_(sampleRate), ownFsk31_(sampleRate), ownFsk63_(sampleRate) {
+    : sink_(&text_, nullptr),
+      psk_(sampleRate),
+      sensitive_(sampleRate),
+      ownFsk31_(sampleRate),
+      ownFsk63_(sampleRate) {
     text_.reserve(CharacterSink::kReceiveBufferReserve);
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
@@ -16,6 +20,11 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     psk_.attachDecoder(&switch_);
     psk_.setSampleRate(sampleRate_);
     psk_.setCarrierFrequency(receiveFrequency_);
+    sensitive_.attachDecoder(&switch_);
+    sensitive_.attachQpskDecoder(&qpsk_);
+    sensitive_.attachVaricodeDecoder(&varicode_);
+    sensitive_.setSampleRate(sampleRate_);
+    sensitive_.setCarrierFrequency(receiveFrequency_);
 
     ownFsk63Decoder_.sink = &sink_;
     ownPactor_.attachOutput(&sink_);
@@ -43,7 +52,10 @@ void ReceiveChain::processReceiveBlock(std::span<const int16_t> samples, int fla
 void ReceiveChain::dispatch(const int16_t* samples, int count) {
     switch (groupOf(mode_)) {
         case Group::Psk:
-            psk_.processSamples(samples, count);
+            if (pskKind_ == PskReceiverKind::Sensitive)
+                sensitive_.processSamples(samples, count);
+            else
+                psk_.processSamples(samples, count);
             break;
         case Group::Fsk31:
             if (fsk31_ != nullptr) fsk31_->processSamples(samples, count);
@@ -74,13 +86,23 @@ SymbolDecoder* ReceiveChain::decoderFor(Mode mode) {
 void ReceiveChain::restoreMode(Mode savedMode) {
     mode_ = savedMode;
     switch_.current = decoderFor(savedMode);
+    sensitive_.setQpsk(usesQpskDecoder());
+}
+
+void ReceiveChain::usePskReceiver(PskReceiverKind kind) {
+    if (kind == pskKind_) return;
+    pskKind_ = kind;
+    if (kind == PskReceiverKind::Sensitive) sensitive_.resetState();
 }
 
 bool ReceiveChain::selectMode(Mode mode) {
     if (!isModeCommand(mode)) return false;
     restoreMode(mode);
     const ModeInfo info = modeInfo(mode);
-    if (info.receiver == Group::Psk) psk_.setBaudRate(info.baud);
+    if (info.receiver == Group::Psk) {
+        psk_.setBaudRate(info.baud);
+        sensitive_.setBaudRate(info.baud);
+    }
     return true;
 }
 
@@ -89,8 +111,10 @@ bool ReceiveChain::setReceiveFrequency(double hz, bool operatorRetune) {
     receiveFrequency_ = static_cast<float>(hz);
     const double f = receiveFrequency_;
     psk_.setCarrierFrequency(f);
+    sensitive_.setCarrierFrequency(f);
     if (fsk31_ != nullptr) fsk31_->setCarrierFrequency(f);
     if (!operatorRetune) return true;
+    sensitive_.clearFrequencyError();
     if (fsk63_ != nullptr) fsk63_->setCarrierFrequency(f);
     if (pactor_ != nullptr) pactor_->setCarrierFrequency(f);
     // The tracked error belongs to the old signal.
@@ -104,8 +128,9 @@ bool ReceiveChain::setReceiveFrequency(double hz, bool operatorRetune) {
 bool ReceiveChain::setSampleRate(double rate) {
     if (!std::isfinite(rate) || rate <= 0.0) return false;
     sampleRate_ = rate;
-    for (ModeReceiver* r : {static_cast<ModeReceiver*>(&psk_), static_cast<ModeReceiver*>(fsk31_),
-                            static_cast<ModeReceiver*>(fsk63_), pactor_}) {
+    for (ModeReceiver* r :
+         {static_cast<ModeReceiver*>(&psk_), static_cast<ModeReceiver*>(&sensitive_),
+          static_cast<ModeReceiver*>(fsk31_), static_cast<ModeReceiver*>(fsk63_), pactor_}) {
         if (r == nullptr) continue;
         r->setSampleRate(rate);
         r->resetState();
@@ -164,6 +189,10 @@ int32_t* ReceiveChain::afcErrorWord(double& scale) {
     scale = kPskAfcScale;
     switch (groupOf(mode_)) {
         case Group::Psk:
+            if (pskKind_ == PskReceiverKind::Sensitive && sensitive_.afcErrorWord() != nullptr) {
+                scale = sensitive_.afcScale();
+                return sensitive_.afcErrorWord();
+            }
             return usesQpskDecoder() ? &qpsk_.drift : &varicode_.drift;
         case Group::Fsk31:
             if (fsk31_ == nullptr) return nullptr;
@@ -192,6 +221,7 @@ AfcOutcome ReceiveChain::afcStep(int snr, double gain) {
     receiveFrequency_ = static_cast<float>(moved);
     const double stored = receiveFrequency_;
     psk_.setCarrierFrequency(stored);
+    sensitive_.setCarrierFrequency(stored);
     if (fsk31_ != nullptr) fsk31_->setCarrierFrequency(stored);
     // The FSK63 receiver follows the AFC that its own error word drives.
     if (groupOf(mode_) == Group::Fsk63 && fsk63_ != nullptr) fsk63_->setCarrierFrequency(stored);

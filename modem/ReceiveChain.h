@@ -22,7 +22,9 @@
 #include "modem/ModeReceiver.h"
 #include "modem/PactorReceiver.h"
 #include "modem/PskReceiver.h"
+#include "modem/PskReceiverKind.h"
 #include "modem/QpskDecoder.h"
+#include "modem/SensitivePskReceiver.h"
 #include "modem/Squelch.h"
 #include "modem/VaricodeDecoder.h"
 
@@ -116,6 +118,11 @@ class ReceiveChain {
 
     PskReceiver& pskReceiver() { return psk_; }
     const PskReceiver& pskReceiver() const { return psk_; }
+    // Weak-signal receiver: both PSK receivers follow the frequency, rate and mode; the chosen
+    // one gets the samples, and with the sensitive one the AFC reads its frequency loop.
+    void usePskReceiver(PskReceiverKind kind);
+    PskReceiverKind pskReceiverKind() const { return pskKind_; }
+    SensitivePskReceiver& sensitivePskReceiver() { return sensitive_; }
     const VaricodeDecoder& varicodeDecoder() const { return varicode_; }
     const QpskDecoder& qpskDecoder() const { return qpsk_; }
     DecoderSwitch& decoderSwitch() { return switch_; }
@@ -144,6 +151,8 @@ class ReceiveChain {
     VaricodeDecoder varicode_;
     QpskDecoder qpsk_;
     PskReceiver psk_;
+    SensitivePskReceiver sensitive_;
+    PskReceiverKind pskKind_ = PskReceiverKind::Specified;
     Fsk31Receiver ownFsk31_;
     Fsk63Receiver ownFsk63_;
     Fsk63Decoder ownFsk63Decoder_;

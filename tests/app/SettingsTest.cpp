@@ -105,7 +105,7 @@ TEST(Settings, ANewInstallationWritesEveryKeyAndALaterUnchangedRunWritesNothing)
     // The main frame's keys, the highlight texts and colours, the font, the waterfall zoom,
     // the character set on the air, the radio's device and Hamlib rig (5), the UDP logger (3)
     // and the names of the two sound devices.
-    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u + 5u + 3u + 2u + 1u + 1u);
+    EXPECT_EQ(keys.size(), 86u + 6u + 7u + 1u + 5u + 3u + 2u + 1u + 1u + 1u);
     SettingsStore written(path);
     for (const auto& [section, key] : keys) {
         EXPECT_TRUE(written.find(section, key)) << section << "/" << key;

@@ -112,6 +112,22 @@ TEST(CliOptions, ScanProblemsAndHelp) {
     EXPECT_EQ(problemOf(problemFirst.problem), "--bogus: unknown option");
 }
 
+TEST(CliOptions, ReceiverChoiceOfDecodeAndChannels) {
+    const auto byDefault = parseDecodeOptions({"--mode", "bpsk31", "--freq", "1000", "a.wav"});
+    ASSERT_FALSE(byDefault.problem) << problemOf(byDefault.problem);
+    EXPECT_EQ(byDefault.options.receiver, modem::kDefaultPskReceiver);
+    const auto specified = parseDecodeOptions(
+        {"--mode", "bpsk31", "--freq", "1000", "--receiver", "specified", "a.wav"});
+    ASSERT_FALSE(specified.problem) << problemOf(specified.problem);
+    EXPECT_EQ(specified.options.receiver, modem::PskReceiverKind::Specified);
+    const auto channels =
+        parseChannelsOptions({"--mode", "bpsk63", "--receiver=sensitive", "a.wav"});
+    ASSERT_FALSE(channels.problem) << problemOf(channels.problem);
+    EXPECT_EQ(channels.options.receiver, modem::PskReceiverKind::Sensitive);
+    EXPECT_EQ(problemOf(parseDecodeOptions({"--receiver", "fast"}).problem),
+              "--receiver: 'fast' is neither specified nor sensitive");
+}
+
 TEST(CliOptions, ModesEachCommandTakes) {
     EXPECT_EQ(problemOf(parseDecodeOptions({"--freq", "1000", "a.wav"}).problem),
               "--mode: is required (one of bpsk31, bpsk63, qpsk31, qpsk31i, fsk31, fsk63 or "

@@ -29,6 +29,7 @@ struct PskSignalOptions {
     int preambleSymbols = 40;   // idle (all 0 bits) before the text
     int postambleSymbols = 48;  // idle after it, long enough to flush the QPSK decoder
     double snrDb = INFINITY;    // signal to noise in 2500 Hz; infinity: no noise
+    double driftHzPerSecond = 0.0;  // the carrier moves by this much each second
     uint32_t seed = 1;
 };
 
@@ -84,7 +85,8 @@ inline std::vector<int16_t> makePskSignal(std::string_view text, const PskSignal
         const double wCur = 1.0 - wPrev;
         const double iEnv = wPrev * std::cos(-M_PI / 2 * prev) + wCur * std::cos(-M_PI / 2 * cur);
         const double qEnv = wPrev * std::sin(-M_PI / 2 * prev) + wCur * std::sin(-M_PI / 2 * cur);
-        const double w = 2.0 * M_PI * o.carrierHz * n / o.sampleRate;
+        const double t = n / o.sampleRate;
+        const double w = 2.0 * M_PI * (o.carrierHz * t + 0.5 * o.driftHzPerSecond * t * t);
         clean[n] = o.amplitude * (iEnv * std::cos(w) + qEnv * std::sin(w));
         power += clean[n] * clean[n];
     }
