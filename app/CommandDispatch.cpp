@@ -57,6 +57,7 @@ bool dispatchStationCommand(Station& s, CommandId id) {
         case C::CloseReceiveLog: s.closeReceiveLog(); break;
         case C::SaveLastSeconds: s.saveLastSeconds(); break;
         case C::Transmit: s.goTransmit(); break;
+        case C::SensitiveReceiver: s.toggleSensitiveReceiver(); break;
         case C::Receive: s.receiveCommand(); break;
         case C::SoundOff: s.soundOff(); break;
         case C::Tune: s.tune(); break;

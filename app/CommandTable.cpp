@@ -106,6 +106,9 @@ bool afc(S s) {
 bool snap(S s) {
     return s.snap;
 }
+bool sensitiveReceiver(S s) {
+    return s.sensitiveReceiver;
+}
 bool underlineOwnText(S s) {
     return !s.simpleTxEdit;
 }
@@ -229,6 +232,8 @@ constexpr std::array kCommands = std::to_array<CommandSpec>({
      nullptr, nullptr},
     {C::Afc, M::Options, "&AFC", "", "&AFC", St, false, nullptr, afc},
     {C::Snap, M::Options, "Zapnij", "", "S&nap", St, false, nullptr, snap},
+    {C::SensitiveReceiver, M::Options, "Czuły odbiornik (słabe sygnały)", "", "", St, false, nullptr,
+     sensitiveReceiver},
     {C::UnderlineOwnText, M::Options, "Podkreśl własny tekst", "", "", St, false, nullptr,
      underlineOwnText},
     {C::ArrowsForSeek, M::Options, "Przeszukiwanie strzałkami", "", "", St, false, nullptr,

@@ -92,6 +92,7 @@ enum class CommandId {
     SquelchThreshold,
     Afc,
     Snap,
+    SensitiveReceiver,
     UnderlineOwnText,
     ArrowsForSeek,
     // Mixer: the level dialogs; the UDP logger's settings

@@ -237,6 +237,8 @@ class Station final : private modem::TransmitHost {
     void setOption(StationOption option, bool on);
     void toggleOption(StationOption option);
     void setSquelchThreshold(int threshold);
+    // Between the weak-signal receivers and the plain ones (setting "PskReceiver").
+    void toggleSensitiveReceiver();
     // The frequency scale: 0 audio, 1 dial plus audio, 2 dial minus audio.
     void setFreqMode(int freqMode);
     // Only in BPSK and not while transmitting (anything else switches it off); clears every

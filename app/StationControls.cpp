@@ -32,6 +32,8 @@ StationStatus Station::status() const {
     s.squelchOpen = chain_.squelch().isOpen();
     s.squelchThreshold = settings_.sound.sqThreshold;
     s.afc = settings_.sound.afc != 0;
+    s.sensitiveReceiver = modem::pskReceiverOrDefault(settings_.receiver.pskReceiver.value()) ==
+                          modem::PskReceiverKind::Sensitive;
     s.snap = settings_.sound.snap != 0;
     s.utc = settings_.misc.utc != 0;
     s.flashingTx = settings_.misc.flashingTx != 0;
@@ -102,6 +104,15 @@ void Station::setOption(StationOption option, bool on) {
 
 void Station::toggleOption(StationOption option) {
     setOption(option, !this->option(option));
+}
+
+void Station::toggleSensitiveReceiver() {
+    const bool sensitive = modem::pskReceiverOrDefault(settings_.receiver.pskReceiver.value()) ==
+                           modem::PskReceiverKind::Sensitive;
+    settings_.receiver.pskReceiver = std::string(modem::pskReceiverName(
+        sensitive ? modem::PskReceiverKind::Specified : modem::PskReceiverKind::Sensitive));
+    applyReceiveSettings();
+    host_.statusChanged();
 }
 
 void Station::setSquelchThreshold(int threshold) {

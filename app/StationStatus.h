@@ -36,6 +36,7 @@ struct StationStatus {
     int squelchThreshold = 0;
     bool afc = false;
     bool snap = false;
+    bool sensitiveReceiver = false;  // weak-signal PSK and FSK63 receivers chosen
 
     // Display options.
     bool utc = false;

@@ -11,7 +11,8 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
       psk_(sampleRate),
       sensitive_(sampleRate),
       ownFsk31_(sampleRate),
-      ownFsk63_(sampleRate) {
+      ownFsk63_(sampleRate),
+      ownFsk63Sensitive_(sampleRate) {
     text_.reserve(CharacterSink::kReceiveBufferReserve);
     if (std::isfinite(sampleRate) && sampleRate > 0.0) sampleRate_ = sampleRate;
     varicode_.sink = &sink_;
@@ -30,7 +31,7 @@ ReceiveChain::ReceiveChain(double sampleRate, Mode savedMode)
     ownPactor_.attachOutput(&sink_);
     for (ModeReceiver* r :
          {static_cast<ModeReceiver*>(&ownFsk31_), static_cast<ModeReceiver*>(&ownFsk63_),
-          static_cast<ModeReceiver*>(&ownPactor_)}) {
+          static_cast<ModeReceiver*>(&ownFsk63Sensitive_), static_cast<ModeReceiver*>(&ownPactor_)}) {
         r->setSampleRate(sampleRate_);
         r->setCarrierFrequency(receiveFrequency_);
     }
@@ -93,6 +94,20 @@ void ReceiveChain::usePskReceiver(PskReceiverKind kind) {
     if (kind == pskKind_) return;
     pskKind_ = kind;
     if (kind == PskReceiverKind::Sensitive) sensitive_.resetState();
+    followChoiceInFsk63(kind);
+}
+
+// FSK63 has a weak-signal receiver too (tone correlators instead of the discriminator); the
+// chain's own FSK63 receivers follow the same choice, a receiver attached from outside stays.
+void ReceiveChain::followChoiceInFsk63(PskReceiverKind kind) {
+    if (fsk63_ != &ownFsk63_ && fsk63_ != &ownFsk63Sensitive_) return;
+    PskReceiver* chosen = &ownFsk63_;
+    if (kind == PskReceiverKind::Sensitive) chosen = &ownFsk63Sensitive_;
+    if (chosen == fsk63_) return;
+    chosen->setSampleRate(sampleRate_);
+    chosen->resetState();
+    chosen->setCarrierFrequency(receiveFrequency_);
+    attachFsk63Receiver(chosen, fsk63Decoder_);
 }
 
 bool ReceiveChain::selectMode(Mode mode) {
@@ -155,6 +170,7 @@ void ReceiveChain::attachPhaseScope(PhaseScopeSink* scope) {
     qpsk_.scope = scope;
     ownFsk31_.attachScope(scope);
     ownFsk63_.attachScope(scope);
+    ownFsk63Sensitive_.attachScope(scope);
 }
 
 int ReceiveChain::squelchQuality() const {

@@ -18,6 +18,7 @@
 #include "modem/Fsk31Receiver.h"
 #include "modem/Fsk63Decoder.h"
 #include "modem/Fsk63Receiver.h"
+#include "modem/Fsk63SensitiveReceiver.h"
 #include "modem/Mode.h"
 #include "modem/ModeReceiver.h"
 #include "modem/PactorReceiver.h"
@@ -119,7 +120,8 @@ class ReceiveChain {
     PskReceiver& pskReceiver() { return psk_; }
     const PskReceiver& pskReceiver() const { return psk_; }
     // Weak-signal receiver: both PSK receivers follow the frequency, rate and mode; the chosen
-    // one gets the samples, and with the sensitive one the AFC reads its frequency loop.
+    // one gets the samples, and with the sensitive one the AFC reads its frequency loop. The
+    // choice also swaps the chain's own FSK63 receiver for its tone-correlator twin.
     void usePskReceiver(PskReceiverKind kind);
     PskReceiverKind pskReceiverKind() const { return pskKind_; }
     SensitivePskReceiver& sensitivePskReceiver() { return sensitive_; }
@@ -144,6 +146,7 @@ class ReceiveChain {
     bool usesQpskDecoder() const { return modeInfo(mode_).coding == ModeCoding::Qpsk; }
     // The error word the AFC reads in the current mode, with its scale; null when none.
     int32_t* afcErrorWord(double& scale);
+    void followChoiceInFsk63(PskReceiverKind kind);
 
     std::string text_;
     CharacterSink sink_;
@@ -155,6 +158,7 @@ class ReceiveChain {
     PskReceiverKind pskKind_ = PskReceiverKind::Specified;
     Fsk31Receiver ownFsk31_;
     Fsk63Receiver ownFsk63_;
+    Fsk63SensitiveReceiver ownFsk63Sensitive_;
     Fsk63Decoder ownFsk63Decoder_;
     PactorReceiver ownPactor_;
     PskReceiver* fsk31_ = nullptr;

@@ -51,6 +51,25 @@ TEST_F(StationControls, OptionsTakeEffectWithoutWaitingForATick) {
     EXPECT_FALSE(s.status().waterfallFit);
 }
 
+// The weak-signal receivers are the default; the Options item switches the main receiver, the
+// channels and the stored choice together, and a hand-edited value reads as the default.
+TEST_F(StationControls, SensitiveReceiverItemSwitchesReceiverChannelsAndSetting) {
+    Station& s = startStation(card);
+    EXPECT_TRUE(s.status().sensitiveReceiver);
+    EXPECT_EQ(commandChecked(CommandId::SensitiveReceiver, s.status()), true);
+    EXPECT_EQ(s.receiveChain().pskReceiverKind(), modem::PskReceiverKind::Sensitive);
+    s.runCommand(CommandId::SensitiveReceiver);
+    EXPECT_FALSE(s.status().sensitiveReceiver);
+    EXPECT_EQ(s.settings().receiver.pskReceiver.value(), "specified");
+    EXPECT_EQ(s.receiveChain().pskReceiverKind(), modem::PskReceiverKind::Specified);
+    EXPECT_EQ(s.multichannel().settings().pskReceiver, modem::PskReceiverKind::Specified);
+    s.settings().receiver.pskReceiver = std::string("very-sensitive");
+    s.runCommand(CommandId::SensitiveReceiver);  // unknown reads as sensitive: now plain
+    EXPECT_EQ(s.settings().receiver.pskReceiver.value(), "specified");
+    s.runCommand(CommandId::SensitiveReceiver);
+    EXPECT_EQ(s.receiveChain().pskReceiverKind(), modem::PskReceiverKind::Sensitive);
+}
+
 TEST_F(StationControls, MultichannelWindowOnlyInBpskAndNeverWhileTransmitting) {
     Station& s = startStation(card);
     s.openChannel(1500.0);

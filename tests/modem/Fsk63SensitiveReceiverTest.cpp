@@ -13,6 +13,7 @@
 #include "modem/Fsk63Decoder.h"
 #include "modem/Fsk63Receiver.h"
 #include "modem/Fsk63SensitiveReceiver.h"
+#include "modem/ReceiveChain.h"
 
 namespace tarnvel::modem {
 namespace {
@@ -93,6 +94,30 @@ TEST(Fsk63SensitiveReceiver, KeepsTheAfcErrorSquelchQualityAndScope) {
         EXPECT_DOUBLE_EQ(sensitive.afcScale(), specified.afcScale());
         EXPECT_GT(scope.calls.size(), 500u);
     }
+}
+
+// The receive chain's choice of receiver covers FSK63: "sensitive" decodes the weak signal
+// through the correlators, and going back to "specified" gives exactly what a chain that never
+// left it decodes.
+TEST(Fsk63SensitiveReceiver, FollowsTheReceiveChainsChoiceAndSwitchesBack) {
+    const std::string message = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 73 SK";
+    std::vector<int16_t> audio = transmittedAudio(Mode::Fsk63, message + "   ", 1000.0);
+    addNoiseForSnr(audio, -6.0, 77);
+    auto receive = [&](std::initializer_list<PskReceiverKind> choices) {
+        ReceiveChain chain;
+        chain.selectMode(Mode::Fsk63);
+        for (PskReceiverKind kind : choices) chain.usePskReceiver(kind);
+        chain.setReceiveFrequency(1000.0, true);
+        for (size_t at = 0; at < audio.size(); at += 512)
+            chain.processReceiveBlock(
+                std::span(audio).subspan(at, std::min<size_t>(512, audio.size() - at)),
+                ReceiveChain::kDemodulate);
+        return chain.pendingText();
+    };
+    EXPECT_LE(messageErrorRate(message, receive({PskReceiverKind::Sensitive})), 0.04);
+    const std::string specified = receive({});
+    EXPECT_GE(messageErrorRate(message, specified), 0.2);
+    EXPECT_EQ(receive({PskReceiverKind::Sensitive, PskReceiverKind::Specified}), specified);
 }
 
 }  // namespace
