@@ -169,7 +169,7 @@ constexpr CommandSpec<EncodeOptions> kEncode{
 
 // ---- channels -------------------------------------------------------------------------------
 
-constexpr std::array<OptionSpec<ChannelsOptions>, 3> kChannelsOptions{{
+constexpr std::array<OptionSpec<ChannelsOptions>, 4> kChannelsOptions{{
     {"--mode", "MODE", "bpsk31 or bpsk63",
      [](std::string_view name, std::string_view value, ChannelsOptions& o) {
          return parseMode(name, value, o.mode, ModeUse::Multichannel);
