@@ -65,7 +65,8 @@ TARNVEL_FIR_CLONES uint32_t foldedFir(const int32_t* firTaps, const uint32_t* x,
 
 // x / d rounded toward zero like the division operator, with a shift for powers of two.
 int32_t divideTowardZero(int32_t x, int32_t d) {
-    if (d > 0 && std::has_single_bit(static_cast<uint32_t>(d))) {
+    // (d & (d - 1)) rather than has_single_bit, which without a popcount instruction is a call.
+    if (d > 0 && (d & (d - 1)) == 0) {
         const int shift = std::countr_zero(static_cast<uint32_t>(d));
         return (x + ((x >> 31) & (d - 1))) >> shift;
     }

@@ -142,7 +142,7 @@ class PskReceiver : public ModeReceiver {
     // perhaps the last.
     void combRun(const int16_t* samples, int count, const int16_t* sine);
 #if defined(__SSE2__)
-    static void combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+    static void combStretchSse2(const int16_t* samples, int count, const uint32_t* cosSin,
                                 uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
                                 int32_t* s1, int32_t* s2);
 #endif
@@ -172,13 +172,17 @@ void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&&
     }
 }
 
-inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_t* sine) {
+inline void PskReceiver::combRun(const int16_t* samples, int count,
+                                 [[maybe_unused]] const int16_t* sine) {
     uint16_t phase = ncoPhase;
     const uint16_t nco = ncoStep;
     int32_t index = combIndex;
     const int32_t length = combLength;
     int32_t s1[2] = {stage1I, stage1Q};
     int32_t s2[2] = {stage2I, stage2Q};
+#if defined(__SSE2__)
+    const uint32_t* cosSin = detail::cosSinData();
+#endif
     // In stretches that end where the comb rings wrap (an index left beyond a shortened comb
     // takes one sample and wraps, as the per-sample rule does).
     int n = 0;
@@ -187,7 +191,7 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
         IqPair* p1 = ring1.data() + index;
         IqPair* p2 = ring2.data() + index;
 #if defined(__SSE2__)
-        combStretchSse2(samples + n, stretch, sine, nco, phase, p1, p2, s1, s2);
+        combStretchSse2(samples + n, stretch, cosSin, nco, phase, p1, p2, s1, s2);
 #else
         for (int k = 0; k < stretch; ++k) {
             const int32_t s = samples[n + k];
@@ -223,19 +227,21 @@ inline void PskReceiver::combRun(const int16_t* samples, int count, const int16_
 
 #if defined(__SSE2__)
 // The same stretch with I and Q in two 32-bit lanes: the sample times the cosine and sine words
+// (read as one pair)
 // is one multiply-add of 16-bit pairs (the other word of each pair is 0), and the division by
 // 65536 rounds toward zero as the operator does. The products and sums are the same integers.
-inline void PskReceiver::combStretchSse2(const int16_t* samples, int count, const int16_t* sine,
+inline void PskReceiver::combStretchSse2(const int16_t* samples, int count, const uint32_t* cosSin,
                                          uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
                                          int32_t* s1, int32_t* s2) {
     __m128i sum1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s1));
     __m128i sum2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s2));
+    const __m128i zero = _mm_setzero_si128();
     uint16_t ph = phase;
     for (int k = 0; k < count; ++k) {
         ph = static_cast<uint16_t>(ph + nco);
         // Words: cos, 0, sin, 0.
-        __m128i cs = _mm_cvtsi32_si128(static_cast<uint16_t>(sine[ph + 16384]));
-        cs = _mm_insert_epi16(cs, sine[ph], 2);
+        const __m128i cs =
+            _mm_unpacklo_epi16(_mm_cvtsi32_si128(static_cast<int>(cosSin[ph])), zero);
         const __m128i sv = _mm_shufflelo_epi16(_mm_cvtsi32_si128(samples[k]), 0);
         const __m128i prod = _mm_madd_epi16(cs, sv);
         const __m128i bias = _mm_srli_epi32(_mm_srai_epi32(prod, 31), 16);

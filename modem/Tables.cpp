@@ -34,6 +34,18 @@ const TurnSineTable& turnSineTable() {
     return table;
 }
 
+const CosSinTable& cosSinTable() {
+    static const CosSinTable table = [] {
+        const TurnSineTable& sine = turnSineTable();
+        CosSinTable t{};
+        for (uint32_t p = 0; p < 65536; ++p)
+            t[p] = static_cast<uint16_t>(sine[p + 16384]) |
+                   (static_cast<uint32_t>(static_cast<uint16_t>(sine[p])) << 16);
+        return t;
+    }();
+    return table;
+}
+
 const RaisedCosineTable& raisedCosineTable() {
     static const RaisedCosineTable table = [] {
         RaisedCosineTable t{};

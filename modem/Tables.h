@@ -32,10 +32,19 @@ inline constexpr int kTurnSineTableSize = 65536 + 16384;
 using TurnSineTable = std::array<int16_t, kTurnSineTableSize>;
 const TurnSineTable& turnSineTable();
 
+// Cosine (low 16 bits) and sine (high 16 bits) of each 16-bit phase in one entry, for front ends
+// that read both every sample: one load from one cache line instead of two.
+using CosSinTable = std::array<uint32_t, 65536>;
+const CosSinTable& cosSinTable();
+
 namespace detail {
 // Raw pointer to the turn table, for the per-sample paths (read it once outside a loop).
 inline const int16_t* turnSineData() {
     static const int16_t* data = turnSineTable().data();
+    return data;
+}
+inline const uint32_t* cosSinData() {
+    static const uint32_t* data = cosSinTable().data();
     return data;
 }
 }  // namespace detail

@@ -52,6 +52,16 @@ TEST(Tables, TurnTableGivesTheQuarterWaveFoldedAtEveryPhase) {
     for (uint32_t p = 0; p < 65536; ++p)
         mismatches += (sin16(p) != foldedSin(p)) + (cos16(p) != foldedCos(p));
     EXPECT_EQ(mismatches, 0);
+
+    // The paired table: cosine in the low word, sine in the high word, as 16-bit signed values.
+    const auto& pairs = cosSinTable();
+    int pairMismatches = 0;
+    for (uint32_t p = 0; p < 65536; ++p) {
+        const auto cosWord = static_cast<int16_t>(pairs[p] & 0xFFFFu);
+        const auto sinWord = static_cast<int16_t>(pairs[p] >> 16);
+        pairMismatches += (cosWord != foldedCos(p)) + (sinWord != foldedSin(p));
+    }
+    EXPECT_EQ(pairMismatches, 0);
 }
 
 TEST(Tables, PhaseAngleQuadrantsAndDiagonals) {
