@@ -28,8 +28,16 @@ void CRxListView::setDecoder(MultichannelDecoder* decoder, const HighlightWords*
     update();
 }
 
+// Kept until the font changes: measuring lays the text out.
 int CRxListView::lineHeight() const {
-    return fontMetrics().boundingRect(QStringLiteral("XyZW")).height() + 1;
+    if (lineHeight_ <= 0)
+        lineHeight_ = fontMetrics().boundingRect(QStringLiteral("XyZW")).height() + 1;
+    return lineHeight_;
+}
+
+void CRxListView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) lineHeight_ = 0;
+    QWidget::changeEvent(event);
 }
 
 int CRxListView::slotAt(int y) const {

@@ -59,6 +59,7 @@ class CRxListView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -90,6 +91,7 @@ class CRxListView : public QWidget {
     RxListInputs drawnInputs_;  // of the last paint of the whole window
     QSize drawnSize_;
     int drawnLineHeight_ = 0;
+    mutable int lineHeight_ = 0;  // of the current font; 0 until measured
 };
 
 }  // namespace tarnvel::display

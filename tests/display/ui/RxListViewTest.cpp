@@ -82,6 +82,14 @@ class RxListViewTest : public QObject {
         QTRY_COMPARE(view.shownLines()[25], QString());
         QCOMPARE(view.shownLines()[*a], QStringLiteral("CQ DE"));
         QVERIFY(view.grab().toImage().pixel(295, 25 * view.lineHeight() + 3) != quiet.rgb());
+
+        // The line height follows a new font.
+        const int small = view.lineHeight();
+        QFont big = view.font();
+        big.setPixelSize(3 * small);
+        view.setFont(big);
+        QVERIFY(view.lineHeight() > 2 * small);
+        QCOMPARE(view.slotAt(view.lineHeight() + 2), 1);
     }
 
     void leftClickGoesToAChannelOnlyWhileReceivingInBpsk() {
