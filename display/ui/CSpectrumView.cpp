@@ -62,6 +62,7 @@ void CSpectrumView::setEngines(const SpectrumViewEngines& engines) {
     engines_ = engines;
     imageRowIndex_ = -1;
     image_ = QImage();
+    screenImage_ = QImage();
     update();
 }
 
@@ -134,6 +135,7 @@ void CSpectrumView::syncImage() {
     const int rows = model.rows();
     if (w <= 0 || rows <= 0) {
         image_ = QImage();
+        screenImage_ = QImage();
         return;
     }
     const FrequencyScale s = scale();
@@ -195,7 +197,9 @@ void CSpectrumView::paintEvent(QPaintEvent*) {
     }
     Q_EMIT painting(newRow);
 
-    p.fillRect(rect(), Qt::black);
+    // The scale strip and the waterfall rows cover the view's top; only the rest is filled.
+    const int covered = kScaleStripHeight + (screenImage_.isNull() ? 0 : screenImage_.height());
+    if (covered < height()) p.fillRect(0, covered, width(), height() - covered, Qt::black);
     drawWaterfall(p);
     drawTrace(p);
     drawChannelTags(p);
