@@ -15,11 +15,19 @@ LineGeometry lineGeometry(int slot, int lineHeight, int clientWidth) {
     return {slot * lineHeight + 1, (slot + 1) * lineHeight, inset, clientWidth - inset};
 }
 
+// A longer tail is never narrower, so the longest fitting tail is found by halving: a few
+// measurements per line instead of one per character (each one lays the text out again).
 size_t fittingTailLength(std::string_view text, int width, const TextWidth& measure) {
-    size_t length = 0;
-    while (length < text.size() && measure(text.substr(text.size() - length - 1)) <= width)
-        ++length;
-    return length;
+    size_t fits = 0;                   // a tail this long fits
+    size_t tooLong = text.size() + 1;  // a tail this long does not (or is beyond the text)
+    while (tooLong - fits > 1) {
+        const size_t middle = fits + (tooLong - fits) / 2;
+        if (measure(text.substr(text.size() - middle)) <= width)
+            fits = middle;
+        else
+            tooLong = middle;
+    }
+    return fits;
 }
 
 std::string fitChannelLine(MultichannelChannel& channel, int width, const TextWidth& measure,

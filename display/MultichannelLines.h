@@ -39,8 +39,8 @@ struct LineGeometry {
 // rows i h + 1 .. (i + 1) h, the text inset by h / 5 on both sides.
 LineGeometry lineGeometry(int slot, int lineHeight, int clientWidth);
 
-// Number of characters at the end of text that fit in width, taken one at a time from the end
-// until the next one would make the text wider.
+// Number of characters at the end of text that fit in width: the longest tail no wider than
+// width (measure must not shrink as the tail grows, as text widths do).
 size_t fittingTailLength(std::string_view text, int width, const TextWidth& measure);
 
 // The text shown on a channel's line: its newest part that fits. When the whole text does not

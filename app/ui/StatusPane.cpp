@@ -17,14 +17,18 @@ StatusPane::StatusPane(const QString& sample, QWidget* parent)
     setLineWidth(1);
 }
 
+// The status bar is laid out again only when a pane's width changes: the receive frequency
+// changes its text with every AFC step, inside the width its sample reserves.
 void StatusPane::setText(const QString& text) {
     if (text == text_) return;
+    const QSize before = sizeHint();
     text_ = text;
-    updateGeometry();
+    if (sizeHint() != before) updateGeometry();
     update();
 }
 
 void StatusPane::setSample(const QString& sample) {
+    if (sample == sample_) return;
     sample_ = sample;
     updateGeometry();
 }

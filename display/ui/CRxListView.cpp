@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "display/ui/StationText.h"
@@ -27,8 +28,16 @@ void CRxListView::setDecoder(MultichannelDecoder* decoder, const HighlightWords*
     update();
 }
 
+// Kept until the font changes: measuring lays the text out.
 int CRxListView::lineHeight() const {
-    return fontMetrics().boundingRect(QStringLiteral("XyZW")).height() + 1;
+    if (lineHeight_ <= 0)
+        lineHeight_ = fontMetrics().boundingRect(QStringLiteral("XyZW")).height() + 1;
+    return lineHeight_;
+}
+
+void CRxListView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) lineHeight_ = 0;
+    QWidget::changeEvent(event);
 }
 
 int CRxListView::slotAt(int y) const {
@@ -43,16 +52,54 @@ QSize CRxListView::sizeHint() const {
 }
 
 void CRxListView::onWindowTimer() {
-    update();
     if (decoder_ && clock_) decoder_->onWindowTimer(clock_());
+    updateChangedLines();
+}
+
+QRect CRxListView::lineRect(int slot) const {
+    const LineGeometry g = lineGeometry(slot, lineHeight(), width());
+    return QRect(QPoint(0, g.top), QPoint(width() - 1, g.bottom));
+}
+
+bool CRxListView::sameLook(const RxListInputs& d) const {
+    const LineColours& a = inputs_.colours;
+    const LineColours& b = d.colours;
+    return inputs_.state == d.state && inputs_.mode == d.mode &&
+           inputs_.showBookMarks == d.showBookMarks && inputs_.scroll == d.scroll &&
+           inputs_.characterSet == d.characterSet && a.font == b.font && a.carrier == b.carrier &&
+           a.noCarrier == b.noCarrier && a.inactive == b.inactive;
+}
+
+bool CRxListView::lineChanged(int slot) const {
+    const DrawnLine& d = drawn_[static_cast<size_t>(slot)];
+    const MultichannelChannel& c = decoder_->channel(slot);
+    return !d.drawn || d.inUse != c.inUse || d.carrier != c.displayedCarrier() ||
+           d.text != c.text();
+}
+
+void CRxListView::updateChangedLines() {
+    if (!decoder_ || drawnSize_ != size() || drawnLineHeight_ != lineHeight() ||
+        !sameLook(drawnInputs_)) {
+        update();
+        return;
+    }
+    for (int slot = 0; slot < kChannelSlots; ++slot)
+        if (lineChanged(slot)) update(lineRect(slot));
 }
 
 QColor CRxListView::backgroundOf(Colour c) const {
     return QColor(redOf(c), greenOf(c), blueOf(c));
 }
 
-void CRxListView::paintEvent(QPaintEvent*) {
+// Only the lines in the region are fitted and drawn: fitting may empty a channel's text, which
+// must happen when its tail is shown, not for a line left as it was.
+void CRxListView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
+    if (event->region().contains(rect())) {
+        drawnInputs_ = inputs_;
+        drawnSize_ = size();
+        drawnLineHeight_ = lineHeight();
+    }
     p.fillRect(rect(),
                QColor(redOf(kLineAreaColour), greenOf(kLineAreaColour), blueOf(kLineAreaColour)));
     if (!decoder_) return;
@@ -66,7 +113,11 @@ void CRxListView::paintEvent(QPaintEvent*) {
     const Colour font = inputs_.colours.font;
     for (int slot = 0; slot < kChannelSlots; ++slot) {
         const LineGeometry g = lineGeometry(slot, h, width());
+        if (!event->region().intersects(QRect(QPoint(0, g.top), QPoint(width() - 1, g.bottom))))
+            continue;
         MultichannelChannel& channel = decoder_->channel(slot);
+        drawn_[static_cast<size_t>(slot)] =
+            DrawnLine{channel.text(), channel.inUse, channel.displayedCarrier(), true};
         const std::string line =
             fitChannelLine(channel, g.textRight - g.textLeft, measure, inputs_.scroll);
         const Colour bg = lineBackground(channel, line, inputs_.colours, highlights);

@@ -3,7 +3,9 @@
 // channel, its background coloured by the channel's state or a highlight word.
 //
 // The lines are laid out by MultichannelLines with this window's font as the width measure.
-// Every 250 ms the window repaints and lets the decoder update the carrier shown per line.
+// Every 250 ms the window lets the decoder update the carrier shown per line and repaints the
+// lines whose text, slot or carrier changed since they were drawn (all of them when the width,
+// the font or the inputs changed): a quiet line is not laid out again.
 
 #include <QTimer>
 #include <QWidget>
@@ -57,11 +59,24 @@ class CRxListView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // What a line was drawn from: its channel's text before fitting, slot and carrier.
+    struct DrawnLine {
+        std::string text;
+        bool inUse = false;
+        bool carrier = false;
+        bool drawn = false;
+    };
+
     void onWindowTimer();
+    void updateChangedLines();
+    bool lineChanged(int slot) const;
+    QRect lineRect(int slot) const;
+    bool sameLook(const RxListInputs& drawn) const;
     bool goAllowed() const;
     QColor backgroundOf(Colour c) const;
 
@@ -72,6 +87,11 @@ class CRxListView : public QWidget {
     RxListInputs inputs_;
     QTimer timer_;
     std::array<QString, kChannelSlots> shown_;
+    std::array<DrawnLine, kChannelSlots> drawn_;
+    RxListInputs drawnInputs_;  // of the last paint of the whole window
+    QSize drawnSize_;
+    int drawnLineHeight_ = 0;
+    mutable int lineHeight_ = 0;  // of the current font; 0 until measured
 };
 
 }  // namespace tarnvel::display

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QStaticText>
 #include <algorithm>
 
 namespace tarnvel::display {
@@ -16,8 +17,6 @@ namespace {
 constexpr double kTraceFullScale = 4.4;
 constexpr int kTraceShare = 3;
 constexpr int kScaleFontPixels = 10;
-constexpr int kTagLetterWidth = 12;
-constexpr int kTagLetterHeight = 14;
 const QColor kTraceColour(255, 230, 0, 200);
 
 QColor toQColor(Colour c) {
@@ -51,12 +50,19 @@ CSpectrumView::CSpectrumView(QWidget* parent) : QWidget(parent) {
     shiftCursor_ = shift.isNull() ? QCursor(Qt::SizeHorCursor) : QCursor(shift, 15, 15);
     scaleFont_ = font();
     scaleFont_.setPixelSize(kScaleFontPixels);
+    // The channel letters are laid out once, not on every paint.
+    for (size_t i = 0; i < tagLetters_.size(); ++i) {
+        tagLetters_[i].setText(QString(QChar('A' + static_cast<int>(i))));
+        tagLetters_[i].setTextFormat(Qt::PlainText);
+        tagLetters_[i].prepare(QTransform(), scaleFont_);
+    }
 }
 
 void CSpectrumView::setEngines(const SpectrumViewEngines& engines) {
     engines_ = engines;
     imageRowIndex_ = -1;
     image_ = QImage();
+    screenImage_ = QImage();
     update();
 }
 
@@ -64,7 +70,11 @@ void CSpectrumView::setDisplayPalette(const DisplayPalette& palette) {
     colourTable_.clear();
     for (const Colour c : palette) colourTable_.append(qRgb(redOf(c), greenOf(c), blueOf(c)));
     colourTable_.append(qRgb(0, 0, 0));  // kPaletteBlack: surface fill, separator gaps
+    colourLookup_.fill(qRgb(0, 0, 0));
+    for (int i = 0; i < colourTable_.size() && i < 256; ++i)
+        colourLookup_[static_cast<size_t>(i)] = colourTable_[i];
     if (!image_.isNull()) image_.setColorTable(colourTable_);
+    for (int r = 0; r < screenImage_.height() && r < image_.height(); ++r) convertRow(r);
     update();
 }
 
@@ -125,6 +135,7 @@ void CSpectrumView::syncImage() {
     const int rows = model.rows();
     if (w <= 0 || rows <= 0) {
         image_ = QImage();
+        screenImage_ = QImage();
         return;
     }
     const FrequencyScale s = scale();
@@ -138,6 +149,7 @@ void CSpectrumView::syncImage() {
     if (image_.width() != w || image_.height() != rows) {
         image_ = QImage(w, rows, QImage::Format_Indexed8);
         image_.setColorTable(colourTable_);
+        screenImage_ = QImage(w, rows, QImage::Format_RGB32);
     }
     renderRing(whole);
     imageRowIndex_ = model.rowIndex();
@@ -152,7 +164,14 @@ void CSpectrumView::renderRing(bool whole) {
     for (int line = 0; line < lines; ++line) {
         const int r = model.ringRowForLine(line);
         columns_.render(model.row(r), image_.scanLine(r));
+        convertRow(r);
     }
+}
+
+void CSpectrumView::convertRow(int ringRow) {
+    const uchar* from = image_.constScanLine(ringRow);
+    auto* to = reinterpret_cast<QRgb*>(screenImage_.scanLine(ringRow));
+    for (int x = 0; x < image_.width(); ++x) to[x] = colourLookup_[from[x]];
 }
 
 void CSpectrumView::paintEvent(QPaintEvent*) {
@@ -178,7 +197,9 @@ void CSpectrumView::paintEvent(QPaintEvent*) {
     }
     Q_EMIT painting(newRow);
 
-    p.fillRect(rect(), Qt::black);
+    // The scale strip and the waterfall rows cover the view's top; only the rest is filled.
+    const int covered = kScaleStripHeight + (screenImage_.isNull() ? 0 : screenImage_.height());
+    if (covered < height()) p.fillRect(0, covered, width(), height() - covered, Qt::black);
     drawWaterfall(p);
     drawTrace(p);
     drawChannelTags(p);
@@ -191,14 +212,14 @@ void CSpectrumView::paintEvent(QPaintEvent*) {
 // The newest row at the top: ring rows [index, rows) first, then [0, index) below them. Two
 // block copies; no row is ever moved inside the ring.
 void CSpectrumView::drawWaterfall(QPainter& p) {
-    if (image_.isNull()) return;
-    const int rows = image_.height();
+    if (screenImage_.isNull()) return;
+    const int rows = screenImage_.height();
     const int index = std::clamp(imageRowIndex_, 0, rows);
-    p.drawImage(QPoint(0, kScaleStripHeight), image_,
-                QRect(0, index, image_.width(), rows - index));
+    p.drawImage(QPoint(0, kScaleStripHeight), screenImage_,
+                QRect(0, index, screenImage_.width(), rows - index));
     if (index > 0)
-        p.drawImage(QPoint(0, kScaleStripHeight + rows - index), image_,
-                    QRect(0, 0, image_.width(), index));
+        p.drawImage(QPoint(0, kScaleStripHeight + rows - index), screenImage_,
+                    QRect(0, 0, screenImage_.width(), index));
 }
 
 void CSpectrumView::drawTrace(QPainter& p) {
@@ -225,7 +246,7 @@ void CSpectrumView::drawChannelTags(QPainter& p) {
     const FrequencyScale s = scale();
     const int top = channelTagTop(height());
     p.setFont(scaleFont_);
-    for (size_t i = 0; i < inputs_.tags.size(); ++i) {
+    for (size_t i = 0; i < inputs_.tags.size() && i < tagLetters_.size(); ++i) {
         const ChannelTag& tag = inputs_.tags[i];
         if (!tag.inUse) continue;
         const int x = s.frequencyToX(tag.frequency);
@@ -234,9 +255,7 @@ void CSpectrumView::drawChannelTags(QPainter& p) {
         p.drawPolygon(toPolygon(channelTagOutline(x, top)));
         const Point o = channelTagLetterOrigin(x, top);
         p.setPen(toQColor(inputs_.scaleColours.text));
-        p.drawText(QRect(o.x, o.y, kTagLetterWidth, kTagLetterHeight),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
-                   QString(QChar('A' + static_cast<int>(i))));
+        p.drawStaticText(QPoint(o.x, o.y), tagLetters_[i]);
     }
 }
 
@@ -248,11 +267,35 @@ void CSpectrumView::drawReceiveCursor(QPainter& p) {
     p.drawPolygon(toPolygon(receiveCursor(x)));
 }
 
+static bool sameTicks(const std::array<ScaleTick, kScaleTickCount>& a,
+                      const std::array<ScaleTick, kScaleTickCount>& b) {
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(), [](const ScaleTick& s, const ScaleTick& t) {
+            return s.x == t.x && s.top == t.top && s.labelled == t.labelled && s.label == t.label;
+        });
+}
+
 void CSpectrumView::drawScale(QPainter& p) {
-    p.fillRect(0, 0, width(), kScaleStripHeight, toQColor(inputs_.scaleColours.background));
+    std::array<ScaleTick, kScaleTickCount> ticks = scale().ticks(inputs_.dialKHz);
+    const ScaleColours& c = inputs_.scaleColours;
+    if (scaleStrip_.width() != width() || c.background != scaleStripColours_.background ||
+        c.text != scaleStripColours_.text || !sameTicks(ticks, scaleStripTicks_)) {
+        renderScaleStrip(ticks);
+        scaleStripTicks_ = std::move(ticks);
+        scaleStripColours_ = c;
+    }
+    p.drawPixmap(0, 0, scaleStrip_);
+}
+
+void CSpectrumView::renderScaleStrip(const std::array<ScaleTick, kScaleTickCount>& ticks) {
+    const qreal ratio = devicePixelRatioF();
+    scaleStrip_ = QPixmap(QSize(std::max(width(), 1), kScaleStripHeight) * ratio);
+    scaleStrip_.setDevicePixelRatio(ratio);
+    scaleStrip_.fill(toQColor(inputs_.scaleColours.background));
+    QPainter p(&scaleStrip_);
     p.setPen(toQColor(inputs_.scaleColours.text));
     p.setFont(scaleFont_);
-    for (const ScaleTick& tick : scale().ticks(inputs_.dialKHz)) {
+    for (const ScaleTick& tick : ticks) {
         p.drawLine(tick.x, tick.top, tick.x, kScaleTickBottom);
         if (tick.labelled)
             p.drawText(QRect(tick.x - 50, 0, 100, 10), Qt::AlignCenter | Qt::TextDontClip,

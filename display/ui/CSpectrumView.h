@@ -13,7 +13,10 @@
 
 #include <QCursor>
 #include <QImage>
+#include <QPixmap>
+#include <QStaticText>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -115,6 +118,8 @@ class CSpectrumView : public QWidget {
     void drawChannelTags(QPainter& p);
     void drawReceiveCursor(QPainter& p);
     void drawScale(QPainter& p);
+    void renderScaleStrip(const std::array<ScaleTick, kScaleTickCount>& ticks);
+    void convertRow(int ringRow);
     void drawTransmitMarker(QPainter& p);
     void drawPhaseScope(QPainter& p);
     void rightClick(const QPoint& pos);
@@ -128,12 +133,21 @@ class CSpectrumView : public QWidget {
     double columnsPixelsPerBin_ = 0.0;  // the scale columns_ was built for
     bool columnsMirrored_ = false;
     QImage image_;  // the model's ring at the view's scale, row for row
+    // The same rows in the screen's format, converted as they are rendered: drawing them is a
+    // plain copy, where the indexed image would be converted whole on every paint.
+    QImage screenImage_;
+    std::array<QRgb, 256> colourLookup_{};
+    // The scale strip with its labels, drawn again only when its ticks or colours change.
+    QPixmap scaleStrip_;
+    std::array<ScaleTick, kScaleTickCount> scaleStripTicks_;
+    ScaleColours scaleStripColours_;
     int imageRowIndex_ = -1;
     uint64_t imageRowsSeen_ = 0;
     int announcedBins_ = -1;
     QImage txIcon_, txLockIcon_, imdIcon_;
     QCursor shiftCursor_;
     QFont scaleFont_;
+    std::array<QStaticText, 26> tagLetters_;
 };
 
 }  // namespace tarnvel::display

@@ -129,6 +129,32 @@ TEST(Multichannel, SeekBookmarkAndGoToChannel) {
     EXPECT_DOUBLE_EQ(d.channel(4).frequency(), 2201.0);
 }
 
+// The tail that fits is the one found by adding a character at a time from the end, for texts
+// of uneven letter widths and every width, found with a handful of measurements.
+TEST(MultichannelLines, FittingTailMatchesOneAtATimeWithFewMeasurements) {
+    const auto letterWidth = [](char c) { return c == ' ' ? 0 : (c == 'W' ? 11 : 3 + c % 5); };
+    int measured = 0;
+    const TextWidth uneven = [&](std::string_view s) {
+        ++measured;
+        int w = 0;
+        for (const char c : s) w += letterWidth(c);
+        return w;
+    };
+    for (const std::string text : {"", "W", "CQ CQ DE SP9ABC  PSE K", "WWW  iii WWW", "   "}) {
+        for (int width = -1; width < 200; ++width) {
+            size_t expected = 0, sum = 0;
+            while (expected < text.size()) {
+                sum += static_cast<size_t>(letterWidth(text[text.size() - expected - 1]));
+                if (static_cast<int>(sum) > width) break;
+                ++expected;
+            }
+            measured = 0;
+            EXPECT_EQ(fittingTailLength(text, width, uneven), expected) << text << " " << width;
+            EXPECT_LE(measured, 6) << text << " " << width;
+        }
+    }
+}
+
 TEST(MultichannelLines, FittingScrollsOrRestartsAndHighlightsPick) {
     MultichannelDecoder d;
     d.openChannel(kBpsk31, 1000.0, 0);

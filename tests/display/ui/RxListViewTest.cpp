@@ -50,6 +50,48 @@ class RxListViewTest : public QObject {
         QVERIFY(decoder.channel(*slot).text().empty());
     }
 
+    // The window's timer redraws the lines that changed: new text, a line restarting after its
+    // tail was shown once, a slot opened, and every line when the inputs change.
+    void timerRedrawsTheLinesThatChanged() {
+        MultichannelDecoder decoder;
+        CRxListView view;
+        view.setDecoder(&decoder, nullptr, &RxListViewTest::now);
+        view.inputs().showBookMarks = true;
+        view.resize(300, 26 * view.lineHeight() + 2);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_COMPARE(view.shownLines()[2], QStringLiteral("C: "));
+        const auto a = decoder.openChannel(tarnvel::modem::Mode::Bpsk31, 1000.0, 0);
+        const auto b = decoder.openChannel(tarnvel::modem::Mode::Bpsk31, 1500.0, 0);
+        QVERIFY(a && b);
+        const QColor quiet = view.grab().toImage().pixel(295, view.lineHeight() / 2 + 1);
+        decoder.channel(*a).text() = "CQ";
+        QTRY_COMPARE(view.shownLines()[*a], QStringLiteral("A: CQ"));
+        decoder.channel(*a).text() += " DE";
+        QTRY_COMPARE(view.shownLines()[*a], QStringLiteral("A: CQ DE"));
+
+        std::string longText;
+        for (int i = 0; i < 200; ++i) longText += static_cast<char>('a' + i % 26);
+        decoder.channel(*b).text() = longText;
+        QTRY_VERIFY(view.shownLines()[*b].size() > 10);
+        QVERIFY(QString::fromLatin1(longText.c_str()).endsWith(view.shownLines()[*b].mid(3)));
+        QTRY_COMPARE(view.shownLines()[*b], QStringLiteral("B: "));
+
+        view.inputs().colours.inactive = rgb(1, 2, 3);
+        view.inputs().showBookMarks = false;
+        QTRY_COMPARE(view.shownLines()[25], QString());
+        QCOMPARE(view.shownLines()[*a], QStringLiteral("CQ DE"));
+        QVERIFY(view.grab().toImage().pixel(295, 25 * view.lineHeight() + 3) != quiet.rgb());
+
+        // The line height follows a new font.
+        const int small = view.lineHeight();
+        QFont big = view.font();
+        big.setPixelSize(3 * small);
+        view.setFont(big);
+        QVERIFY(view.lineHeight() > 2 * small);
+        QCOMPARE(view.slotAt(view.lineHeight() + 2), 1);
+    }
+
     void leftClickGoesToAChannelOnlyWhileReceivingInBpsk() {
         MultichannelDecoder decoder;
         CRxListView view;

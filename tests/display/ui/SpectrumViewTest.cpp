@@ -1,5 +1,6 @@
 // The waterfall view on the offscreen platform: what a click asks for, and what is drawn.
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
@@ -143,6 +144,78 @@ class SpectrumViewTest : public QObject {
         const Colour bright = palette[paletteIndexForOutput(signalRow()[186])];
         QCOMPARE(QColor(shot.pixel(186, top + 2)),
                  QColor(redOf(bright), greenOf(bright), blueOf(bright)));
+    }
+
+    // Rows already drawn take a new palette at once, and rows added later are drawn in it.
+    void newPaletteRecoloursTheRowsDrawnBefore() {
+        view_->grab();
+        DisplayPalette flat{};
+        flat.fill(rgb(10, 20, 30));
+        view_->setDisplayPalette(flat);
+        QImage shot = view_->grab().toImage();
+        QCOMPARE(QColor(shot.pixel(186, kScaleStripHeight + 5)), QColor(10, 20, 30));
+        QCOMPARE(QColor(shot.pixel(600, kScaleStripHeight + 5)), QColor(10, 20, 30));
+        model_.addSpectrumRow(SpectrumRow{}, settings());
+        shot = view_->grab().toImage();
+        QCOMPARE(QColor(shot.pixel(600, kScaleStripHeight)), QColor(10, 20, 30));
+    }
+
+    // The scale strip follows its colours, the width and the dial (labels move with the dial).
+    void scaleStripFollowsColoursWidthAndDial() {
+        const auto strip = [this] {
+            return view_->grab().toImage().copy(0, 0, view_->width(), kScaleStripHeight);
+        };
+        const QImage before = strip();
+        const int between = FrequencyScale(0, kWidth, kRate).frequencyToX(1050.0);
+        QCOMPARE(QColor(before.pixel(between, 18)), QColor(Qt::black));
+        view_->inputs().scaleColours.background = rgb(0, 0, 128);
+        QCOMPARE(QColor(strip().pixel(between, 18)), QColor(0, 0, 128));
+        view_->inputs().scaleColours.background = rgb(0, 0, 0);
+        QCOMPARE(strip(), before);
+        view_->inputs().dialKHz = 14070.0;
+        view_->inputs().display.freqMode = 1;
+        QVERIFY(strip() != before);
+        view_->inputs().dialKHz = 0.0;
+        view_->inputs().display.freqMode = 0;
+        QCOMPARE(strip(), before);
+        view_->resize(kWidth / 2, kHeight);
+        const QImage narrow = strip();
+        QCOMPARE(narrow.width(), kWidth / 2);
+        QCOMPARE(QColor(narrow.pixel(view_->scale().frequencyToX(1000.0), 15)), QColor(Qt::white));
+    }
+
+    // A tag's letter is drawn in its box as the scale font draws it there, in the text colour.
+    void channelTagLettersAreDrawnInTheirBoxes() {
+        view_->inputs().display.showBookMarks = true;
+        view_->inputs().display.multichannelWindow = true;
+        view_->inputs().tags = {ChannelTag{false, false, 0.0}, ChannelTag{false, false, 0.0},
+                                ChannelTag{true, true, 2000.0}};
+        const QImage shot = view_->grab().toImage();
+        const int x = FrequencyScale(0, kWidth, kRate).frequencyToX(2000.0);
+        const Point o = channelTagLetterOrigin(x, channelTagTop(kHeight));
+        QImage letter(12, 14, QImage::Format_RGB32);
+        letter.fill(Qt::black);
+        {
+            QPainter p(&letter);
+            QFont font = view_->font();
+            font.setPixelSize(10);
+            p.setFont(font);
+            p.setPen(Qt::white);
+            p.drawText(QRect(0, 0, 12, 14), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                       QStringLiteral("C"));
+        }
+        // Where the letter inks a pixel well, the tag shows the white text colour rather than
+        // its red fill (whose green and blue are 40).
+        int inked = 0;
+        for (int y = 0; y < letter.height(); ++y)
+            for (int dx = 0; dx < letter.width(); ++dx)
+                if (qGreen(letter.pixel(dx, y)) > 200) {
+                    ++inked;
+                    const QRgb drawn = shot.pixel(o.x + dx, o.y + y);
+                    QVERIFY2(qGreen(drawn) > 150 && qBlue(drawn) > 150,
+                             qPrintable(QStringLiteral("%1,%2").arg(dx).arg(y)));
+                }
+        QVERIFY(inked > 5);
     }
 
     // The trace along the bottom rises at the signal of the newest row, and moves with it.
