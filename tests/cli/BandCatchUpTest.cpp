@@ -85,8 +85,10 @@ TEST(BandCatchUpTest, EveryChannelStartsWithTheCallSign) {
             ASSERT_TRUE(results[i].found);
             EXPECT_TRUE(results[i].startsWithCall) << results[i].text;
             EXPECT_LE(results[i].cer, 0.05) << results[i].text;
-            // What the squelch lets through after the over, before the quality falls.
-            EXPECT_LE(results[i].extra, 8u) << results[i].text;
+            // What the squelch lets through after the over, before the quality falls (the
+            // weak-signal receiver's averaged reference keeps it up a little longer: up to 14
+            // characters measured, against 5 with the plain receiver).
+            EXPECT_LE(results[i].extra, 16u) << results[i].text;
         }
     }
 }

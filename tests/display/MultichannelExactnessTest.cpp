@@ -2,7 +2,8 @@
 // to the last bit when their arithmetic is reorganised for speed: a busy band goes through the
 // whole multichannel path, and every channel's letter, final frequency (its exact bits, after
 // the search, the snap and the AFC) and text are folded into a checksum, which must equal the
-// one of the straightforward code.
+// one of the straightforward code. (Taken again, on the same arithmetic, when the band's text
+// began to leave out the noise a channel decodes in the window's hold after an over.)
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,9 @@ std::vector<int16_t> busyBand(double baud) {
 uint64_t bandChecksum(modem::Mode mode, double baud, size_t& channels) {
     BandDecodeOptions options;
     options.mode = mode;
+    // The path the checksums were taken on: the plain receivers, channels from their opening.
+    options.settings.pskReceiver = modem::PskReceiverKind::Specified;
+    options.catchUp = false;
     const BandDecodeResult r = decodeBand(busyBand(baud), options);
     EXPECT_TRUE(r.ok) << r.error;
     channels = r.channels.size();
@@ -77,10 +81,10 @@ TEST(MultichannelExactness, BusyBandsComeOutAsFromTheStraightforwardCode) {
     size_t channels = 0;
     const uint64_t bpsk31 = bandChecksum(modem::Mode::Bpsk31, 31.25, channels);
     EXPECT_GE(channels, 10u);
-    EXPECT_EQ(bpsk31, 0xcdccfa6165f76d8dull) << std::hex << bpsk31;
+    EXPECT_EQ(bpsk31, 0xab8da065bb908684ull) << std::hex << bpsk31;
     const uint64_t bpsk63 = bandChecksum(modem::Mode::Bpsk63, 62.5, channels);
     EXPECT_GE(channels, 6u);
-    EXPECT_EQ(bpsk63, 0xbd3e7e5ece9fb5b8ull) << std::hex << bpsk63;
+    EXPECT_EQ(bpsk63, 0xb24a1023ec328a14ull) << std::hex << bpsk63;
 }
 
 }  // namespace
