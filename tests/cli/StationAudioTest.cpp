@@ -175,9 +175,11 @@ TEST_F(StationAudio, TransmitMacroSendsTheExpandedCallThroughTheSink) {
 
 // The sound server dies and comes back: listen says so once, waits, and hears what is sent
 // after the server is back, as the desktop's receive does.
-// Passes when the test program runs alone (about 150 s here) but was killed by a signal
-// under ctest twice on the merged tree, cause not yet found; held back until it is. The
-// station's own recovery through a server restart stays covered by the audio tests.
+// Held back: once the server is gone, PortAudio's ALSA thread prints "Expression ... failed"
+// lines to listen's stderr without end (tens of gigabytes within minutes here), and reading
+// that file ran the test out of memory and the disk out of space. The station's own recovery
+// through a server restart stays covered by the audio tests; enable this again once the
+// sound card stops that stream when the server dies.
 TEST_F(StationAudio, DISABLED_ListenKeepsReceivingThroughASoundServerRestart) {
     CliProcess listen(folder.path(), "listen", {"listen", "--mode", "bpsk31", "--freq", "1000"});
     std::this_thread::sleep_for(std::chrono::seconds(2));
