@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/CerMeasure.h"
 #include "cli/ModemBridge.h"
 #include "cli/Options.h"
 #include "modem/CharacterSink.h"
@@ -29,45 +29,6 @@ using namespace tarnvel;
 constexpr double kRate = 11025.0;
 constexpr double kFrequencyHz = 1000.0;
 constexpr int kNoiseDraws = 10;
-
-const std::string& message() {
-    static const std::string text =
-        "cq cq de sp9xyz sp9xyz pse k\n"
-        "the quick brown fox jumps over the lazy dog 0123456789\n"
-        "rig 100 w into a dipole at 12 m, wx cloudy and 4 c, tnx fer qso 73\n"
-        "name is ann, qth graz, locator jn76, how copy? sp9xyz de n0call kn\n"
-        "ur rst 579 579, fb signal here with slow qsb, 73 es gud dx sk\n";
-    return text;
-}
-
-// Edit distance between the message and the best-matching stretch of the decoded text.
-size_t messageErrors(const std::string& sent, const std::string& decoded) {
-    std::vector<size_t> row(decoded.size() + 1, 0);
-    for (size_t i = 1; i <= sent.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= decoded.size(); ++j) {
-            const size_t substitution = diagonal + (sent[i - 1] == decoded[j - 1] ? 0 : 1);
-            diagonal = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
-        }
-    }
-    return *std::min_element(row.begin(), row.end());
-}
-
-std::vector<int16_t> withNoise(const std::vector<int16_t>& clean, double snrDb, unsigned seed) {
-    double power = 0.0;
-    for (const int16_t s : clean) power += static_cast<double>(s) * s;
-    power /= static_cast<double>(clean.size());
-    const double rms = std::sqrt(power / std::pow(10.0, snrDb / 10.0) * (kRate / 2.0) / 2500.0);
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, rms);
-    std::vector<int16_t> out(clean.size());
-    for (size_t n = 0; n < clean.size(); ++n)
-        out[n] =
-            static_cast<int16_t>(std::lround(std::clamp(clean[n] + noise(rng), -32767.0, 32767.0)));
-    return out;
-}
 
 template <class Receiver>
 std::string decodeWith(const std::vector<int16_t>& audio) {
@@ -88,7 +49,8 @@ void BM_Fsk63Cer(benchmark::State& state) {
     std::vector<int16_t> clean;
     const cli::ModeChoice& mode = *cli::findMode("fsk63");
     // Idle words after the message, so that its last interleaved words go out whole.
-    if (!cli::renderTransmission({&mode, kFrequencyHz, message() + "   ", std::nullopt}, clean)
+    if (!cli::renderTransmission({&mode, kFrequencyHz, bench::sentText() + "   ", std::nullopt},
+                                 clean)
              .ok) {
         state.SkipWithError("the transmission did not render");
         return;
@@ -96,11 +58,11 @@ void BM_Fsk63Cer(benchmark::State& state) {
     size_t errors = 0;
     for (auto _ : state)
         for (int draw = 0; draw < kNoiseDraws; ++draw)
-            errors += messageErrors(message(),
-                                    decodeWith<Receiver>(withNoise(clean, snrDb, 1000u + draw)));
+            errors += bench::messageErrors(bench::sentText(), decodeWith<Receiver>(bench::withNoise(
+                                                                  clean, snrDb, 1000u + draw)));
     state.counters["CER_percent"] =
         100.0 * static_cast<double>(errors) /
-        static_cast<double>(message().size() * kNoiseDraws * state.iterations());
+        static_cast<double>(bench::sentText().size() * kNoiseDraws * state.iterations());
 }
 
 void sweep(benchmark::internal::Benchmark* b) {
