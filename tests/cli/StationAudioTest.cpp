@@ -177,10 +177,10 @@ TEST_F(StationAudio, TransmitMacroSendsTheExpandedCallThroughTheSink) {
 // after the server is back, as the desktop's receive does.
 // Held back: when the server dies before the input stream's first callback (the kill below
 // comes 2 s after the start; on a loaded machine that can be first), PortAudio's ALSA thread
-// prints "Expression ... failed" lines to listen's stderr without end (tens of gigabytes within minutes here), and reading
-// that file ran the test out of memory and the disk out of space. The station's own recovery
-// through a server restart stays covered by the audio tests; enable this again once the
-// sound card stops that stream when the server dies.
+// prints "Expression ... failed" lines to listen's stderr without end (tens of gigabytes
+// within minutes here), and reading that file ran the test out of memory and the disk out of
+// space. The station's own recovery through a server restart stays covered by the audio
+// tests; enable this again once the sound card stops that stream when the server dies.
 TEST_F(StationAudio, DISABLED_ListenKeepsReceivingThroughASoundServerRestart) {
     CliProcess listen(folder.path(), "listen", {"listen", "--mode", "bpsk31", "--freq", "1000"});
     std::this_thread::sleep_for(std::chrono::seconds(2));
