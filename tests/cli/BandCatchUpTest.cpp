@@ -13,6 +13,7 @@
 #include "audio/WavFile.h"
 #include "display/BandDecoder.h"
 #include "tests/cli/CliSpawn.h"
+#include "tests/modem/PskTestSignal.h"
 #include "tests/support/BandRecording.h"
 
 namespace tarnvel::testing {
@@ -28,22 +29,6 @@ struct SignalResult {
     size_t extra = 0;  // characters beyond the message's length (noise after the over)
     std::string text;
 };
-
-// The edit distance between the sent text and the stretch of the decoded text that matches it
-// best: words lost or garbled count, what was printed before or after the message does not.
-size_t messageErrors(const std::string& sent, const std::string& decoded) {
-    std::vector<size_t> row(decoded.size() + 1, 0);
-    for (size_t i = 1; i <= sent.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= decoded.size(); ++j) {
-            const size_t substitution = diagonal + (sent[i - 1] == decoded[j - 1] ? 0 : 1);
-            diagonal = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
-        }
-    }
-    return *std::min_element(row.begin(), row.end());
-}
 
 // The first channel opened on each signal, against what was sent.
 std::vector<SignalResult> decodeEight(bool catchUp, unsigned seed) {
@@ -61,7 +46,7 @@ std::vector<SignalResult> decodeEight(bool catchUp, unsigned seed) {
             out[i].found = true;
             out[i].text = trimmed(c.text);
             out[i].startsWithCall = out[i].text.rfind(signals[i].call, 0) == 0;
-            out[i].cer = static_cast<double>(messageErrors(sent, out[i].text)) /
+            out[i].cer = static_cast<double>(modem::testing::stretchDistance(out[i].text, sent)) /
                          static_cast<double>(sent.size());
             out[i].extra = out[i].text.size() > sent.size() ? out[i].text.size() - sent.size() : 0;
             break;
