@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "audio/PortAudioSpinGuard.h"
 #include "audio/PortAudioStreams.h"
 
 namespace tarnvel::audio {
@@ -33,6 +34,7 @@ void silenceLibraries() {
     static const bool silenced = [] {
         snd_lib_error_set_handler(ignoreAlsaError);
         silenceJack();
+        installPortAudioSpinGuard();
         return true;
     }();
     (void)silenced;
