@@ -77,7 +77,7 @@ SoundResult PortAudioSoundCard::startInput() {
         stream->raw.resize(4096);
     }
     stream->serial = events_.beginStream(SoundDirection::Input);
-    result = startStream(*stream, "input");
+    result = startOrAbandon(stream, "input");
     if (!result.ok()) {
         events_.endStream(SoundDirection::Input);
         library_.markStale();
@@ -148,7 +148,7 @@ SoundResult PortAudioSoundCard::openOutput() {
         }
     }
     stream->serial = events_.beginStream(SoundDirection::Output);
-    result = startStream(*stream, "output");
+    result = startOrAbandon(stream, "output");
     if (!result.ok()) {
         events_.endStream(SoundDirection::Output);
         library_.markStale();

@@ -34,6 +34,7 @@ struct PortAudioStream {
     std::atomic<bool> stopping{false};  // a stop was asked for: the end is no failure
     std::atomic<bool> failed{false};    // the stream ended or stalled on its own
     std::atomic<bool> stalled{false};   // no callback for a long time: closing would block
+    bool startHung = false;             // the start never returned: the stream is PortAudio's
     std::atomic<uint64_t> callbacks{0};
     // Watchdog only: when the callback count last moved.
     uint64_t seenCallbacks = 0;

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "audio/PortAudioCallbacks.h"
 #include "audio/PortAudioDevices.h"
@@ -22,8 +24,16 @@ constexpr double kMinimumLatencySeconds = 0.2;
 // How long the station waits for a stream to close before leaving it to close on its own.
 constexpr std::chrono::seconds kCloseTimeout{2};
 
-// Streams whose closing thread has not finished yet.
+// How long a start may take. PortAudio gives up waiting for its own thread after a second;
+// beyond this its start is stuck for good.
+constexpr std::chrono::seconds kStartTimeout{5};
+
+// Streams whose closing thread has not finished yet, and those whose start hung (for good).
 std::atomic<int> closingInBackground{0};
+
+// Never destroyed: the library may reach these until the very end.
+std::mutex abandonedMutex;
+auto* const abandoned = new std::vector<std::unique_ptr<PortAudioStream>>;
 
 SoundError mapError(PaError error) {
     switch (error) {
@@ -53,6 +63,18 @@ void closeNow(PortAudioStream& s, bool drain) {
     }
     Pa_CloseStream(s.stream);
     s.stream = nullptr;
+}
+
+// Starts the stream from a thread of its own so that a start that never returns costs that
+// thread only.
+PaError startWithin(PortAudioStream& s) {
+    auto outcome = std::make_shared<std::promise<PaError>>();
+    std::future<PaError> started = outcome->get_future();
+    std::thread([stream = s.stream, outcome] { outcome->set_value(Pa_StartStream(stream)); })
+        .detach();
+    if (started.wait_for(kStartTimeout) == std::future_status::ready) return started.get();
+    s.startHung = true;
+    return paTimedOut;
 }
 
 }  // namespace
@@ -111,7 +133,14 @@ SoundResult openStream(PortAudioStream& s, PaStreamCallback* callback,
 
 SoundResult startStream(PortAudioStream& s, const std::string& side) {
     PaError error = Pa_SetStreamFinishedCallback(s.stream, &streamFinished);
-    if (error == paNoError) error = Pa_StartStream(s.stream);
+    if (error == paNoError) error = startWithin(s);
+    if (s.startHung) {
+        s.stopping.store(true);
+        return SoundResult::failure(SoundError::DeviceUnavailable,
+                                    "starting the " + side +
+                                        " stream: the sound system did not answer within " +
+                                        std::to_string(kStartTimeout.count()) + " s");
+    }
     if (error != paNoError) {
         s.stopping.store(true);
         Pa_CloseStream(s.stream);
@@ -136,6 +165,13 @@ void closeStream(std::unique_ptr<PortAudioStream> s, bool drain) {
         finished->set_value();
     }).detach();
     if (!stalled) done.wait_for(kCloseTimeout);
+}
+
+void abandonStream(std::unique_ptr<PortAudioStream> s) {
+    if (!s) return;
+    closingInBackground.fetch_add(1);
+    std::lock_guard lock(abandonedMutex);
+    abandoned->push_back(std::move(s));
 }
 
 bool backgroundClosesPending() {
