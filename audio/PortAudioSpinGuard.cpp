@@ -35,7 +35,8 @@ PrintFunction resolveNextPrint() {
 // PortAudio's failure lines are their own format strings, "Expression '...' failed in
 // 'src/....c', line: N".
 bool isPortAudioFailureLine(const char* format) {
-    return std::strncmp(format, "Expression '", 12) == 0 && std::strstr(format, "' failed in 'src/");
+    return std::strncmp(format, "Expression '", 12) == 0 &&
+           std::strstr(format, "' failed in '") != nullptr;
 }
 
 bool onMainThread() {
