@@ -24,6 +24,7 @@ using testing::BandSignal;
 
 constexpr int kDraws = 4;
 constexpr double kQuietSeconds = 5.0;
+constexpr int kNoiseDraws = 20;  // minutes of noise
 
 std::optional<int> thresholdOf(int64_t arg) {
     return arg < 0 ? std::nullopt : std::optional<int>(static_cast<int>(arg));
@@ -69,11 +70,60 @@ void BM_SquelchDecodeBpsk63(benchmark::State& state) {
     squelchDecode(state, "bpsk63");
 }
 BENCHMARK(BM_SquelchDecodeQpsk31)
-    ->ArgsProduct({{-1, 10, 15, 20, 25}, {0, -60, -80}})
+    ->ArgsProduct({{-1, 10, 15, 20, 25}, {0, -60, -80, -100, -120}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SquelchDecodeBpsk63)
     ->ArgsProduct({{-1, 10, 15, 20, 25}, {0, -60, -80}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// FSK31 takes the same default too.
+void BM_SquelchDecodeFsk31(benchmark::State& state) {
+    squelchDecode(state, "fsk31");
+}
+BENCHMARK(BM_SquelchDecodeFsk31)
+    ->ArgsProduct({{-1, 10, 15, 20, 25}, {0, -60, -90}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// Noise alone, twenty draws of a minute each: the characters each threshold lets through per
+// minute.
+void squelchNoise(benchmark::State& state, const char* modeName) {
+    const cli::ModeChoice& mode = *cli::findMode(modeName);
+    constexpr double kSeconds = 60.0;
+    size_t printed = 0;
+    for (auto _ : state) {
+        for (int draw = 0; draw < kNoiseDraws; ++draw) {
+            const std::vector<int16_t> noise =
+                testing::mixBand({}, kSeconds, 300u + draw, modeName);
+            app::ReceiveText window(true);
+            cli::decodeAudio(noise, {&mode, 1000.0, true, thresholdOf(state.range(0))}, window);
+            printed += testing::trimmed(window.text()).size();
+        }
+    }
+    state.counters["chars_per_minute"] =
+        static_cast<double>(printed) / static_cast<double>(kNoiseDraws * state.iterations());
+}
+void BM_SquelchNoiseBpsk31(benchmark::State& state) {
+    squelchNoise(state, "bpsk31");
+}
+void BM_SquelchNoiseQpsk31(benchmark::State& state) {
+    squelchNoise(state, "qpsk31");
+}
+void BM_SquelchNoiseBpsk63(benchmark::State& state) {
+    squelchNoise(state, "bpsk63");
+}
+BENCHMARK(BM_SquelchNoiseBpsk31)
+    ->DenseRange(10, 25, 5)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SquelchNoiseQpsk31)
+    ->DenseRange(10, 25, 5)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SquelchNoiseBpsk63)
+    ->DenseRange(10, 25, 5)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -61,7 +61,7 @@ constexpr std::array<DecodeSpec, 7> kDecodeOptions{{
          return parseOnOff(name, value, o.afc);
      }},
     {"--squelch", "off|0..31",
-     "squelch threshold (default 20): text is printed only\n"
+     "squelch threshold (default 15): text is printed only\n"
      "while the signal quality is at least 31 minus the level,\n"
      "so that noise before and after a signal prints nothing;\n"
      "off prints everything",

@@ -24,7 +24,7 @@ inline constexpr int kMaxSquelchThreshold = 31;
 // Squelch thresholds of decode and channels when none is given: the levels with the fewest
 // errors, noise printed before and after a signal included, from strong signals down to
 // -10 dB (docs/receive-quality.md). "--squelch off" prints everything.
-inline constexpr int kDefaultDecodeSquelch = 20;
+inline constexpr int kDefaultDecodeSquelch = 15;
 inline constexpr int kDefaultChannelsSquelch = 15;
 
 // A modem mode as named on the command line.

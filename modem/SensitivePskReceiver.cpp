@@ -226,10 +226,12 @@ void SensitivePskReceiver::showOnScope(const VaricodeDecoder& d, std::complex<fl
 }
 
 void SensitivePskReceiver::decodeQpskSoftly(std::complex<float> change, int32_t i, int32_t q) {
+    // The quality comes from the soft decoder's own decisions, not the decoder's phase scatter.
     QpskDecoder& d = *qpskDecoder_;
-    d.measureQuality(i, q, level + kLevelCodeOffset);
     showOnScope(d, change, i, q, std::numeric_limits<int32_t>::min());
-    d.onBit(viterbi_.step(change, d.inverted != 0));
+    const int bit = viterbi_.step(change, d.inverted != 0);
+    if (viterbi_.qualityUpdated()) d.quality = viterbi_.quality();
+    d.onBit(bit);
 }
 
 void SensitivePskReceiver::decodeBpskCoherently(std::complex<float> symbol, int32_t i, int32_t q) {

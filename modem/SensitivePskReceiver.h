@@ -14,8 +14,9 @@
 // - decisions: QPSK bits from a soft-decision Viterbi decoder (SoftQpskViterbi), BPSK bits
 //   from each symbol against a carrier reference averaged over a few symbols, instead of the
 //   decoders' hard differential decisions.
-// Quality (the squelch), the idle run and the phase scope come from the decoders as before:
-// the receiver hands them each symbol's quality sample, its bits and its phase change.
+// The idle run and the phase scope come from the decoders as before: the receiver hands them
+// each symbol's bits and phase change. Quality (the squelch) comes from the decoders' phase
+// scatter too, except with soft QPSK, whose decoder measures it against its own decisions.
 // Floating point runs only at the decimated rate; nothing is allocated after construction.
 
 #include <array>
