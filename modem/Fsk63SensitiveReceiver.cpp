@@ -18,6 +18,13 @@ constexpr double kTwoPi = 6.283185307179586;
 // and the block decoder use (measured: 0.04 % against 52 % at -6 dB).
 constexpr int kRotationPeriod = 64;
 constexpr double kMidpointAveraging = 2048.0;  // decimated samples
+// The squelch's quality grades the mean size of the soft values over 20 symbols. Measured on
+// the transmitter's own FSK63: noise alone averages 0.31 and stays under 0.43; a clean signal
+// averages 0.66 (the symbol sense flips every other symbol, so a correlator over the last
+// symbol never holds one tone alone), 0 dB in 2500 Hz 0.61, -3 dB 0.56, -6 dB 0.49. Graded
+// from 0 at 0.40 to 31 at 0.64, noise reads at most about 3 and -3 dB about 20.
+constexpr double kSoftMeanOfNoise = 0.40;
+constexpr double kSoftMeanOfCleanSignal = 0.64;
 
 // e^(j 2 pi k / 64): turns a sample of the lower tone (which rotates forward in the mixer's
 // output) back to rest; its conjugate does the same for the upper tone.
@@ -54,6 +61,10 @@ void Fsk63SensitiveReceiver::resetState() {
     scale_ = 0.0;
     centring_ = 0;
     meanMidpoint_ = 0.0;
+    softSum_ = 0.0;
+    softCount_ = 0;
+    windowsGraded_ = 0;
+    delayedQuality_.fill(0);
 }
 
 double Fsk63SensitiveReceiver::correlate(double i, double q) {
@@ -84,6 +95,25 @@ double Fsk63SensitiveReceiver::correlate(double i, double q) {
     return scale_ > 0.0 ? std::clamp((a - b) / scale_, -2.0, 2.0) : 0.0;
 }
 
+void Fsk63SensitiveReceiver::gradeSymbol(double soft) {
+    softSum_ += std::min(std::abs(soft), 1.0);
+    if (++softCount_ >= FskToneTracker::kQualityWindow) {
+        const double mean = softSum_ / FskToneTracker::kQualityWindow;
+        const double grade =
+            (mean - kSoftMeanOfNoise) / (kSoftMeanOfCleanSignal - kSoftMeanOfNoise);
+        // The soft values' scale is still growing during the first window: it reads 0.
+        const int32_t quality =
+            windowsGraded_++ == 0
+                ? 0
+                : static_cast<int32_t>(std::clamp(grade, 0.0, 1.0) * FskToneTracker::kBestQuality);
+        std::copy(delayedQuality_.begin() + 1, delayedQuality_.end(), delayedQuality_.begin());
+        delayedQuality_.back() = quality;
+        softSum_ = 0.0;
+        softCount_ = 0;
+    }
+    tracker.quality = delayedQuality_.front();
+}
+
 void Fsk63SensitiveReceiver::onDecimatedSample() {
     const int32_t i = lowPassI_.step(stage2I / Fsk63Receiver::kFilterInputDivisor);
     const int32_t q = lowPassQ_.step(stage2Q / Fsk63Receiver::kFilterInputDivisor);
@@ -107,6 +137,7 @@ void Fsk63SensitiveReceiver::onDecimatedSample() {
             decoder->onSymbol(0, 0, static_cast<int32_t>(std::lround(soft * kSoftFullScale)));
         forwardPhase(channelId, tracker.freqMeasure, levelCode);
         tracker.endSymbol(tone);
+        gradeSymbol(soft);
     }
     if (tone != tracker.lastTone) {
         // A tone change moves the clock an eighth of the way toward 0.

@@ -50,6 +50,21 @@ class Fsk63SensitiveReceiver : public FskReceiver {
     int rotationIndex_ = 0;
     double meanMidpoint_ = 0.0;
     uint32_t centring_ = 0;  // phase of the turn that centres the tones, 2^32 per turn
+    // The squelch's quality from the correlators: the discriminator's figure depends on where
+    // in the symbol it is read, and at this receiver's symbol instants it reads a clean
+    // signal as about 6, which every usual squelch shuts out.
+    // The figure is given out three windows (60 symbols) late, the block decoder's delay
+    // (three interleaved 17-symbol words), so that it passes the characters of the symbols it
+    // graded rather than those decoded from the noise just before.
+    static constexpr int kQualityDelayWindows = 3;
+    double softSum_ = 0.0;
+    int softCount_ = 0;
+    int windowsGraded_ = 0;
+    std::array<int32_t, kQualityDelayWindows> delayedQuality_{};
+
+    // Adds one symbol's soft value to the quality window and keeps the tracker's quality at
+    // the last window's figure.
+    void gradeSymbol(double soft);
 };
 
 }  // namespace tarnvel::modem

@@ -77,20 +77,24 @@ TEST(Fsk63SensitiveReceiver, DecodesSixDecibelsBelowTheNoiseWhereTheDiscriminato
     EXPECT_GE(specified, 0.2);
 }
 
-// The discriminator still runs beside the correlators: the AFC's error word, the squelch's
-// quality and the phase scope behave as in the FSK63 receiver.
+// The discriminator still runs beside the correlators: the AFC's error word and the phase
+// scope behave as in the FSK63 receiver, and where the squelch at its usual threshold (20:
+// open from 11) opens there it opens here too, although the figure comes from the correlators.
 TEST(Fsk63SensitiveReceiver, KeepsTheAfcErrorSquelchQualityAndScope) {
     const std::vector<int16_t> audio = fsk63Signal("CQ CQ CQ DE SP9XYZ K", 1000.0, false, 20, 6);
-    for (double offset : {-15.0, 15.0}) {
+    for (double offset : {-15.0, 0.0, 15.0}) {
         Fsk63Receiver specified;
         Fsk63SensitiveReceiver sensitive;
         testing::ScopeRecorder scope;
         sensitive.attachScope(&scope);
         decode(audio, 1000.0 + offset, specified);
         decode(audio, 1000.0 + offset, sensitive);
-        EXPECT_NE(sensitive.midpoint(), 0);
-        EXPECT_EQ(sensitive.midpoint() > 0, specified.midpoint() > 0) << offset;
-        EXPECT_GE(sensitive.quality(), specified.quality() - 2) << offset;
+        if (offset != 0.0) {
+            EXPECT_NE(sensitive.midpoint(), 0);
+            EXPECT_EQ(sensitive.midpoint() > 0, specified.midpoint() > 0) << offset;
+        }
+        EXPECT_TRUE(sensitive.quality() >= 11 || specified.quality() < 11)
+            << offset << ": " << sensitive.quality() << " against " << specified.quality();
         EXPECT_DOUBLE_EQ(sensitive.afcScale(), specified.afcScale());
         EXPECT_GT(scope.calls.size(), 500u);
     }
