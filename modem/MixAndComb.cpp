@@ -20,7 +20,7 @@ using detail::wrappingSum;
 // The stage sums of a piece: the rings in the order their entries are taken (oldest first), each
 // followed by the entries the piece writes, and the stage-2 sum after every sample.
 struct PieceBuffers {
-    IqPair mixed[kCombRingSize + kFrontEndPiece];  // ring 1, then the mixer's outputs
+    IqPair mixed[kCombRingSize + kFrontEndPiece];   // ring 1, then the mixer's outputs
     IqPair stage1[kCombRingSize + kFrontEndPiece];  // ring 2, then the stage-1 sums
     IqPair stage2[kFrontEndPiece];
 };
@@ -61,7 +61,7 @@ const Kernels& kernels() {
 int32_t samplesToWrap(uint32_t clock, uint32_t step, uint32_t stepsPerTurn) {
     if (clock >= step) return static_cast<int32_t>((0x10000 - clock + step - 1) / step);
     return clock + stepsPerTurn * step > 0xFFFF ? static_cast<int32_t>(stepsPerTurn)
-                                                 : static_cast<int32_t>(stepsPerTurn + 1);
+                                                : static_cast<int32_t>(stepsPerTurn + 1);
 }
 
 // The decimation instants of the piece, from the clock alone.
@@ -118,7 +118,7 @@ __m128i towardZeroBy65536(__m128i x) {
 // phases times each sample twice, the exact 32-bit products from the low and high halves of the
 // 16-bit multiplies, interleaved.
 void mixPiecePortable(const uint32_t* cosSin, const int16_t* samples, int count, uint16_t step,
-              uint16_t& phase, IqPair* out) {
+                      uint16_t& phase, IqPair* out) {
     uint32_t ph = phase;
     const auto entry = [cosSin, step, &ph] {
         ph += step;
@@ -188,7 +188,7 @@ IqPair sumPiecePortable(const IqPair* line, int length, int count, IqPair sum, I
 #else
 
 void mixPiecePortable(const uint32_t* cosSin, const int16_t* samples, int count, uint16_t step,
-              uint16_t& phase, IqPair* out) {
+                      uint16_t& phase, IqPair* out) {
     for (int n = 0; n < count; ++n) {
         phase = static_cast<uint16_t>(phase + step);
         out[n] = mixedSample(samples[n], cosSin[phase]);

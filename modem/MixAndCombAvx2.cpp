@@ -68,8 +68,7 @@ TARNVEL_AVX2 IqPair sumPieceAvx2(const IqPair* line, int length, int count, IqPa
     __m256i carry = _mm256_set_epi32(sum.q, sum.i, sum.q, sum.i, sum.q, sum.i, sum.q, sum.i);
     int n = 0;
     for (; n + 8 <= count; n += 8) {
-        const __m256i a =
-            runningSum4(_mm256_sub_epi32(load4(line + length + n), load4(line + n)));
+        const __m256i a = runningSum4(_mm256_sub_epi32(load4(line + length + n), load4(line + n)));
         __m256i b =
             runningSum4(_mm256_sub_epi32(load4(line + length + n + 4), load4(line + n + 4)));
         b = _mm256_add_epi32(b, lastPair4(a));

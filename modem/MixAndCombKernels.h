@@ -35,8 +35,8 @@ TARNVEL_ALWAYS_INLINE IqPair mixedSample(int32_t s, uint32_t entry) {
 }
 
 // The mixer's outputs of count samples, the phase advanced before each (cosSin: cosSinTable).
-using MixKernel = void (*)(const uint32_t* cosSin, const int16_t* samples, int count,
-                           uint16_t step, uint16_t& phase, IqPair* out);
+using MixKernel = void (*)(const uint32_t* cosSin, const int16_t* samples, int count, uint16_t step,
+                           uint16_t& phase, IqPair* out);
 // One comb stage: out[n] = sum after sample n, sum(n) = sum(n - 1) + line[length + n] - line[n];
 // returns the last sum.
 using SumKernel = IqPair (*)(const IqPair* line, int length, int count, IqPair sum, IqPair* out);

@@ -75,7 +75,10 @@ class PskReceiver : public ModeReceiver {
     // PSK runs its step without a virtual call.
     virtual void onDecimatedSample() { pskDecimatedStep(); }
 
-    // The per-sample front end; step() runs once per decimated sample.
+    // The per-sample front end; step() runs once per decimated sample, with that sample's comb
+    // output in stage2I and stage2Q. The front end runs ahead of the steps by up to a piece of
+    // kFrontEndPiece samples, so a step must not retune the NCO or change the rates or the comb
+    // (a retune takes effect with the next block).
     template <class DecimatedStep>
     void runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step);
 
@@ -99,7 +102,7 @@ class PskReceiver : public ModeReceiver {
     int32_t prevI = 0;  // filtered I and Q of the previous symbol sample, / 65536
     int32_t prevQ = 0;
     uint8_t transitionSeen = 0;
-    bool levelPending = false;  // level is not yet that of the last decimated sample
+    bool levelPending = false;         // level is not yet that of the last decimated sample
     SymbolDecoder* decoder = nullptr;  // not owned
     uint16_t ncoPhase = 0;
     uint16_t ncoStep = 0;
@@ -146,9 +149,9 @@ void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&&
     std::array<IqPair, kFrontEndPiece> decimated;  // written before it is read
     for (int n = 0; n < count; n += kFrontEndPiece) {
         const int piece = std::min(count - n, kFrontEndPiece);
-        CombState comb{ring1.data(), ring2.data(), {stage1I, stage1Q}, {stage2I, stage2Q},
-                       combIndex,    combLength,   ncoStep,            ncoPhase,
-                       decimStep,    decimPhase};
+        CombState comb{
+            ring1.data(), ring2.data(), {stage1I, stage1Q}, {stage2I, stage2Q}, combIndex,
+            combLength,   ncoStep,      ncoPhase,           decimStep,          decimPhase};
         const int produced = mixAndComb(comb, samples + n, piece, decimated.data());
         ncoPhase = comb.phase;
         decimPhase = comb.decimPhase;

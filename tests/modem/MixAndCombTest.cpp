@@ -30,11 +30,16 @@ struct FrontEnd {
             ring1[k] = {word(rng) / 65536, word(rng) / 65536};
             ring2[k] = {word(rng), word(rng)};
         }
-        state = {ring1.data(), ring2.data(),
+        state = {ring1.data(),
+                 ring2.data(),
                  {word(rng), word(rng)},
                  {INT32_MAX - 5, INT32_MIN + 3},  // about to wrap
-                 index, length, static_cast<uint16_t>(word(rng)), static_cast<uint16_t>(word(rng)),
-                 decimStep, static_cast<uint16_t>(word(rng))};
+                 index,
+                 length,
+                 static_cast<uint16_t>(word(rng)),
+                 static_cast<uint16_t>(word(rng)),
+                 decimStep,
+                 static_cast<uint16_t>(word(rng))};
     }
     FrontEnd(const FrontEnd& o) : ring1(o.ring1), ring2(o.ring2), state(o.state) {
         state.ring1 = ring1.data();
@@ -77,18 +82,17 @@ TEST(MixAndComb, PiecesGiveTheWordsOfTheSampleRule) {
             for (const uint16_t decimStep : {0, 1, 2972, 5944, 40000, 65535}) {
                 for (const int count : {1, 3, 7, 255, 256, 257, 600}) {
                     SCOPED_TRACE(testing::Message() << "length " << length << " index " << index
-                                                    << " step " << decimStep << " count "
-                                                    << count);
+                                                    << " step " << decimStep << " count " << count);
                     const FrontEnd start(rng, length, index, decimStep);
                     FrontEnd plain = start;
                     FrontEnd vector = start;
                     const std::vector<int16_t> in = noise(rng, count);
                     std::vector<IqPair> outPlain(in.size());
                     std::vector<IqPair> outVector(in.size());
-                    const int nPlain = mixAndCombPlain(plain.state, in.data(), count,
-                                                       outPlain.data());
-                    const int nVector = mixAndComb(vector.state, in.data(), count,
-                                                   outVector.data());
+                    const int nPlain =
+                        mixAndCombPlain(plain.state, in.data(), count, outPlain.data());
+                    const int nVector =
+                        mixAndComb(vector.state, in.data(), count, outVector.data());
                     ASSERT_EQ(nPlain, nVector);
                     for (int d = 0; d < nPlain; ++d)
                         EXPECT_TRUE(outPlain[static_cast<size_t>(d)] ==
@@ -127,8 +131,8 @@ TEST(MixAndComb, EveryKernelVersionMatchesOneSampleAtATime) {
             mix(cosSin, in.data(), count, step, phase, mixed.data());
             for (int n = 0; n < count; ++n) {
                 expectedPhase = static_cast<uint16_t>(expectedPhase + step);
-                const IqPair v = detail::mixedSample(in[static_cast<size_t>(n)],
-                                                     cosSin[expectedPhase]);
+                const IqPair v =
+                    detail::mixedSample(in[static_cast<size_t>(n)], cosSin[expectedPhase]);
                 EXPECT_TRUE(mixed[static_cast<size_t>(n)] == v) << "sample " << n;
             }
             EXPECT_TRUE(mixed.back() == (IqPair{7, 7})) << "wrote past the piece";
