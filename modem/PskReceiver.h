@@ -78,7 +78,7 @@ class PskReceiver : public ModeReceiver {
     // The per-sample front end; step() runs once per decimated sample, with that sample's comb
     // output in stage2I and stage2Q. The front end runs ahead of the steps by up to a piece of
     // kFrontEndPiece samples, so a step must not retune the NCO or change the rates or the comb
-    // (a retune takes effect with the next block).
+    // (retune between calls).
     template <class DecimatedStep>
     void runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step);
 
