@@ -120,28 +120,40 @@ void PskReceiver::resetState() {
 
 void PskReceiver::processSamples(const int16_t* samples, int count) {
     if (samples == nullptr || count <= 0) return;
-    if (ownDecimatedStep)
+    if (ownDecimatedStep) {
         runFrontEnd(samples, count, [this] { onDecimatedSample(); });
-    else
+    } else {
         runFrontEnd(samples, count, [this] { pskDecimatedStep(); });
+        makePendingLevel();
+    }
 }
 
 void PskReceiver::filterDecimated(int32_t& i, int32_t& q) {
+    storeDecimated();
+    filterStored(i, q);
+}
+
+void PskReceiver::storeDecimated() {
     const int32_t newI = divideTowardZero(stage2I, firInputDivisor);
     const int32_t newQ = divideTowardZero(stage2Q, firInputDivisor);
     firI[firIndex] = firI[firIndex + kFirTapCount] = newI;
     firQ[firIndex] = firQ[firIndex + kFirTapCount] = newQ;
     firIndex = (firIndex + 1) & (kFirTapCount - 1);
-    // After the store firIndex holds the oldest sample, which the first tap multiplies, and
-    // the newest sits 63 places on.
+}
+
+void PskReceiver::filterStored(int32_t& i, int32_t& q) const {
+    // firIndex holds the oldest sample, which the first tap multiplies, and the newest sits 63
+    // places on.
     const uint32_t* x = reinterpret_cast<const uint32_t*>(firI.data() + firIndex);
     const uint32_t* y = reinterpret_cast<const uint32_t*>(firQ.data() + firIndex);
+    const auto newI = x[kFirTapCount - 1];
+    const auto newQ = y[kFirTapCount - 1];
     if (firTaps == kBpskFirTaps.data() || firTaps == kFsk31FirTaps.data()) {
-        i = static_cast<int32_t>(foldedFir(firTaps, x, static_cast<uint32_t>(newI)));
-        q = static_cast<int32_t>(foldedFir(firTaps, y, static_cast<uint32_t>(newQ)));
+        i = static_cast<int32_t>(foldedFir(firTaps, x, newI));
+        q = static_cast<int32_t>(foldedFir(firTaps, y, newQ));
     } else {
-        i = static_cast<int32_t>(plainFir(firTaps, x, static_cast<uint32_t>(newI)));
-        q = static_cast<int32_t>(plainFir(firTaps, y, static_cast<uint32_t>(newQ)));
+        i = static_cast<int32_t>(plainFir(firTaps, x, newI));
+        q = static_cast<int32_t>(plainFir(firTaps, y, newQ));
     }
 }
 
@@ -153,11 +165,30 @@ int32_t PskReceiver::levelBits(int32_t i, int32_t q) {
 }
 
 void PskReceiver::pskDecimatedStep() {
+    storeDecimated();
+    // Once this symbol has shown its transition, the filtered sample counts only at the symbol
+    // instant: until then the clock just runs, and the level is made when a block ends.
+    const int32_t p = symbolPhase + symbolStep + clockCorrection;
+    if (transitionSeen != 0 && p <= 0xFFFF) {
+        symbolPhase = static_cast<uint16_t>(p & 0xFFFF);
+        levelPending = true;
+        return;
+    }
     int32_t i = 0;
     int32_t q = 0;
-    filterDecimated(i, q);
+    filterStored(i, q);
     level = levelBits(i, q);
+    levelPending = false;
     trackSymbolClock(i, q);
+}
+
+void PskReceiver::makePendingLevel() {
+    if (!levelPending) return;
+    int32_t i = 0;
+    int32_t q = 0;
+    filterStored(i, q);
+    level = levelBits(i, q);
+    levelPending = false;
 }
 
 void PskReceiver::trackSymbolClock(int32_t i, int32_t q) {

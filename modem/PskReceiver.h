@@ -15,10 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "modem/MixAndComb.h"
 #include "modem/ModeReceiver.h"
 #include "modem/SymbolDecoder.h"
 #include "modem/Tables.h"
@@ -26,7 +24,6 @@
 namespace tarnvel::modem {
 
 inline constexpr int kFirTapCount = 64;
-inline constexpr int kCombRingSize = 32;
 using FirTaps = std::array<int32_t, kFirTapCount>;
 
 // Low-pass taps of the PSK modes at the decimated rate; index 0 multiplies the oldest sample.
@@ -78,19 +75,26 @@ class PskReceiver : public ModeReceiver {
     // PSK runs its step without a virtual call.
     virtual void onDecimatedSample() { pskDecimatedStep(); }
 
-    // The per-sample front end; step() runs once per decimated sample.
+    // The per-sample front end; step() runs once per decimated sample, with that sample's comb
+    // output in stage2I and stage2Q. The front end runs ahead of the steps by up to a piece of
+    // kFrontEndPiece samples, so a step must not retune the NCO or change the rates or the comb
+    // (retune between calls).
     template <class DecimatedStep>
     void runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step);
 
     // Decimated step, part 1: stores the comb outputs (divided by firInputDivisor) in the FIR
     // rings and returns the filtered I and Q.
     void filterDecimated(int32_t& i, int32_t& q);
+    void storeDecimated();
+    void filterStored(int32_t& i, int32_t& q) const;
     // Number of significant bits of (i >> 16)^2 + (q >> 16)^2; 0 when that is not positive.
     static int32_t levelBits(int32_t i, int32_t q);
     // The whole decimated step of BPSK and QPSK.
     void pskDecimatedStep();
     // Symbol clock recovery from phase transitions; samples a symbol when the clock wraps.
     void trackSymbolClock(int32_t i, int32_t q);
+    // The level of the last decimated sample, where the PSK step left it to the block's end.
+    void makePendingLevel();
 
     int32_t level = 0;
     int32_t clockCorrection = 0;  // -kMaxClockCorrection..kMaxClockCorrection
@@ -98,6 +102,7 @@ class PskReceiver : public ModeReceiver {
     int32_t prevI = 0;  // filtered I and Q of the previous symbol sample, / 65536
     int32_t prevQ = 0;
     uint8_t transitionSeen = 0;
+    bool levelPending = false;         // level is not yet that of the last decimated sample
     SymbolDecoder* decoder = nullptr;  // not owned
     uint16_t ncoPhase = 0;
     uint16_t ncoStep = 0;
@@ -115,11 +120,7 @@ class PskReceiver : public ModeReceiver {
     // always lie in one run from firIndex on and the filter is one plain (vectorisable) loop.
     std::array<int32_t, 2 * kFirTapCount> firI{};
     std::array<int32_t, 2 * kFirTapCount> firQ{};
-    // The comb rings and sums, I and Q side by side so that both run in one pair of lanes.
-    struct alignas(8) IqPair {
-        int32_t i = 0;
-        int32_t q = 0;
-    };
+    // The comb rings, I and Q side by side so that both run in one pair of lanes.
     std::array<IqPair, kCombRingSize> ring1{};
     std::array<IqPair, kCombRingSize> ring2{};
     int32_t stage1I = 0;
@@ -138,125 +139,33 @@ class PskReceiver : public ModeReceiver {
 
   private:
     void recomputeDecimStep();
-    // Mixes and sums count samples, none of which completes a decimation interval except
-    // perhaps the last.
-    void combRun(const int16_t* samples, int count, const int16_t* sine);
-#if defined(__SSE2__)
-    static void combStretchSse2(const int16_t* samples, int count, const uint32_t* cosSin,
-                                uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
-                                int32_t* s1, int32_t* s2);
-#endif
 };
 
 template <class DecimatedStep>
 void PskReceiver::runFrontEnd(const int16_t* samples, int count, DecimatedStep&& step) {
-    // The samples between two decimated samples run in a loop of their own, with the clocks,
-    // sums and ring pointers in locals (the step reads and writes the fields, so they are
-    // written back before it). The sums are exact integers, so this order changes nothing.
-    const int16_t* sine = detail::turnSineData();
-    int n = 0;
-    while (n < count) {
-        int run = count - n;
-        bool decimate = false;
-        if (decimStep != 0) {
-            // Samples until the decimation clock passes 0xFFFF, counting the one that does.
-            const int32_t toWrap = (0x10000 - decimPhase + decimStep - 1) / decimStep;
-            if (toWrap <= run) {
-                run = toWrap;
-                decimate = true;
-            }
+    // The front end runs a piece of the block at a time and keeps the stage-2 sums of its
+    // decimation instants; then the steps run in turn, each with the sums of its instant in
+    // stage2I and stage2Q. (The steps read nothing else of the front end and change none of it.)
+    std::array<IqPair, kFrontEndPiece> decimated;  // written before it is read
+    for (int n = 0; n < count; n += kFrontEndPiece) {
+        const int piece = std::min(count - n, kFrontEndPiece);
+        CombState comb{
+            ring1.data(), ring2.data(), {stage1I, stage1Q}, {stage2I, stage2Q}, combIndex,
+            combLength,   ncoStep,      ncoPhase,           decimStep,          decimPhase};
+        const int produced = mixAndComb(comb, samples + n, piece, decimated.data());
+        ncoPhase = comb.phase;
+        decimPhase = comb.decimPhase;
+        combIndex = comb.index;
+        stage1I = comb.stage1.i;
+        stage1Q = comb.stage1.q;
+        for (int d = 0; d < produced; ++d) {
+            stage2I = decimated[static_cast<size_t>(d)].i;
+            stage2Q = decimated[static_cast<size_t>(d)].q;
+            step();
         }
-        combRun(samples + n, run, sine);
-        n += run;
-        if (decimate) step();
+        stage2I = comb.stage2.i;
+        stage2Q = comb.stage2.q;
     }
 }
-
-inline void PskReceiver::combRun(const int16_t* samples, int count,
-                                 [[maybe_unused]] const int16_t* sine) {
-    uint16_t phase = ncoPhase;
-    const uint16_t nco = ncoStep;
-    int32_t index = combIndex;
-    const int32_t length = combLength;
-    int32_t s1[2] = {stage1I, stage1Q};
-    int32_t s2[2] = {stage2I, stage2Q};
-#if defined(__SSE2__)
-    const uint32_t* cosSin = detail::cosSinData();
-#endif
-    // In stretches that end where the comb rings wrap (an index left beyond a shortened comb
-    // takes one sample and wraps, as the per-sample rule does).
-    int n = 0;
-    while (n < count) {
-        const int stretch = std::min(count - n, std::max(length - index, 1));
-        IqPair* p1 = ring1.data() + index;
-        IqPair* p2 = ring2.data() + index;
-#if defined(__SSE2__)
-        combStretchSse2(samples + n, stretch, cosSin, nco, phase, p1, p2, s1, s2);
-#else
-        for (int k = 0; k < stretch; ++k) {
-            const int32_t s = samples[n + k];
-            phase = static_cast<uint16_t>(phase + nco);
-            // |s * table| < 2^31, so these products cannot overflow; the comb sums are bounded
-            // by 32 * 32 * 16384 for the same reason.
-            const int32_t v[2] = {s * sine[phase + 16384] / 65536, s * sine[phase] / 65536};
-            const int32_t old1[2] = {p1[k].i, p1[k].q};
-            const int32_t old2[2] = {p2[k].i, p2[k].q};
-            s1[0] += v[0] - old1[0];
-            s1[1] += v[1] - old1[1];
-            s2[0] += s1[0] - old2[0];
-            s2[1] += s1[1] - old2[1];
-            p1[k].i = v[0];
-            p1[k].q = v[1];
-            p2[k].i = s1[0];
-            p2[k].q = s1[1];
-        }
-#endif
-        n += stretch;
-        index += stretch;
-        if (index >= length) index = 0;
-    }
-    ncoPhase = phase;
-    // count * step stays below 2^16 + step here, so the 32-bit product cannot overflow.
-    decimPhase = static_cast<uint16_t>(decimPhase + static_cast<uint32_t>(count) * decimStep);
-    combIndex = index;
-    stage1I = s1[0];
-    stage1Q = s1[1];
-    stage2I = s2[0];
-    stage2Q = s2[1];
-}
-
-#if defined(__SSE2__)
-// The same stretch with I and Q in two 32-bit lanes: the sample times the cosine and sine words
-// (read as one pair)
-// is one multiply-add of 16-bit pairs (the other word of each pair is 0), and the division by
-// 65536 rounds toward zero as the operator does. The products and sums are the same integers.
-inline void PskReceiver::combStretchSse2(const int16_t* samples, int count, const uint32_t* cosSin,
-                                         uint16_t nco, uint16_t& phase, IqPair* p1, IqPair* p2,
-                                         int32_t* s1, int32_t* s2) {
-    __m128i sum1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s1));
-    __m128i sum2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s2));
-    const __m128i zero = _mm_setzero_si128();
-    uint16_t ph = phase;
-    for (int k = 0; k < count; ++k) {
-        ph = static_cast<uint16_t>(ph + nco);
-        // Words: cos, 0, sin, 0.
-        const __m128i cs =
-            _mm_unpacklo_epi16(_mm_cvtsi32_si128(static_cast<int>(cosSin[ph])), zero);
-        const __m128i sv = _mm_shufflelo_epi16(_mm_cvtsi32_si128(samples[k]), 0);
-        const __m128i prod = _mm_madd_epi16(cs, sv);
-        const __m128i bias = _mm_srli_epi32(_mm_srai_epi32(prod, 31), 16);
-        const __m128i v = _mm_srai_epi32(_mm_add_epi32(prod, bias), 16);
-        const __m128i old1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1 + k));
-        const __m128i old2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p2 + k));
-        sum1 = _mm_add_epi32(sum1, _mm_sub_epi32(v, old1));
-        sum2 = _mm_add_epi32(sum2, _mm_sub_epi32(sum1, old2));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p1 + k), v);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p2 + k), sum1);
-    }
-    phase = ph;
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(s1), sum1);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(s2), sum2);
-}
-#endif
 
 }  // namespace tarnvel::modem
