@@ -21,7 +21,7 @@ namespace {
 
 using namespace tarnvel;
 
-constexpr int kNoiseDraws = 5;
+constexpr int kNoiseDraws = 40;
 constexpr double kFrequencyHz = 1000.0;
 
 // state.range(0): SNR in tenths of a dB.
