@@ -5,9 +5,10 @@
 // neighbour into every symbol. A search over sign sequences (a Viterbi search with the
 // previous sign as its state, scored as for a correlated channel: each symbol's matched
 // sample times its sign, less the known overlap with the previous sign) removes that mixing
-// and keeps the lower noise. The sign is decided kDecisionDepth symbols late (the two paths
-// nearly always agree one symbol back already; 1 and 10 symbols decode within a character of
-// each other over the sweep).
+// and keeps the lower noise. The sign is decided kDecisionDepth symbols late: the two paths
+// nearly always agree one symbol back already (1, 4 and 10 symbols decode within a character or
+// two of each other over the sweep), and with 4 a channel's catch-up printed a stray character
+// before a signal's first word (the bits lag behind the squelch and the catch-up's start).
 
 #include <array>
 #include <cstdint>
@@ -16,7 +17,7 @@ namespace tarnvel::modem {
 
 class BpskSequenceDecider {
   public:
-    static constexpr int kDecisionDepth = 4;
+    static constexpr int kDecisionDepth = 1;
 
     void reset();
     // `matched`: the matched sample projected onto the carrier reference (signed, in the

@@ -155,6 +155,9 @@ void SensitivePskReceiver::processSamples(const int16_t* samples, int count) {
         return;
     }
     runFrontEnd(samples, count, [this] { decimatedStep(); });
+    // The level of the newest filtered sample, as the plain receiver leaves it; worked out
+    // here and at the symbols only (the rounding to words costs more than the rest of a step).
+    level = levelBits(toSampleWord(lastFiltered_.real()), toSampleWord(lastFiltered_.imag()));
 }
 
 double SensitivePskReceiver::decimatedRate() const {
@@ -245,10 +248,11 @@ void SensitivePskReceiver::decimatedStep() {
 
     const std::complex<float> y =
         filtered(stages_.pulseFilter ? kPulseFilterTaps.data() : plainTaps_.data());
-    level = levelBits(toSampleWord(y.real()), toSampleWord(y.imag()));
+    lastFiltered_ = y;
     std::complex<float> symbol;
     const bool taken = stages_.energyTiming ? timing_.push(y, symbol) : transitionTiming(y, symbol);
     if (!taken) return;
+    level = levelBits(toSampleWord(y.real()), toSampleWord(y.imag()));
     if (!qpsk_ && stages_.coherentBpsk)
         matched_ = matchedAt(stages_.energyTiming ? timing_.lastFraction() : 0.0f);
     takeSymbol(symbol);
@@ -323,19 +327,24 @@ void SensitivePskReceiver::decodeBpskCoherently(std::complex<float> symbol, int3
 
 float SensitivePskReceiver::sequenceSign(std::complex<float> symbol, float sign) {
     // The sign comes from the matched filter's sample along the reference, through the search
-    // that takes out the neighbours' share in it (at the reference's size). While the carrier
-    // still turns from symbol to symbol (the frequency loop pulling in), the neighbours reach
-    // the sample turned, not as the search assumes: then the pulse filter's sample decides.
+    // that takes out the neighbours' share in it (at the reference's size). Where the turn from
+    // one symbol to the next (the sign taken out, averaged as unit phasors) is not steady, the
+    // pulse filter's sample decides: while the frequency loop pulls in, the neighbours reach the
+    // matched sample turned, not as the search assumes; at a signal's start (a neighbour may be
+    // silence) and on noise the turns agree too little.
     constexpr float kTurningMemory = 0.9f;
-    constexpr float kMaxTurn = 0.3f;  // radians per symbol
+    constexpr float kMaxTurn = 0.3f;       // radians per symbol
+    constexpr float kMinCoherence = 0.4f;  // the averaged unit turns' length
     const std::complex<float> signedSymbol = sign * symbol;
-    turning_ = kTurningMemory * turning_ +
-               (1.0f - kTurningMemory) * signedSymbol * std::conj(previousSigned_);
+    const std::complex<float> turn = signedSymbol * std::conj(previousSigned_);
+    const float turnSize = std::abs(turn);
+    turning_ *= kTurningMemory;
+    if (turnSize > 0.0f) turning_ += (1.0f - kTurningMemory) * turn / turnSize;
     previousSigned_ = signedSymbol;
     const float size = std::abs(reference_);
     if (!(size > 0.0f)) return sequence_.step(0.0f, 0.0f);
     const size_t filter = stages_.pulseFilter ? 0 : 1;
-    if (std::abs(std::arg(turning_)) > kMaxTurn) {
+    if (std::abs(turning_) < kMinCoherence || std::abs(std::arg(turning_)) > kMaxTurn) {
         const float along = (symbol * std::conj(reference_)).real() / size;
         return sequence_.step(along * matchedPerFiltered_[filter], 0.0f);
     }

@@ -109,6 +109,7 @@ class SensitivePskReceiver : public PskReceiver {
     std::array<float, 2 * kRingSize> ringI_{};
     std::array<float, 2 * kRingSize> ringQ_{};
     int ringPos_ = 0;
+    std::complex<float> lastFiltered_{};        // the newest filtered sample
     std::complex<float> turn_{1.0f, 0.0f};      // undoes the measured frequency error
     std::complex<float> turnStep_{1.0f, 0.0f};  // per decimated sample
     int turnSteps_ = 0;
