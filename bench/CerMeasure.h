@@ -13,6 +13,7 @@ namespace tarnvel::bench {
 
 inline constexpr double kCerRate = 11025.0;
 inline constexpr double kNoiseBandwidthHz = 2500.0;
+inline constexpr double kHeadroomRms = 3276.8;  // -20 dBFS
 
 inline const std::string& sentText() {
     static const std::string text =
@@ -42,21 +43,39 @@ inline size_t messageErrors(const std::string& sent, const std::string& decoded)
     return *std::min_element(row.begin(), row.end());
 }
 
-// Noise of the power that gives snrDb in 2500 Hz for a signal of the audio's mean power.
-inline std::vector<int16_t> withNoise(const std::vector<int16_t>& clean, double snrDb,
-                                      unsigned seed) {
+// Noise of the power that gives snrDb in 2500 Hz for a signal of the audio's mean power, the
+// sum clamped to 16 bits; `toHeadroom` scales the sum to -20 dBFS first.
+inline std::vector<int16_t> addNoise(const std::vector<int16_t>& clean, double snrDb, unsigned seed,
+                                     bool toHeadroom) {
     double power = 0.0;
     for (const int16_t s : clean) power += static_cast<double>(s) * s;
     power /= static_cast<double>(clean.size());
     const double noiseInBand = power / std::pow(10.0, snrDb / 10.0);
     const double rms = std::sqrt(noiseInBand * (kCerRate / 2.0) / kNoiseBandwidthHz);
+    const double gain = toHeadroom ? kHeadroomRms / std::sqrt(power + rms * rms) : 1.0;
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, rms);
     std::vector<int16_t> out(clean.size());
     for (size_t n = 0; n < clean.size(); ++n)
-        out[n] =
-            static_cast<int16_t>(std::lround(std::clamp(clean[n] + noise(rng), -32767.0, 32767.0)));
+        out[n] = static_cast<int16_t>(
+            std::lround(std::clamp(gain * (clean[n] + noise(rng)), -32767.0, 32767.0)));
     return out;
+}
+
+// The noise added at the transmission's level. At low SNR most samples clip (two thirds at
+// -8 dB for a PSK transmission at full level): the audio is hard limited, which costs about a
+// decibel; withHeadroomNoise does not.
+inline std::vector<int16_t> withNoise(const std::vector<int16_t>& clean, double snrDb,
+                                      unsigned seed) {
+    return addNoise(clean, snrDb, seed, false);
+}
+
+// The same noise draw, the sum scaled to an RMS of -20 dBFS as a receiver's input level would
+// be set: the noise peaks stay far below full scale, nothing clips, and the SNR is the one
+// asked for.
+inline std::vector<int16_t> withHeadroomNoise(const std::vector<int16_t>& clean, double snrDb,
+                                              unsigned seed) {
+    return addNoise(clean, snrDb, seed, true);
 }
 
 }  // namespace tarnvel::bench

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace tarnvel::modem {
 
@@ -55,6 +58,35 @@ SensitivePskReceiver::SensitivePskReceiver(double rate) : PskReceiver(rate) {
         plainTaps_[static_cast<size_t>(j)] =
             static_cast<float>(kBpskFirTaps[static_cast<size_t>(j)]);
     mixerStep_ = ncoStep;
+    makeMatchedFilter();
+}
+
+void SensitivePskReceiver::makeMatchedFilter() {
+    // The pulse at the filter's 16 samples a symbol, centred like the pulse filter (whose 64
+    // taps span the 32 of the pulse with 16 either side).
+    constexpr int kSpan = 2 * kSamplesPerSymbolInt;
+    constexpr int kOffset = (kFirTapCount - kSpan) / 2;
+    for (int n = 0; n < kSpan; ++n)
+        matchedTaps_[static_cast<size_t>(n)] = static_cast<float>(
+            0.5 - 0.5 * std::cos(std::numbers::pi * (n + 0.5) / kSamplesPerSymbolInt));
+    // The reference is measured behind the pulse filter (or the plain one): its size is the
+    // pulse's amplitude times that filter's gain for the pulse.
+    double pulseGain = 0.0;
+    double plainGain = 0.0;
+    double neighbour = 0.0;
+    double own = 0.0;
+    for (int n = 0; n < kSpan; ++n) {
+        const double p = matchedTaps_[static_cast<size_t>(n)];
+        own += p * p;
+        pulseGain += kPulseFilterTaps[static_cast<size_t>(n + kOffset)] * p;
+        plainGain += plainTaps_[static_cast<size_t>(n + kOffset)] * p;
+        if (n + kSamplesPerSymbolInt < kSpan)
+            neighbour += p * matchedTaps_[static_cast<size_t>(n + kSamplesPerSymbolInt)];
+    }
+    overlapRatios_ = {static_cast<float>(neighbour / pulseGain),
+                      static_cast<float>(neighbour / plainGain)};
+    matchedPerFiltered_ = {static_cast<float>(own / pulseGain),
+                           static_cast<float>(own / plainGain)};
 }
 
 void SensitivePskReceiver::setStages(const SensitivePskStages& stages) {
@@ -101,6 +133,10 @@ void SensitivePskReceiver::resetState() {
     viterbi_.reset();
     previousSymbol_ = {};
     reference_ = {};
+    matched_ = {};
+    turning_ = {};
+    previousSigned_ = {};
+    sequence_.reset();
     previousSign_ = 1.0f;
     clearFrequencyError();
 }
@@ -119,6 +155,9 @@ void SensitivePskReceiver::processSamples(const int16_t* samples, int count) {
         return;
     }
     runFrontEnd(samples, count, [this] { decimatedStep(); });
+    // The level of the newest filtered sample, as the plain receiver leaves it; worked out
+    // here and at the symbols only (the rounding to words costs more than the rest of a step).
+    level = levelBits(toSampleWord(lastFiltered_.real()), toSampleWord(lastFiltered_.imag()));
 }
 
 double SensitivePskReceiver::decimatedRate() const {
@@ -146,6 +185,23 @@ std::complex<float> SensitivePskReceiver::filtered(const float* weights) const {
     // The newest sample sits at ringPos_ + kRingSize; the window ends there.
     const float* wi = ringI_.data() + ringPos_ + 1;
     const float* wq = ringQ_.data() + ringPos_ + 1;
+#if defined(__SSE2__)
+    // Four partial sums a lane (the one running sum of a plain float loop cannot be split
+    // into vector lanes by the compiler).
+    __m128 sumI = _mm_setzero_ps();
+    __m128 sumQ = _mm_setzero_ps();
+    for (int j = 0; j < kFirTapCount; j += 4) {
+        const __m128 w = _mm_loadu_ps(weights + j);
+        sumI = _mm_add_ps(sumI, _mm_mul_ps(w, _mm_loadu_ps(wi + j)));
+        sumQ = _mm_add_ps(sumQ, _mm_mul_ps(w, _mm_loadu_ps(wq + j)));
+    }
+    alignas(16) float lanesI[4];
+    alignas(16) float lanesQ[4];
+    _mm_store_ps(lanesI, sumI);
+    _mm_store_ps(lanesQ, sumQ);
+    return {(lanesI[0] + lanesI[1]) + (lanesI[2] + lanesI[3]),
+            (lanesQ[0] + lanesQ[1]) + (lanesQ[2] + lanesQ[3])};
+#else
     float sumI = 0.0f;
     float sumQ = 0.0f;
     for (int j = 0; j < kFirTapCount; ++j) {
@@ -153,6 +209,23 @@ std::complex<float> SensitivePskReceiver::filtered(const float* weights) const {
         sumQ += weights[j] * wq[j];
     }
     return {sumI, sumQ};
+#endif
+}
+
+std::complex<float> SensitivePskReceiver::matchedAt(float back) const {
+    // The pulse's 32 taps sit in the middle of the 64-sample window; the window one sample
+    // earlier starts one place before it, still inside the ring.
+    constexpr int kOffset = (kFirTapCount - 2 * kSamplesPerSymbolInt) / 2;
+    const float* wi = ringI_.data() + ringPos_ + 1 + kOffset;
+    const float* wq = ringQ_.data() + ringPos_ + 1 + kOffset;
+    std::complex<float> now{};
+    std::complex<float> before{};
+    for (int j = 0; j < 2 * kSamplesPerSymbolInt; ++j) {
+        const float t = matchedTaps_[static_cast<size_t>(j)];
+        now += t * std::complex<float>(wi[j], wq[j]);
+        before += t * std::complex<float>(wi[j - 1], wq[j - 1]);
+    }
+    return now * (1.0f - back) + before * back;
 }
 
 void SensitivePskReceiver::decimatedStep() {
@@ -175,10 +248,14 @@ void SensitivePskReceiver::decimatedStep() {
 
     const std::complex<float> y =
         filtered(stages_.pulseFilter ? kPulseFilterTaps.data() : plainTaps_.data());
-    level = levelBits(toSampleWord(y.real()), toSampleWord(y.imag()));
+    lastFiltered_ = y;
     std::complex<float> symbol;
     const bool taken = stages_.energyTiming ? timing_.push(y, symbol) : transitionTiming(y, symbol);
-    if (taken) takeSymbol(symbol);
+    if (!taken) return;
+    level = levelBits(toSampleWord(y.real()), toSampleWord(y.imag()));
+    if (!qpsk_ && stages_.coherentBpsk)
+        matched_ = matchedAt(stages_.energyTiming ? timing_.lastFraction() : 0.0f);
+    takeSymbol(symbol);
 }
 
 bool SensitivePskReceiver::transitionTiming(std::complex<float> sample,
@@ -244,8 +321,37 @@ void SensitivePskReceiver::decodeBpskCoherently(std::complex<float> symbol, int3
     d.measureQuality(i, q, level + kLevelCodeOffset);
     showOnScope(d, symbol * std::conj(previousSymbol_), i, q, kScopeFloor);
     const float sign = (symbol * std::conj(reference_)).real() >= 0.0f ? 1.0f : -1.0f;
+    const float decided = sequenceSign(symbol, sign);
     reference_ = kReferenceMemory * reference_ + (1.0f - kReferenceMemory) * sign * symbol;
-    d.onBit(sign == previousSign_ ? 1 : 0);
-    previousSign_ = sign;
+    d.onBit(decided == previousSign_ ? 1 : 0);
+    previousSign_ = decided;
 }
+
+float SensitivePskReceiver::sequenceSign(std::complex<float> symbol, float sign) {
+    // The sign comes from the matched filter's sample along the reference, through the search
+    // that takes out the neighbours' share in it (at the reference's size). Where the turn from
+    // one symbol to the next (the sign taken out, averaged as unit phasors) is not steady, the
+    // pulse filter's sample decides: while the frequency loop pulls in, the neighbours reach the
+    // matched sample turned, not as the search assumes; at a signal's start (a neighbour may be
+    // silence) and on noise the turns agree too little.
+    constexpr float kTurningMemory = 0.9f;
+    constexpr float kMaxTurn = 0.3f;       // radians per symbol
+    constexpr float kMinCoherence = 0.4f;  // the averaged unit turns' length
+    const std::complex<float> signedSymbol = sign * symbol;
+    const std::complex<float> turn = signedSymbol * std::conj(previousSigned_);
+    const float turnSize = std::abs(turn);
+    turning_ *= kTurningMemory;
+    if (turnSize > 0.0f) turning_ += (1.0f - kTurningMemory) * turn / turnSize;
+    previousSigned_ = signedSymbol;
+    const float size = std::abs(reference_);
+    if (!(size > 0.0f)) return sequence_.step(0.0f, 0.0f);
+    const size_t filter = stages_.pulseFilter ? 0 : 1;
+    if (std::abs(turning_) < kMinCoherence || std::abs(std::arg(turning_)) > kMaxTurn) {
+        const float along = (symbol * std::conj(reference_)).real() / size;
+        return sequence_.step(along * matchedPerFiltered_[filter], 0.0f);
+    }
+    const float along = (matched_ * std::conj(reference_)).real() / size;
+    return sequence_.step(along, overlapRatios_[filter] * size);
+}
+
 }  // namespace tarnvel::modem

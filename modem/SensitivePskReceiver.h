@@ -13,7 +13,9 @@
 //   decoder; the AFC reads the loop's correction as its error word;
 // - decisions: QPSK bits from a soft-decision Viterbi decoder (SoftQpskViterbi), BPSK bits
 //   from each symbol against a carrier reference averaged over a few symbols, instead of the
-//   decoders' hard differential decisions.
+//   decoders' hard differential decisions; the BPSK sign is taken from the pulse's matched
+//   filter (less noise again) through a search that removes what it mixes in of the
+//   neighbours (BpskSequenceDecider), one symbol late.
 // The idle run and the phase scope come from the decoders as before: the receiver hands them
 // each symbol's bits and phase change. Quality (the squelch) comes from the decoders' phase
 // scatter too, except with soft QPSK, whose decoder measures it against its own decisions.
@@ -23,6 +25,7 @@
 #include <complex>
 #include <cstdint>
 
+#include "modem/BpskSequenceDecider.h"
 #include "modem/PskFrequencyLoop.h"
 #include "modem/PskReceiver.h"
 #include "modem/PskReceiverKind.h"
@@ -74,12 +77,18 @@ class SensitivePskReceiver : public PskReceiver {
 
   private:
     static constexpr int kRingSize = kFirTapCount;
+    static constexpr int kSamplesPerSymbolInt = SquareLawTiming::kSamplesPerSymbol;
 
+    void makeMatchedFilter();
     void decimatedStep();
     std::complex<float> filtered(const float* weights) const;
+    // The matched filter's output `back` samples (0..1) before the newest sample.
+    std::complex<float> matchedAt(float back) const;
     void takeSymbol(std::complex<float> symbol);
     void decodeQpskSoftly(std::complex<float> change, int32_t i, int32_t q);
     void decodeBpskCoherently(std::complex<float> symbol, int32_t i, int32_t q);
+    // The sign of the symbol BpskSequenceDecider::kDecisionDepth symbols back.
+    float sequenceSign(std::complex<float> symbol, float sign);
     // The phase change and level as the decoders show them on the phase scope.
     void showOnScope(const VaricodeDecoder& d, std::complex<float> change, int32_t i, int32_t q,
                      int32_t floor) const;
@@ -91,10 +100,17 @@ class SensitivePskReceiver : public PskReceiver {
     PskReceiverKind kind_ = PskReceiverKind::Sensitive;
     SensitivePskStages stages_;
     std::array<float, kFirTapCount> plainTaps_{};
+    // The pulse's matched filter (two symbols), and the share of a neighbouring pulse in its
+    // output at a symbol's instant relative to the pulse filter's (then the plain filter's)
+    // output for the symbol.
+    std::array<float, 2 * kSamplesPerSymbolInt> matchedTaps_{};
+    std::array<float, 2> overlapRatios_{};
+    std::array<float, 2> matchedPerFiltered_{};  // the symbol's gain, matched over filtered
     // Each ring holds its samples twice, so a filter window is always contiguous.
     std::array<float, 2 * kRingSize> ringI_{};
     std::array<float, 2 * kRingSize> ringQ_{};
     int ringPos_ = 0;
+    std::complex<float> lastFiltered_{};        // the newest filtered sample
     std::complex<float> turn_{1.0f, 0.0f};      // undoes the measured frequency error
     std::complex<float> turnStep_{1.0f, 0.0f};  // per decimated sample
     int turnSteps_ = 0;
@@ -104,6 +120,10 @@ class SensitivePskReceiver : public PskReceiver {
     QpskDecoder* qpskDecoder_ = nullptr;
     VaricodeDecoder* bpskDecoder_ = nullptr;
     std::complex<float> reference_{};  // the averaged carrier phasor of the BPSK decisions
+    std::complex<float> matched_{};    // the matched filter's output at the symbol's instant
+    BpskSequenceDecider sequence_;
+    std::complex<float> turning_{};  // averaged turn between symbols, the sign taken out
+    std::complex<float> previousSigned_{};
     float previousSign_ = 1.0f;
     std::complex<float> previousSymbol_{};
     bool qpsk_ = false;

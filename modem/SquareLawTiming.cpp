@@ -29,6 +29,7 @@ void SquareLawTiming::reset() {
     disagreeing_ = 0;
     previous_ = {};
     untilSymbol_ = kSymbolSpan;
+    lastFraction_ = 0.0f;
     samplesSeen_ = 0.0f;
     counter_ = 0;
 }
@@ -56,9 +57,10 @@ bool SquareLawTiming::push(std::complex<float> sample, std::complex<float>& symb
     if (samplesSeen_ < kLongestAverage) samplesSeen_ += 1.0f;
     const float power = std::norm(sample);
     const std::complex<float> term = power * basis_[static_cast<size_t>(counter_)];
-    tone_ += (term - tone_) / samplesSeen_;
+    // Weights as reciprocals: a complex number over a float divides twice.
+    tone_ += (term - tone_) * (1.0f / samplesSeen_);
     constexpr float kShortAverage = kShortAverageSymbols * kSymbolSpan;
-    shortTone_ += (term - shortTone_) / std::min(samplesSeen_, kShortAverage);
+    shortTone_ += (term - shortTone_) * (1.0f / std::min(samplesSeen_, kShortAverage));
 
     bool taken = false;
     untilSymbol_ -= 1.0f;
@@ -66,6 +68,7 @@ bool SquareLawTiming::push(std::complex<float> sample, std::complex<float>& symb
         // The instant lies -untilSymbol_ samples before this one (less than one sample).
         const float back = -untilSymbol_;
         symbol = sample * (1.0f - back) + previous_ * back;
+        lastFraction_ = back;
         followJump();
         const float instant = static_cast<float>(counter_) - back;
         const float error = wrapToHalfSymbol(peakPosition() - instant);

@@ -25,6 +25,8 @@ class SquareLawTiming {
     bool push(std::complex<float> sample, std::complex<float>& symbol);
     // Where the symbol middles lie, in samples after the counter's zero (0..16).
     float peakPosition() const;
+    // How far the last symbol's instant lay before the sample that took it, in samples (0..1).
+    float lastFraction() const { return lastFraction_; }
 
   private:
     // Samples whose power the average weighs equally at first, so it settles within a few
@@ -47,6 +49,7 @@ class SquareLawTiming {
     int disagreeing_ = 0;
     std::complex<float> previous_{};
     float untilSymbol_ = kSamplesPerSymbol;
+    float lastFraction_ = 0.0f;
     float samplesSeen_ = 0.0f;
     int counter_ = 0;
 };
