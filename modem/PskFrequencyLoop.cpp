@@ -1,5 +1,7 @@
 #include "modem/PskFrequencyLoop.h"
 
+#include "modem/ComplexMagnitude.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -26,7 +28,7 @@ void PskFrequencyLoop::setOrder(int order) {
 void PskFrequencyLoop::update(std::complex<float> symbol) {
     const std::complex<float> change = symbol * std::conj(previous_);
     previous_ = symbol;
-    const float size = std::abs(change);
+    const float size = magnitude(change);
     if (!(size > 0.0f)) return;
     // The unit change raised to the M-th power, weighted by the change's strength (the
     // strength of a symbol pair can reach 1e15, so its powers would overflow).
@@ -36,7 +38,7 @@ void PskFrequencyLoop::update(std::complex<float> symbol) {
     raised *= size;
     average_ += kAverageWeight * (raised - average_);
     meanSize_ += kAverageWeight * (size - meanSize_);
-    const float coherence = std::abs(average_) / meanSize_;
+    const float coherence = magnitude(average_) / meanSize_;
     const float gain =
         std::clamp((coherence - kHoldCoherence) / (kFullCoherence - kHoldCoherence), 0.0f, 1.0f);
     const float range = std::numbers::pi_v<float> / static_cast<float>(order_);

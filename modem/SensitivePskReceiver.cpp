@@ -1,5 +1,7 @@
 #include "modem/SensitivePskReceiver.h"
 
+#include "modem/ComplexMagnitude.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -236,7 +238,7 @@ void SensitivePskReceiver::decimatedStep() {
         x *= turn_;
         turn_ *= turnStep_;
         if (++turnSteps_ >= kTurnRenormalise) {
-            turn_ /= std::abs(turn_);
+            turn_ /= magnitude(turn_);
             turnSteps_ = 0;
         }
     }
@@ -339,14 +341,14 @@ float SensitivePskReceiver::sequenceSign(std::complex<float> symbol, float sign)
     constexpr float kMinCoherence = 0.4f;  // the averaged unit turns' length
     const std::complex<float> signedSymbol = sign * symbol;
     const std::complex<float> turn = signedSymbol * std::conj(previousSigned_);
-    const float turnSize = std::abs(turn);
+    const float turnSize = magnitude(turn);
     turning_ *= kTurningMemory;
     if (turnSize > 0.0f) turning_ += (1.0f - kTurningMemory) * turn / turnSize;
     previousSigned_ = signedSymbol;
-    const float size = std::abs(reference_);
+    const float size = magnitude(reference_);
     if (!(size > 0.0f)) return sequence_.step(0.0f, 0.0f);
     const size_t filter = stages_.pulseFilter ? 0 : 1;
-    if (std::abs(turning_) < kMinCoherence || std::abs(std::arg(turning_)) > kMaxTurn) {
+    if (magnitude(turning_) < kMinCoherence || std::abs(std::arg(turning_)) > kMaxTurn) {
         const float along = (symbol * std::conj(reference_)).real() / size;
         return sequence_.step(along * matchedPerFiltered_[filter], 0.0f);
     }

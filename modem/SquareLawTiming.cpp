@@ -31,7 +31,14 @@ void SquareLawTiming::reset() {
     untilSymbol_ = kSymbolSpan;
     lastFraction_ = 0.0f;
     samplesSeen_ = 0.0f;
+    toneWeight_ = shortWeight_ = 1.0f;
     counter_ = 0;
+}
+
+void SquareLawTiming::countSample(float seen) {
+    samplesSeen_ = seen;
+    toneWeight_ = 1.0f / samplesSeen_;
+    shortWeight_ = 1.0f / std::min(samplesSeen_, kShortAverageSymbols * kSymbolSpan);
 }
 
 float SquareLawTiming::peakOf(std::complex<float> tone) {
@@ -48,36 +55,19 @@ void SquareLawTiming::followJump() {
     disagreeing_ = std::abs(apart) > kJumpSamples ? disagreeing_ + 1 : 0;
     if (disagreeing_ < kJumpSymbols) return;
     tone_ = shortTone_;
-    samplesSeen_ = std::min(samplesSeen_, kShortAverageSymbols * kSymbolSpan);
+    countSample(std::min(samplesSeen_, kShortAverageSymbols * kSymbolSpan));
     disagreeing_ = 0;
 }
 
-bool SquareLawTiming::push(std::complex<float> sample, std::complex<float>& symbol) {
-    constexpr float kLongestAverage = kAverageSymbols * kSymbolSpan;
-    if (samplesSeen_ < kLongestAverage) samplesSeen_ += 1.0f;
-    const float power = std::norm(sample);
-    const std::complex<float> term = power * basis_[static_cast<size_t>(counter_)];
-    // Weights as reciprocals: a complex number over a float divides twice.
-    tone_ += (term - tone_) * (1.0f / samplesSeen_);
-    constexpr float kShortAverage = kShortAverageSymbols * kSymbolSpan;
-    shortTone_ += (term - shortTone_) * (1.0f / std::min(samplesSeen_, kShortAverage));
-
-    bool taken = false;
-    untilSymbol_ -= 1.0f;
-    if (untilSymbol_ <= 0.0f) {
-        // The instant lies -untilSymbol_ samples before this one (less than one sample).
-        const float back = -untilSymbol_;
-        symbol = sample * (1.0f - back) + previous_ * back;
-        lastFraction_ = back;
-        followJump();
-        const float instant = static_cast<float>(counter_) - back;
-        const float error = wrapToHalfSymbol(peakPosition() - instant);
-        untilSymbol_ += kSymbolSpan + std::clamp(kClockGain * error, -kMaxStep, kMaxStep);
-        taken = true;
-    }
-    previous_ = sample;
-    counter_ = (counter_ + 1) % kSamplesPerSymbol;
-    return taken;
+std::complex<float> SquareLawTiming::takeSymbol(std::complex<float> sample) {
+    // The instant lies -untilSymbol_ samples before this one (less than one sample).
+    const float back = -untilSymbol_;
+    lastFraction_ = back;
+    followJump();
+    const float instant = static_cast<float>(counter_) - back;
+    const float error = wrapToHalfSymbol(peakPosition() - instant);
+    untilSymbol_ += kSymbolSpan + std::clamp(kClockGain * error, -kMaxStep, kMaxStep);
+    return sample * (1.0f - back) + previous_ * back;
 }
 
 }  // namespace tarnvel::modem

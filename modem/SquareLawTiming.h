@@ -22,7 +22,21 @@ class SquareLawTiming {
     SquareLawTiming();
     void reset();
     // Takes one filtered sample; returns true when a symbol sample was taken into `symbol`.
-    bool push(std::complex<float> sample, std::complex<float>& symbol);
+    // (Inline: a complex argument to a call is split and joined through memory, a stall on
+    // every sample.)
+    bool push(std::complex<float> sample, std::complex<float>& symbol) {
+        if (samplesSeen_ < kAverageSymbols * kSamplesPerSymbol) countSample(samplesSeen_ + 1.0f);
+        const std::complex<float> term =
+            std::norm(sample) * basis_[static_cast<size_t>(counter_)];
+        tone_ += (term - tone_) * toneWeight_;
+        shortTone_ += (term - shortTone_) * shortWeight_;
+        untilSymbol_ -= 1.0f;
+        const bool taken = untilSymbol_ <= 0.0f;
+        if (taken) symbol = takeSymbol(sample);
+        previous_ = sample;
+        counter_ = (counter_ + 1) % kSamplesPerSymbol;
+        return taken;
+    }
     // Where the symbol middles lie, in samples after the counter's zero (0..16).
     float peakPosition() const;
     // How far the last symbol's instant lay before the sample that took it, in samples (0..1).
@@ -51,7 +65,16 @@ class SquareLawTiming {
     float untilSymbol_ = kSamplesPerSymbol;
     float lastFraction_ = 0.0f;
     float samplesSeen_ = 0.0f;
+    // The averages' weights, 1 / samplesSeen_ and 1 / min(samplesSeen_, short average): they
+    // change only while the averages fill, so they are not divided out per sample.
+    float toneWeight_ = 1.0f;
+    float shortWeight_ = 1.0f;
     int counter_ = 0;
+
+    void countSample(float seen);
+    // Once a symbol: the symbol between the previous sample and this one, and the clock's
+    // correction.
+    std::complex<float> takeSymbol(std::complex<float> sample);
 };
 
 }  // namespace tarnvel::modem
