@@ -133,7 +133,7 @@ void StationMacros::saveFile() {
     std::string fileName = *name;
     // The dialog's default extension.
     if (!std::filesystem::path(fileName).has_extension())
-        fileName += "." + std::string(macros::kMacroFileExtension);
+        fileName.append(".").append(macros::kMacroFileExtension);
     saveTo(fileName);
 }
 
