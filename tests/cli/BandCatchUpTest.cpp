@@ -11,6 +11,7 @@
 
 #include "audio/WavFile.h"
 #include "display/BandDecoder.h"
+#include "tests/cli/BandFile.h"
 #include "tests/cli/CliSpawn.h"
 #include "tests/modem/PskTestSignal.h"
 #include "tests/support/BandRecording.h"
@@ -90,15 +91,6 @@ TEST(BandCatchUpTest, WithoutCatchUpTheFirstWordsAreLost) {
     }
     EXPECT_LE(withCall, 4);
     EXPECT_LE(good, 5);
-}
-
-std::string writeRecording(const ScratchFolder& dir, const std::string& name,
-                           const std::vector<int16_t>& samples) {
-    const std::string file = (dir / name).string();
-    EXPECT_EQ(audio::writeWavFileSafely(samples.data(), static_cast<int>(kBandRate),
-                                        static_cast<int>(samples.size()), file, 0),
-              0);
-    return file;
 }
 
 // By default neither command prints what the receivers make of the noise around an over;

@@ -8,20 +8,12 @@
 #include <vector>
 
 #include "audio/WavFile.h"
+#include "tests/cli/BandFile.h"
 #include "tests/cli/CliSpawn.h"
 #include "tests/support/BandRecording.h"
 
 namespace tarnvel::testing {
 namespace {
-
-std::string writeRecording(const ScratchFolder& dir, const std::string& name,
-                           const std::vector<int16_t>& samples) {
-    const std::string file = (dir / name).string();
-    EXPECT_EQ(audio::writeWavFileSafely(samples.data(), static_cast<int>(kBandRate),
-                                        static_cast<int>(samples.size()), file, 0),
-              0);
-    return file;
-}
 
 TEST(DecodeSquelchDefault, WeakQpskComesOutWholeAndTheNoiseAroundItDoesNot) {
     ScratchFolder dir;
