@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ModemBridge.h"
+
 namespace tarnvel::bench {
 
 inline constexpr double kCerRate = 11025.0;
@@ -28,6 +30,12 @@ inline const std::string& sentText() {
 // The edit distance between the sent text and the best-matching stretch of the decoded text:
 // what the decoder prints from noise before the signal (while it locks on) and after it is
 // not counted, only the errors within the message.
+// The program's own transmission of the sent text, with idle words after it so that the last
+// characters (FSK63's last interleaved words) go out whole. False when it did not render.
+inline bool renderSentText(const cli::ModeChoice& mode, double hz, std::vector<int16_t>& audio) {
+    return cli::renderTransmission({&mode, hz, sentText() + "   ", std::nullopt}, audio).ok;
+}
+
 inline size_t messageErrors(const std::string& sent, const std::string& decoded) {
     // row[j]: the cost of sent[0..i) against a stretch of decoded ending at j.
     std::vector<size_t> row(decoded.size() + 1, 0);

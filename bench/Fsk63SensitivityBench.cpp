@@ -48,10 +48,7 @@ void BM_Fsk63Cer(benchmark::State& state) {
     const double snrDb = static_cast<double>(state.range(0)) / 10.0;
     std::vector<int16_t> clean;
     const cli::ModeChoice& mode = *cli::findMode("fsk63");
-    // Idle words after the message, so that its last interleaved words go out whole.
-    if (!cli::renderTransmission({&mode, kFrequencyHz, bench::sentText() + "   ", std::nullopt},
-                                 clean)
-             .ok) {
+    if (!bench::renderSentText(mode, kFrequencyHz, clean)) {
         state.SkipWithError("the transmission did not render");
         return;
     }

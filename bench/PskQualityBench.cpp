@@ -31,9 +31,7 @@ void pskErrorRate(benchmark::State& state, const char* modeName, modem::PskRecei
     const cli::ModeChoice& mode = *cli::findMode(modeName);
     const double snrDb = static_cast<double>(state.range(0)) / 10.0;
     std::vector<int16_t> clean;
-    if (!cli::renderTransmission({&mode, kFrequencyHz, bench::sentText() + "   ", std::nullopt},
-                                 clean)
-             .ok) {
+    if (!bench::renderSentText(mode, kFrequencyHz, clean)) {
         state.SkipWithError("the transmission did not render");
         return;
     }

@@ -82,9 +82,7 @@ void stageErrorRate(benchmark::State& state, const char* modeName) {
     const double snrDb = static_cast<double>(state.range(0)) / 10.0;
     const Setup& setup = kSetups[state.range(1)];
     std::vector<int16_t> clean;
-    if (!cli::renderTransmission({&mode, kFrequencyHz, bench::sentText() + "   ", std::nullopt},
-                                 clean)
-             .ok) {
+    if (!bench::renderSentText(mode, kFrequencyHz, clean)) {
         state.SkipWithError("the transmission did not render");
         return;
     }
